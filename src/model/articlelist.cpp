@@ -1,0 +1,26 @@
+#include "model/articlelist.h"
+
+#include "model/categorytable.h"
+
+namespace Model {
+
+ArticleList::ArticleList(QObject* parent)
+    : GridTable({QString(), QStringLiteral("标题"), QStringLiteral("分类"), QStringLiteral("链接"),
+                 QStringLiteral("日期"), QStringLiteral("页数"), QString(), QString()},
+                {700, 4800, 2800, 3200, 2000, 600, 300, 1}, parent)
+{
+}
+
+int ArticleList::AddArticleRow(CategoryTable& categories, const QString& title, const QString& category,
+                               const QString& link, const QString& date, bool listScrolling)
+{
+    const int position = categories.countArticle(category);
+    const int row = gridRowCount() - 1;
+    appendRow({QString::number(row), title, category, link, date, QString::number(position)});
+    if (listScrolling && gridRowCount() > 5) {
+        setFirstVisibleRow(gridRowCount() - 5);
+    }
+    return row;
+}
+
+} // namespace Model

@@ -1,0 +1,90 @@
+#include "model/runstate.h"
+
+#include "model/articlenames.h"
+#include "model/autoconfig.h"
+#include "text/safefilename.h"
+#include "text/textfiles.h"
+
+namespace Model {
+
+RunState::RunState(QString programFolder_, UserInterface& ui_, QNetworkAccessManager* network)
+    : programFolder(std::move(programFolder_)), ui(ui_)
+{
+    http.manager = network;
+}
+
+QString RunState::pathInProgramFolder(const QString& relativeName) const
+{
+    return Text::JoinPath(programFolder, relativeName);
+}
+
+QString RunState::taskFolder() const
+{
+    return pathInProgramFolder(task.TaskName);
+}
+
+QString RunState::categoryFolder(const QString& category) const
+{
+    const QString safe = Text::SafeFileName(category);
+    return safe.isEmpty() ? taskFolder() : Text::JoinPath(taskFolder(), safe);
+}
+
+QString RunState::articlePagePath(int row) const
+{
+    return Text::JoinPath(categoryFolder(articles.category(row)), localFileName(row));
+}
+
+ArticleKey RunState::articleKey(int row) const
+{
+    return ArticleKey{task.PlatformCode, task.TaskName, articles.link(row), neteasePathForm};
+}
+
+QString RunState::localFileName(int row) const
+{
+    return LocalFileName(task.PlatformCode, articles.link(row));
+}
+
+QString RunState::articleAddress(int row) const
+{
+    return ArticleAddress(articleKey(row));
+}
+
+QString RunState::articleFetchAddress(int row) const
+{
+    return ArticleFetchAddress(articleKey(row));
+}
+
+int RunState::addArticleRow(const QString& title, const QString& category, const QString& link,
+                            const QString& date)
+{
+    return articles.AddArticleRow(categories, title, category, link, date, listScrolling);
+}
+
+void RunState::ResetArticleList()
+{
+    articles.clearArticles();
+    categories.reset();
+}
+
+QString RunState::readAutoConfigField(int index) const
+{
+    return ReadAutoConfigField(programFolder, index);
+}
+
+void RunState::SetCommandStates(bool newTask, bool download, bool pack, bool folder, bool exportList,
+                                bool importList)
+{
+    if (automaticMode()) {
+        return;
+    }
+    ui.showCommandStates(CommandStates{newTask, download, pack, folder, exportList, importList});
+}
+
+void RunState::SetReportStage(int code)
+{
+    stageText = QString::number(code);
+    checkDone = false;
+    tickCounter = 0;
+}
+
+} // namespace Model

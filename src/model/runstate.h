@@ -1,0 +1,97 @@
+#pragma once
+
+#include "model/articlelist.h"
+#include "model/articlenames.h"
+#include "model/assetqueue.h"
+#include "model/blogtask.h"
+#include "model/categorytable.h"
+#include "model/platformprofile.h"
+#include "model/userinterface.h"
+#include "text/pagefetch.h"
+
+#include <QString>
+
+#include <array>
+
+namespace Assets {
+class AssetFetcher;
+}
+
+namespace Model {
+
+// Everything a run of the program shares: the task, its article list and categories, the asset queue,
+// the platform table, the user interface and the network. One object, handed to whoever needs it.
+class RunState
+{
+    Q_DISABLE_COPY_MOVE(RunState)
+
+public:
+    RunState(QString programFolder, UserInterface& ui, QNetworkAccessManager* network);
+
+    // The folder of the executable; every file of the program lives below it.
+    const QString programFolder;
+    UserInterface& ui;
+    Text::HttpContext http;
+
+    BlogTask task;
+    ArticleList articles;
+    CategoryTable categories;
+    AssetQueue assets;
+    PlatformProfileTable profiles;
+
+    bool listScrolling = true;    // appended rows scroll into view
+    bool neteasePathForm = false; // NetEase blog addressed as host/account
+
+    // Tick counts of the request slots, advanced once a second by the timer.
+    std::array<int, 11> slotTicks{};
+
+    // Stage reported by the update check ("1000" from start-up).
+    QString stageText = QStringLiteral("1000");
+    bool checkDone = false;
+    int tickCounter = 0;
+
+    // Row numbers handed to page assembly in this download run, each followed by a comma.
+    QString attemptList;
+
+    // Long procedures that must not run twice at once.
+    bool discoveryRunning = false;
+    bool downloadRunning = false;
+
+    // The image and comment fetcher, when one exists.
+    Assets::AssetFetcher* assetFetcher = nullptr;
+
+    // Paths.
+    QString pathInProgramFolder(const QString& relativeName) const;
+    QString taskFolder() const;
+    QString categoryFolder(const QString& category) const;
+    // The local page of an article row.
+    QString articlePagePath(int row) const;
+
+    // Names and addresses of an article row.
+    ArticleKey articleKey(int row) const;
+    QString localFileName(int row) const;
+    QString articleAddress(int row) const;
+    QString articleFetchAddress(int row) const;
+    const PlatformProfile& profile() const { return profiles[task.PlatformCode]; }
+
+    // Appends an article to the list.
+    int addArticleRow(const QString& title, const QString& category, const QString& link,
+                      const QString& date);
+    // Empties the article list and the category table.
+    void ResetArticleList();
+
+    void setStatus(const QString& text) { ui.setStatus(text); }
+
+    // Automatic mode: auto.cfg names a platform.
+    QString readAutoConfigField(int index) const;
+    bool automaticMode() const { return !readAutoConfigField(0).isEmpty(); }
+
+    // Enables the six main commands, except in automatic mode.
+    void SetCommandStates(bool newTask, bool download, bool pack, bool folder, bool exportList,
+                          bool importList);
+
+    // Records the stage for the update check, which then reports again.
+    void SetReportStage(int code);
+};
+
+} // namespace Model

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace Text {
+
+// Character sets are named "GB2312" or "UTF-8". "GB2312" pages and files are decoded as GB18030, its
+// superset, so nothing a page holds is lost. Invalid bytes become replacement characters.
+QString DecodeBytes(const QByteArray& bytes, const QString& charset);
+
+// The multibyte code page every text file of the program is written in (GB18030: GBK-identical for every
+// character GBK has, and able to hold every other character too).
+QByteArray EncodeLocal(const QString& text);
+QString DecodeLocal(const QByteArray& bytes);
+
+} // namespace Text

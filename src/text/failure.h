@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+namespace Text {
+
+// An error that aborts the operation it happens in and travels up to the command that started it.
+// Commands that go on step by step catch it per step; nothing already saved is lost.
+class Failure : public std::exception
+{
+public:
+    explicit Failure(QString message) : m_message(std::move(message)), m_utf8(m_message.toStdString()) {}
+    const QString& message() const noexcept { return m_message; }
+    const char* what() const noexcept override { return m_utf8.c_str(); }
+
+private:
+    QString m_message;
+    std::string m_utf8;
+};
+
+} // namespace Text

@@ -1,0 +1,108 @@
+#include "text/pagefetch.h"
+
+#include "text/charset.h"
+#include "text/failure.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <QCoro/QCoroNetworkReply>
+#include <QCoro/QCoroTimer>
+
+#include <chrono>
+#include <memory>
+
+namespace Text {
+
+namespace {
+
+struct ReplyDeleter
+{
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
+};
+
+} // namespace
+
+QUrl RequestUrl(const QString& address)
+{
+    QString text = address.trimmed();
+    if (text.endsWith(u'\\')) {
+        text.chop(1);
+        text += u'/';
+    }
+    return QUrl(text, QUrl::TolerantMode);
+}
+
+QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
+{
+    if (http.manager == nullptr) {
+        throw Failure(QStringLiteral("no network"));
+    }
+    const QUrl url = RequestUrl(address);
+    if (!url.isValid() || url.host().isEmpty()) {
+        throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(http.timeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(request));
+    co_await reply.get();
+
+    HttpAnswer answer;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        throw Failure(QStringLiteral("%1: %2").arg(address.left(200), reply->errorString()));
+    }
+    answer.status = status.toInt();
+    answer.body = reply->readAll();
+    co_return answer;
+}
+
+QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset)
+{
+    const HttpAnswer answer = co_await FetchAnswer(http, address);
+    co_return DecodeBytes(answer.body, charset);
+}
+
+QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset)
+{
+    QString lastProblem;
+    const int attempts = std::max(1, http.untilOkAttempts);
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        if (attempt > 1) {
+            co_await Pause(http.untilOkPauseMs * (attempt - 1));
+        }
+        try {
+            const HttpAnswer answer = co_await FetchAnswer(http, address);
+            if (answer.status == 200) {
+                QString page = DecodeBytes(answer.body, charset);
+                if (!page.isEmpty()) {
+                    co_return page;
+                }
+                lastProblem = QStringLiteral("empty page");
+            } else {
+                lastProblem = QStringLiteral("HTTP status %1").arg(answer.status);
+            }
+        } catch (const Failure& failure) {
+            lastProblem = failure.message();
+        }
+    }
+    throw Failure(QStringLiteral("%1 failed after %2 attempts (%3)")
+                      .arg(address.left(200))
+                      .arg(attempts)
+                      .arg(lastProblem));
+}
+
+QCoro::Task<> LetEventsRun()
+{
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+}
+
+QCoro::Task<> Pause(int milliseconds)
+{
+    co_await QCoro::sleepFor(std::chrono::milliseconds(std::max(0, milliseconds)));
+}
+
+} // namespace Text

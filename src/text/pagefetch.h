@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <QCoro/QCoroTask>
+
+class QNetworkAccessManager;
+class QUrl;
+
+namespace Text {
+
+// How the program talks HTTP: the one network manager (it honours the standard proxy settings) and the
+// limits every request keeps.
+struct HttpContext
+{
+    QNetworkAccessManager* manager = nullptr;
+    int timeoutMs = 30000;    // a request that stays silent this long fails
+    int untilOkAttempts = 4;  // attempts of FetchPageUntilOk before it gives up
+    int untilOkPauseMs = 500; // pause before the second attempt; grows with every further attempt
+};
+
+struct HttpAnswer
+{
+    int status = 0; // HTTP status, 0 when no answer arrived
+    QByteArray body;
+};
+
+// The address as requested: a trailing backslash stands for the closing slash of the path.
+QUrl RequestUrl(const QString& address);
+
+// One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
+// times out throws Failure.
+QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
+
+// The decoded body of any answer; throws Failure when no answer arrives in time.
+QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset);
+
+// Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times
+// with a growing pause between attempts; then throws Failure.
+QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset);
+
+// Lets pending window events run before the procedure goes on.
+QCoro::Task<> LetEventsRun();
+
+// Waits for the given time while events run.
+QCoro::Task<> Pause(int milliseconds);
+
+} // namespace Text

@@ -1,0 +1,73 @@
+#include "text/textfiles.h"
+
+#include "text/charset.h"
+#include "text/failure.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace Text {
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty()) {
+        return name;
+    }
+    if (folder.endsWith(u'/')) {
+        return folder + name;
+    }
+    return folder + u'/' + name;
+}
+
+QString ReadTextFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return DecodeLocal(file.readAll().mid(2));
+}
+
+QString ReadLocalFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Failure(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    }
+    return DecodeLocal(file.readAll());
+}
+
+void WriteBytesFileAt(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        throw Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    }
+}
+
+void WriteTextFileAt(const QString& path, const QString& text)
+{
+    WriteBytesFileAt(path, EncodeLocal(text + QStringLiteral("\r\n")));
+}
+
+void WriteTextFile(const QString& programFolder, const QString& relativeName, const QString& text)
+{
+    WriteTextFileAt(JoinPath(programFolder, relativeName), text);
+}
+
+void AppendTextFile(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        throw Failure(QStringLiteral("cannot append to %1: %2").arg(path, file.errorString()));
+    }
+    const QByteArray bytes = EncodeLocal(text + QStringLiteral("\r\n"));
+    if (file.write(bytes) != bytes.size()) {
+        throw Failure(QStringLiteral("cannot append to %1: %2").arg(path, file.errorString()));
+    }
+}
+
+} // namespace Text
