@@ -1,0 +1,259 @@
+#include "fakeweb.h"
+
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using FakeWeb::Response;
+
+namespace {
+
+bool waitFinished(QNetworkReply* reply, int ms = 5000)
+{
+    if (reply->isFinished())
+        return true;
+    QSignalSpy spy(reply, &QNetworkReply::finished);
+    return spy.wait(ms);
+}
+
+int statusOf(QNetworkReply* reply)
+{
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestFakeWeb : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QNetworkReply> get(const QString& url, int timeoutMs = 0)
+    {
+        QNetworkRequest request{QUrl(url)};
+        if (timeoutMs > 0)
+            request.setTransferTimeout(timeoutMs);
+        return std::unique_ptr<QNetworkReply>(m_nam.get(request));
+    }
+
+    FakeWeb::Server m_server;
+    QNetworkAccessManager m_nam;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        QVERIFY(m_server.port() != 0);
+        FakeWeb::useAsProxy(m_server);
+    }
+
+    void init() { m_server.clear(); }
+
+    void fixedRoutesAndStatus()
+    {
+        const QByteArray gb = QStringEncoder("GB18030").encode(QStringLiteral("新浪博客 ● 卷轴"));
+        Response page;
+        page.body = gb;
+        page.headers = {{"Content-Type", "text/html; charset=gb2312"}, {"X-Extra", "yes"}};
+        m_server.addRoute(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html"), page);
+        Response error;
+        error.status = 500;
+        error.body = "boom";
+        m_server.addRoute(QStringLiteral("http://blog.sina.com.cn/s/error.html"), error);
+        // Non-ASCII path and a query in GB2312 percent-encoding, replacing an earlier route.
+        m_server.addRoute(QStringLiteral("http://Blog.Sina.com.cn/s/目录.html?tag=%D6%D0"), error);
+        m_server.addRoute(QStringLiteral("http://blog.sina.com.cn/s/目录.html?tag=%D6%D0"), page);
+
+        auto ok = get(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html"));
+        auto fail = get(QStringLiteral("http://blog.sina.com.cn/s/error.html"));
+        auto missing = get(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html?x=1"));
+        auto encoded = get(QStringLiteral("http://blog.sina.com.cn/s/目录.html?tag=%D6%D0"));
+        for (auto* r : {ok.get(), fail.get(), missing.get(), encoded.get()})
+            QVERIFY(waitFinished(r));
+
+        QCOMPARE(ok->error(), QNetworkReply::NoError);
+        QCOMPARE(statusOf(ok.get()), 200);
+        QCOMPARE(ok->readAll(), gb);
+        QCOMPARE(ok->rawHeader("Content-Type"), QByteArray("text/html; charset=gb2312"));
+        QCOMPARE(ok->rawHeader("X-Extra"), QByteArray("yes"));
+
+        QCOMPARE(statusOf(fail.get()), 500);
+        QCOMPARE(fail->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
+                 QByteArray("Internal Server Error"));
+        QCOMPARE(fail->readAll(), QByteArray("boom"));
+
+        QCOMPARE(statusOf(missing.get()), 404);
+        QCOMPARE(missing->readAll(), QByteArray("not found"));
+
+        QCOMPARE(statusOf(encoded.get()), 200);
+        QCOMPARE(encoded->readAll(), gb);
+
+        QCOMPARE(m_server.requestCount(), 4);
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html")), 2);
+        QVERIFY(m_server.requestLog().contains(
+            QStringLiteral("GET http://blog.sina.com.cn/s/%E7%9B%AE%E5%BD%95.html?tag=%D6%D0")));
+    }
+
+    void delayNeverAnswerAndReset()
+    {
+        Response slow;
+        slow.body = "late";
+        slow.delayMs = 200;
+        m_server.addRoute(QStringLiteral("http://h.test/slow"), slow);
+        Response never;
+        never.mode = Response::Mode::NeverAnswer;
+        m_server.addRoute(QStringLiteral("http://h.test/never"), never);
+        Response reset;
+        reset.mode = Response::Mode::Reset;
+        m_server.addRoute(QStringLiteral("http://h.test/reset"), reset);
+
+        QElapsedTimer clock;
+        clock.start();
+        auto late = get(QStringLiteral("http://h.test/slow"));
+        auto hung = get(QStringLiteral("http://h.test/never"), 300);
+        auto broken = get(QStringLiteral("http://h.test/reset"));
+        QVERIFY(waitFinished(broken.get()));
+        QVERIFY(broken->error() != QNetworkReply::NoError);
+        QVERIFY(waitFinished(late.get()));
+        QVERIFY(clock.elapsed() >= 190);
+        QCOMPARE(late->readAll(), QByteArray("late"));
+        QVERIFY(waitFinished(hung.get()));
+        QCOMPARE(hung->error(), QNetworkReply::OperationCanceledError); // the transfer timeout
+        QVERIFY(clock.elapsed() < 2000);
+
+        // The server stays usable after a reset and an abandoned connection.
+        m_server.addRoute(QStringLiteral("http://h.test/after"), Response{200, "fine"});
+        auto after = get(QStringLiteral("http://h.test/after"));
+        QVERIFY(waitFinished(after.get()));
+        QCOMPARE(after->readAll(), QByteArray("fine"));
+    }
+
+    void handlersAndPost()
+    {
+        m_server.addRoute(QStringLiteral("http://h.test/fixed"), Response{200, "route"});
+        m_server.addHandler([](const FakeWeb::Request& r) -> std::optional<Response> {
+            if (r.path.startsWith(QStringLiteral("/fixed")))
+                return Response{200, "handler"};
+            return std::nullopt;
+        });
+        m_server.addHandler([](const FakeWeb::Request& r) -> std::optional<Response> {
+            return Response{201, r.method + ' ' + r.path.toUtf8() + ' ' + r.query.toUtf8() + ' ' + r.body};
+        });
+
+        auto fixed = get(QStringLiteral("http://h.test/fixed"));
+        auto fallthrough = get(QStringLiteral("http://h.test/other?a=1&b=2"));
+        QNetworkRequest postRequest(QUrl(QStringLiteral("http://h.test/form")));
+        postRequest.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+        std::unique_ptr<QNetworkReply> post(m_nam.post(postRequest, QByteArray("user=a&pass=b")));
+        for (auto* r : {fixed.get(), fallthrough.get(), post.get()})
+            QVERIFY(waitFinished(r));
+
+        QCOMPARE(fixed->readAll(), QByteArray("route"));
+        QCOMPARE(statusOf(fallthrough.get()), 201);
+        QCOMPARE(fallthrough->readAll(), QByteArray("GET /other a=1&b=2 "));
+        QCOMPARE(post->readAll(), QByteArray("POST /form  user=a&pass=b"));
+        QCOMPARE(m_server.requests().constLast().body, QByteArray("user=a&pass=b"));
+    }
+
+    void concurrentRequests()
+    {
+        for (int i = 0; i < 20; ++i)
+            m_server.addRoute(QStringLiteral("http://many.test/p%1").arg(i),
+                              Response{200, QByteArray::number(i)});
+        std::vector<std::unique_ptr<QNetworkReply>> replies;
+        for (int i = 0; i < 20; ++i)
+            replies.push_back(get(QStringLiteral("http://many.test/p%1").arg(i)));
+        for (int i = 0; i < 20; ++i) {
+            QVERIFY(waitFinished(replies[i].get()));
+            QCOMPARE(replies[i]->readAll(), QByteArray::number(i));
+        }
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://many.test/")), 20);
+    }
+
+    // Origin-form requests with a Host header, pipelined on one connection: answers keep their order
+    // even when the first is delayed, a POST body is read, and "Connection: close" closes.
+    void originFormPipelined()
+    {
+        Response first{200, "first"};
+        first.delayMs = 50;
+        m_server.addRoute(QStringLiteral("http://example.com/form?x=1"), first);
+        m_server.addRoute(QStringLiteral("http://example.com/a"), Response{200, "second"});
+
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_server.port());
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write("POST /form?x=1 HTTP/1.1\r\nHost: Example.com\r\nContent-Length: 5\r\n\r\nhello"
+                     "GET /a HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\n\r\n");
+        QSignalSpy closed(&socket, &QTcpSocket::disconnected);
+        QVERIFY(closed.wait(3000));
+        const QByteArray answer = socket.readAll();
+        QVERIFY(answer.startsWith("HTTP/1.1 200 OK\r\n"));
+        QVERIFY(answer.indexOf("first") < answer.indexOf("second"));
+        QVERIFY(answer.contains("Connection: close\r\n"));
+        QVERIFY(answer.endsWith("second"));
+        QCOMPARE(m_server.requestLog(), QStringList({QStringLiteral("POST http://example.com/form?x=1"),
+                                                     QStringLiteral("GET http://example.com/a")}));
+        QCOMPARE(m_server.requests().constFirst().body, QByteArray("hello"));
+    }
+
+    void fixturesFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray gb = QStringEncoder("GB18030").encode(QStringLiteral("文章"));
+        writeFile(dir.filePath("blog.sina.com.cn/s/blog_1.html"), gb);
+        writeFile(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7"), "page two");
+        writeFile(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7.meta"),
+                  "status: 404\ndelay: 10\nheader: Content-Type: text/plain; charset=gbk\n");
+        writeFile(dir.filePath("blog.sina.com.cn/old.meta"),
+                  "status: 301\nheader: Location: http://blog.sina.com.cn/s/blog_1.html\n");
+        writeFile(dir.filePath("blog.sina.com.cn/s/%3F"), "folder");
+        // A relative folder, as given on a command line.
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir.path() + QStringLiteral("/.."));
+        const bool loaded = FakeWeb::loadFixtures(m_server, QFileInfo(dir.path()).fileName());
+        QDir::setCurrent(cwd);
+        QVERIFY(loaded);
+
+        auto article = get(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html"));
+        auto listed = get(QStringLiteral("http://blog.sina.com.cn/s/list.php?page=2&uid=7"));
+        auto moved = get(QStringLiteral("http://blog.sina.com.cn/old"));
+        auto folder = get(QStringLiteral("http://blog.sina.com.cn/s/"));
+        for (auto* r : {article.get(), listed.get(), moved.get(), folder.get()})
+            QVERIFY(waitFinished(r));
+        QCOMPARE(article->readAll(), gb);
+        QCOMPARE(article->rawHeader("Content-Type"), QByteArray("text/html"));
+        QCOMPARE(statusOf(listed.get()), 404);
+        QCOMPARE(listed->readAll(), QByteArray("page two"));
+        QCOMPARE(listed->rawHeader("Content-Type"), QByteArray("text/plain; charset=gbk"));
+        QCOMPARE(moved->url(), QUrl(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html")));
+        QCOMPARE(moved->readAll(), gb);
+        QCOMPARE(folder->readAll(), QByteArray("folder"));
+
+        QTemporaryDir bad;
+        writeFile(bad.filePath("h.test/x.html"), "x");
+        writeFile(bad.filePath("h.test/x.html.meta"), "colour: blue\n");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot understand"));
+        QVERIFY(!FakeWeb::loadFixtures(m_server, bad.path()));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no fixtures folder"));
+        QVERIFY(!FakeWeb::loadFixtures(m_server, bad.filePath("missing")));
+    }
+};
+
+QTEST_MAIN(TestFakeWeb)
+#include "test_fakeweb.moc"

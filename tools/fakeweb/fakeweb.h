@@ -1,0 +1,8 @@
+#pragma once
+
+// The fake web: a local HTTP server standing in for the blog sites in tests, the demo and benchmarks.
+#include "fixtures.h"
+#include "generators.h"
+#include "proxy.h"
+#include "response.h"
+#include "server.h"

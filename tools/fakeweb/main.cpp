@@ -1,0 +1,84 @@
+// fakeweb [--port N] [--fixtures DIR] [generator options]: serves the fake web on 127.0.0.1 until
+// killed. Prints "listening on 127.0.0.1:PORT" once ready.
+#include "fakeweb.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+}
+
+// SIGTERM and SIGINT end the event loop, so the process exits through main().
+void quitOnSignals(QCoreApplication& app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction sa
+    {
+    };
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("fakeweb"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A local HTTP server that plays the web for tests."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on (0: any)."),
+                                        QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption fixturesOption(
+        QStringLiteral("fixtures"), QStringLiteral("Serve DIR/<host>/<path> at http://<host>/<path>."),
+        QStringLiteral("DIR"));
+    parser.addOption(portOption);
+    parser.addOption(fixturesOption);
+    for (const FakeWeb::Generator& g : FakeWeb::generators())
+        parser.addOption(QCommandLineOption(g.option, g.help, QStringLiteral("ARG")));
+    parser.process(app);
+
+    bool portOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    if (!portOk || port > 65535) {
+        std::fprintf(stderr, "fakeweb: bad port %s\n", qPrintable(parser.value(portOption)));
+        return 2;
+    }
+
+    FakeWeb::Server server;
+    if (parser.isSet(fixturesOption) && !FakeWeb::loadFixtures(server, parser.value(fixturesOption)))
+        return 2;
+    for (const FakeWeb::Generator& g : FakeWeb::generators()) {
+        if (parser.isSet(g.option))
+            g.install(server, parser.value(g.option));
+    }
+    if (!server.listen(quint16(port))) {
+        std::fprintf(stderr, "fakeweb: cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+    quitOnSignals(app);
+    std::printf("listening on 127.0.0.1:%u\n", unsigned(server.port()));
+    std::fflush(stdout);
+    return app.exec();
+}

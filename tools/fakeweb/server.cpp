@@ -1,0 +1,481 @@
+#include "server.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+#include <deque>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
+namespace FakeWeb {
+
+namespace {
+
+constexpr qsizetype MaxHeaderBytes = 1 << 20;
+constexpr qsizetype MaxBodyBytes = 64 << 20;
+
+struct Parts
+{
+    QString host, path, query, url;
+};
+
+Parts splitUrl(const QUrl& u)
+{
+    Parts p;
+    p.host = u.host(QUrl::FullyEncoded).toLower();
+    const int port = u.port(80);
+    if (port != 80)
+        p.host += QLatin1Char(':') + QString::number(port);
+    p.path = u.path(QUrl::FullyEncoded);
+    if (p.path.isEmpty())
+        p.path = QStringLiteral("/");
+    p.query = u.query(QUrl::FullyEncoded);
+    p.url = QStringLiteral("http://") + p.host + p.path;
+    if (!p.query.isEmpty())
+        p.url += QLatin1Char('?') + p.query;
+    return p;
+}
+
+QByteArray lower(QByteArrayView v)
+{
+    return v.trimmed().toByteArray().toLower();
+}
+
+} // namespace
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 100:
+        return "Continue";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 202:
+        return "Accepted";
+    case 204:
+        return "No Content";
+    case 206:
+        return "Partial Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 304:
+        return "Not Modified";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 408:
+        return "Request Timeout";
+    case 410:
+        return "Gone";
+    case 413:
+        return "Payload Too Large";
+    case 414:
+        return "URI Too Long";
+    case 429:
+        return "Too Many Requests";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    case 504:
+        return "Gateway Timeout";
+    default:
+        return "Unknown";
+    }
+}
+
+namespace detail {
+
+// One client connection. Requests are parsed as bytes arrive and answered strictly in order, so a
+// delayed answer holds back the ones pipelined behind it, as HTTP/1.1 requires.
+class Connection : public QObject
+{
+public:
+    Connection(QTcpSocket* socket, Server* server) : QObject(server), m_server(server), m_socket(socket)
+    {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
+        connect(socket, &QTcpSocket::disconnected, this, &Connection::finish);
+        connect(socket, &QTcpSocket::errorOccurred, this, &Connection::finish);
+    }
+
+private:
+    struct Pending
+    {
+        Request request;
+        bool keepAlive = true;
+        int badStatus = 0; // set when the request could not be understood
+    };
+
+    struct Head
+    {
+        Pending pending;
+        qsizetype bodyLength = 0;
+    };
+
+    void finish()
+    {
+        if (m_finished)
+            return;
+        m_finished = true;
+        m_server->m_connections.remove(this);
+        deleteLater();
+    }
+
+    void onReadyRead()
+    {
+        if (m_finished || m_closing)
+            return;
+        m_buf += m_socket->readAll();
+        parse();
+        if (m_pos > 0) {
+            m_buf.remove(0, m_pos);
+            m_scan -= m_pos;
+            m_pos = 0;
+        }
+        answerNext();
+    }
+
+    void parse()
+    {
+        while (!m_closing) {
+            if (!m_head) {
+                const qsizetype end = m_buf.indexOf("\r\n\r\n", qMax(m_pos, m_scan));
+                if (end < 0) {
+                    m_scan = qMax(m_pos, m_buf.size() - 3);
+                    if (m_buf.size() - m_pos > MaxHeaderBytes)
+                        reject(431);
+                    return;
+                }
+                m_head = parseHead(QByteArrayView(m_buf).sliced(m_pos, end - m_pos));
+                m_pos = end + 4;
+                m_scan = m_pos;
+                if (m_head->pending.badStatus) {
+                    enqueue(std::move(m_head->pending));
+                    m_head.reset();
+                    return;
+                }
+            }
+            if (m_buf.size() - m_pos < m_head->bodyLength)
+                return;
+            m_head->pending.request.body = m_buf.mid(m_pos, m_head->bodyLength);
+            m_pos += m_head->bodyLength;
+            m_scan = m_pos;
+            enqueue(std::move(m_head->pending));
+            m_head.reset();
+        }
+    }
+
+    Head parseHead(QByteArrayView head) const
+    {
+        Head h;
+        Pending& p = h.pending;
+        const qsizetype lineEnd = head.indexOf("\r\n");
+        const QByteArrayView requestLine = lineEnd < 0 ? head : head.first(lineEnd);
+        const QList<QByteArray> words = requestLine.toByteArray().split(' ');
+        QByteArray target;
+        QByteArray version;
+        if (words.size() == 3) {
+            p.request.method = words[0];
+            target = words[1];
+            version = words[2];
+        } else {
+            p.badStatus = 400;
+        }
+
+        QByteArray host;
+        bool chunked = false;
+        bool lengthOk = true;
+        bool closeAsked = false;
+        bool keepAlive = false;
+        qsizetype pos = lineEnd < 0 ? head.size() : lineEnd + 2;
+        while (pos < head.size()) {
+            qsizetype next = head.indexOf("\r\n", pos);
+            if (next < 0)
+                next = head.size();
+            const QByteArrayView line = head.sliced(pos, next - pos);
+            pos = next + 2;
+            const qsizetype colon = line.indexOf(':');
+            if (colon <= 0)
+                continue;
+            const QByteArray name = lower(line.first(colon));
+            const QByteArrayView value = line.sliced(colon + 1).trimmed();
+            if (name == "host") {
+                host = value.toByteArray();
+            } else if (name == "content-length") {
+                h.bodyLength = value.toLongLong(&lengthOk);
+                lengthOk = lengthOk && h.bodyLength >= 0;
+            } else if (name == "transfer-encoding") {
+                chunked = lower(value) != "identity";
+            } else if (name == "connection" || name == "proxy-connection") {
+                const QByteArray v = lower(value);
+                closeAsked = closeAsked || v.contains("close");
+                keepAlive = keepAlive || v.contains("keep-alive");
+            }
+        }
+        p.keepAlive = !closeAsked && (version != "HTTP/1.0" || keepAlive);
+
+        QUrl url;
+        if (target.startsWith('/'))
+            url = QUrl::fromEncoded("http://" + host + target, QUrl::TolerantMode);
+        else if (target.contains("://"))
+            url = QUrl::fromEncoded(target, QUrl::TolerantMode);
+        if (url.isValid() && !url.isEmpty()) {
+            const Parts parts = splitUrl(url);
+            p.request.host = parts.host;
+            p.request.path = parts.path;
+            p.request.query = parts.query;
+            p.request.url = parts.url;
+        } else {
+            p.request.url = QString::fromUtf8(target);
+            p.badStatus = 400;
+        }
+        if (!lengthOk || chunked)
+            p.badStatus = chunked ? 501 : 400;
+        else if (h.bodyLength > MaxBodyBytes)
+            p.badStatus = 413;
+        if (p.badStatus) {
+            p.keepAlive = false;
+            h.bodyLength = 0;
+        }
+        return h;
+    }
+
+    void enqueue(Pending&& p)
+    {
+        m_server->record(p.request);
+        if (!p.keepAlive)
+            m_closing = true; // nothing after this request will be read
+        m_queue.push_back(std::move(p));
+    }
+
+    void reject(int status)
+    {
+        Pending p;
+        p.badStatus = status;
+        p.keepAlive = false;
+        m_closing = true;
+        m_queue.push_back(std::move(p));
+    }
+
+    void answerNext()
+    {
+        while (!m_waiting && !m_finished && !m_queue.empty()) {
+            Pending p = std::move(m_queue.front());
+            m_queue.pop_front();
+            if (p.badStatus) {
+                Response r;
+                r.status = p.badStatus;
+                r.body = reasonPhrase(p.badStatus);
+                write(r, p.request.method, false);
+                return;
+            }
+            const Response r = m_server->resolve(p.request);
+            switch (r.mode) {
+            case Response::Mode::Reset:
+                reset();
+                return;
+            case Response::Mode::NeverAnswer:
+                m_waiting = true; // holds this connection until the client gives up
+                return;
+            case Response::Mode::Normal:
+                break;
+            }
+            if (r.delayMs > 0) {
+                m_waiting = true;
+                QTimer::singleShot(r.delayMs, this, [this, r, method = p.request.method, k = p.keepAlive] {
+                    m_waiting = false;
+                    write(r, method, k);
+                    answerNext();
+                });
+                return;
+            }
+            write(r, p.request.method, p.keepAlive);
+        }
+    }
+
+    void write(const Response& r, const QByteArray& method, bool keepAlive)
+    {
+        const bool noBody = method == "HEAD" || r.status == 204 || r.status == 304 || r.status < 200;
+        QByteArray out;
+        out.reserve(256 + (noBody ? 0 : r.body.size()));
+        out += "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + reasonPhrase(r.status) + "\r\n";
+        for (const auto& [name, value] : r.headers) {
+            const QByteArray n = name.toLower();
+            if (n == "content-length" || n == "connection" || n == "transfer-encoding")
+                continue; // framing is ours
+            out += name + ": " + value + "\r\n";
+        }
+        if (r.status != 204 && r.status != 304 && r.status >= 200)
+            out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+        out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+        if (!noBody)
+            out += r.body;
+        m_socket->write(out);
+        if (!keepAlive) {
+            m_queue.clear();
+            m_waiting = true;
+            m_socket->disconnectFromHost();
+        }
+    }
+
+    void reset()
+    {
+#ifdef Q_OS_UNIX
+        const qintptr fd = m_socket->socketDescriptor();
+        if (fd >= 0) {
+            linger l{};
+            l.l_onoff = 1;
+            l.l_linger = 0;
+            ::setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+        }
+#endif
+        m_queue.clear();
+        m_waiting = true;
+        m_socket->abort();
+        finish();
+    }
+
+    Server* m_server;
+    QTcpSocket* m_socket;
+    QByteArray m_buf;
+    qsizetype m_pos = 0;  // start of the unparsed bytes in m_buf
+    qsizetype m_scan = 0; // where the search for the end of the head resumes
+    std::optional<Head> m_head;
+    std::deque<Pending> m_queue;
+    bool m_waiting = false; // an answer is delayed, withheld or the connection is closing
+    bool m_closing = false; // no further requests are read
+    bool m_finished = false;
+};
+
+} // namespace detail
+
+Server::Server(QObject* parent) : QObject(parent)
+{
+    connect(&m_tcp, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = m_tcp.nextPendingConnection()) {
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            m_connections.insert(new detail::Connection(socket, this));
+        }
+    });
+}
+
+Server::~Server()
+{
+    m_tcp.close();
+    const auto connections = m_connections;
+    m_connections.clear();
+    qDeleteAll(connections);
+}
+
+bool Server::listen(quint16 port)
+{
+    return m_tcp.listen(QHostAddress::LocalHost, port);
+}
+
+quint16 Server::port() const
+{
+    return m_tcp.serverPort();
+}
+
+QString Server::normalizedUrl(const QString& url)
+{
+    return splitUrl(QUrl(url, QUrl::TolerantMode)).url;
+}
+
+void Server::addRoute(const QString& url, const Response& r)
+{
+    m_routes.insert(normalizedUrl(url), r);
+}
+
+void Server::addHandler(Handler h)
+{
+    m_handlers.append(std::move(h));
+}
+
+void Server::clear()
+{
+    m_routes.clear();
+    m_handlers.clear();
+    m_log.clear();
+}
+
+void Server::clearLog()
+{
+    m_log.clear();
+}
+
+int Server::requestCount() const
+{
+    return int(m_log.size());
+}
+
+int Server::requestCount(const QString& urlPrefix) const
+{
+    return int(std::count_if(m_log.cbegin(), m_log.cend(),
+                             [&](const Request& r) { return r.url.startsWith(urlPrefix); }));
+}
+
+QStringList Server::requestLog() const
+{
+    QStringList lines;
+    lines.reserve(m_log.size());
+    for (const Request& r : m_log)
+        lines.append(QString::fromLatin1(r.method) + QLatin1Char(' ') + r.url);
+    return lines;
+}
+
+QList<Request> Server::requests() const
+{
+    return m_log;
+}
+
+void Server::record(const Request& request)
+{
+    m_log.append(request);
+}
+
+Response Server::resolve(const Request& request) const
+{
+    const auto it = m_routes.constFind(request.url);
+    if (it != m_routes.cend())
+        return *it;
+    for (const Handler& h : m_handlers) {
+        if (std::optional<Response> r = h(request))
+            return std::move(*r);
+    }
+    Response notFound;
+    notFound.status = 404;
+    notFound.body = "not found";
+    notFound.headers = {{"Content-Type", "text/plain"}};
+    return notFound;
+}
+
+} // namespace FakeWeb

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "response.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTcpServer>
+
+#include <functional>
+#include <optional>
+
+namespace FakeWeb {
+
+namespace detail {
+class Connection;
+}
+
+// A small HTTP/1.1 server on 127.0.0.1 that plays the web for tests, the demo and the benchmarks.
+// It answers proxy-style requests ("GET http://host/path HTTP/1.1") and origin-form requests with a
+// Host header, keeps connections alive and runs entirely on the event loop of its thread.
+class Server final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Server)
+
+public:
+    using Handler = std::function<std::optional<Response>(const Request&)>;
+
+    explicit Server(QObject* parent = nullptr);
+    ~Server() override;
+
+    bool listen(quint16 port = 0); // 127.0.0.1 only; 0 picks a free port
+    quint16 port() const;
+
+    // Serves `r` at the exact "http://host/path?query" (the query is optional); replaces an existing
+    // route for the same address.
+    void addRoute(const QString& url, const Response& r);
+    // Handlers are consulted in the order they were added when no fixed route matches; the first
+    // that returns a response answers. Unmatched requests get 404 with the body "not found".
+    void addHandler(Handler h);
+    void clear();    // routes, handlers and the request log
+    void clearLog(); // the request log only
+
+    int requestCount() const; // every request received, answered or not
+    int requestCount(const QString& urlPrefix) const;
+    QStringList requestLog() const;  // "GET http://host/path?query" in arrival order
+    QList<Request> requests() const; // the same, with the bodies of POST requests
+
+    // The key under which a route for `url` is stored, and the form Request::url takes.
+    static QString normalizedUrl(const QString& url);
+
+private:
+    friend class detail::Connection;
+    void record(const Request& request);
+    Response resolve(const Request& request) const;
+
+    QTcpServer m_tcp;
+    QHash<QString, Response> m_routes;
+    QList<Handler> m_handlers;
+    QList<Request> m_log;
+    QSet<detail::Connection*> m_connections;
+};
+
+} // namespace FakeWeb
