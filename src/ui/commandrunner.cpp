@@ -9,9 +9,7 @@
 
 namespace Ui {
 
-CommandRunner::CommandRunner(Model::RunState& state, QObject* parent) : QObject(parent), m_state(state)
-{
-}
+CommandRunner::CommandRunner(Model::RunState& state, QObject* parent) : QObject(parent), m_state(state) {}
 
 bool CommandRunner::run(Command command, const std::function<QCoro::Task<>()>& start)
 {

@@ -30,14 +30,14 @@ struct TwipsRect
 QRect PixelRect(const TwipsRect& r);
 
 // The controls at design size.
-inline constexpr TwipsRect Command1{120, 120, 735, 375};  // 新建
-inline constexpr TwipsRect Command2{960, 120, 735, 375};  // 下载
-inline constexpr TwipsRect Command6{1800, 120, 735, 375}; // 导入
-inline constexpr TwipsRect Command5{2640, 120, 735, 375}; // 导出
-inline constexpr TwipsRect Command3{3480, 120, 975, 375}; // 生成CHM
-inline constexpr TwipsRect Command7{4560, 120, 855, 375}; // 转TXT
-inline constexpr TwipsRect Command4{5520, 120, 615, 375}; // 目录
-inline constexpr TwipsRect Command8{6240, 120, 615, 375}; // 改名
+inline constexpr TwipsRect Command1{120, 120, 735, 375};   // 新建
+inline constexpr TwipsRect Command2{960, 120, 735, 375};   // 下载
+inline constexpr TwipsRect Command6{1800, 120, 735, 375};  // 导入
+inline constexpr TwipsRect Command5{2640, 120, 735, 375};  // 导出
+inline constexpr TwipsRect Command3{3480, 120, 975, 375};  // 生成CHM
+inline constexpr TwipsRect Command7{4560, 120, 855, 375};  // 转TXT
+inline constexpr TwipsRect Command4{5520, 120, 615, 375};  // 目录
+inline constexpr TwipsRect Command8{6240, 120, 615, 375};  // 改名
 inline constexpr TwipsRect Command9{6960, 120, 1455, 375}; // 再次下载图片
 inline constexpr TwipsRect Label3{240, 555, 3000, 255};    // version line
 inline constexpr TwipsRect Label2{3345, 570, 6840, 255};   // status line

@@ -29,14 +29,16 @@ namespace L = MainLayout;
 
 QFont SongFont()
 {
-    return QFont(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")},
-                 9);
+    return QFont(
+        QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")},
+        9);
 }
 
 QFont HeiFont()
 {
-    return QFont(QStringList{QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Micro Hei")},
-                 9);
+    return QFont(
+        QStringList{QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Micro Hei")},
+        9);
 }
 
 // Message texts break their lines with CR LF or CR; the window's labels break them with LF.
@@ -326,9 +328,12 @@ void MainWindow::applyResizeRule()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Ctrl on 目录 shows or hides the article grid.
-    if (watched == m_command[4] && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control && m_articleGrid != nullptr) {
-        m_articleGrid->setVisible(!m_articleGrid->isVisible());
+    if (watched == m_command[4] && event->type() == QEvent::KeyPress && m_articleGrid != nullptr &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control) {
+        // A key held down repeats; only the press itself counts.
+        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+            m_articleGrid->setVisible(!m_articleGrid->isVisible());
+        }
         return true;
     }
     return QWidget::eventFilter(watched, event);

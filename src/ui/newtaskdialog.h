@@ -37,8 +37,8 @@ public:
     // Chooses the platform of a list item, as a click on it does.
     void choosePlatform(int index);
 
-    // OK (确定): without a platform the user is told "请输入正确信息" and the dialog stays; otherwise it hides
-    // and hands the task over.
+    // OK (确定): without a platform the user is told "请输入正确信息" and the dialog stays; otherwise it
+    // hides and hands the task over.
     void accept() override;
     // Cancel (取消): the dialog hides, nothing else changes.
     void reject() override;
@@ -62,3 +62,5 @@ private:
 };
 
 } // namespace Ui
+
+Q_DECLARE_METATYPE(Ui::NewTask)

@@ -18,9 +18,9 @@ enum class CommentSwitch {
 
 struct PlatformChoice
 {
-    QString item;       // the item of the platform list
-    bool typedAddress;  // the user types the address; otherwise it follows the name
-    QString hint;       // lines end in CR LF
+    QString item;      // the item of the platform list
+    bool typedAddress; // the user types the address; otherwise it follows the name
+    QString hint;      // lines end in CR LF
     QString exampleName;
     QString exampleAddress; // only for typed addresses
     CommentSwitch comments;

@@ -31,7 +31,8 @@ void TabStrip::resizeEvent(QResizeEvent* event)
 {
     const int barHeight = m_bar->sizeHint().height();
     m_bar->setGeometry(0, 0, std::min(event->size().width(), m_bar->sizeHint().width()), barHeight);
-    m_body->setGeometry(0, barHeight - 1, event->size().width(), std::max(0, event->size().height() - barHeight + 1));
+    m_body->setGeometry(0, barHeight - 1, event->size().width(),
+                        std::max(0, event->size().height() - barHeight + 1));
 }
 
 } // namespace Ui
