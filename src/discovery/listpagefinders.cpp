@@ -35,7 +35,7 @@ FieldRule Fixed(QString text)
     return rule;
 }
 
-void ReadOnePageCount(WalkState& walk, qint64 count)
+void PagesOneTo(WalkState& walk, qint64 count)
 {
     walk.firstPageNumber = 1;
     walk.lastPageNumber = count;
@@ -83,8 +83,8 @@ ListPagePlatform Hexun()
     p.readPages = [](WalkState& walk) {
         const QString next = QStringLiteral("title='下一页'>下一页");
         const QString pager = TextBetween(walk.firstPage, QStringLiteral("PageSkip_1"), next, 5) + next;
-        ReadOnePageCount(walk, MaxNumberBetween(pager, QStringLiteral("'>"),
-                                                QStringLiteral("</a><span class='pa"), walk.taskName));
+        PagesOneTo(walk, MaxNumberBetween(pager, QStringLiteral("'>"), QStringLiteral("</a><span class='pa"),
+                                          walk.taskName));
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
         return Http + walk.taskName + u'.' + HexunBlogDomain() + QStringLiteral("/p") + Num(i) +
@@ -116,7 +116,7 @@ ListPagePlatform Sohu()
         if (perPage == 0) {
             throw Text::Failure(QStringLiteral("a blog that shows no articles per page"));
         }
-        ReadOnePageCount(walk, total / perPage + (total % perPage > 0 ? 1 : 0));
+        PagesOneTo(walk, total / perPage + (total % perPage > 0 ? 1 : 0));
         walk.key = TextBetween(walk.firstPage, QStringLiteral("var _ebi = '"), QStringLiteral("';"), 2);
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
@@ -157,8 +157,8 @@ ListPagePlatform Tianya()
         const QString last = QStringLiteral("title=尾页>>></a>");
         const QString pager =
             TextBetween(walk.firstPage, QStringLiteral("pages pos-relative"), last, 5) + last;
-        ReadOnePageCount(walk, Text::ToInt(TextBetween(Text::Right(pager, 60), QStringLiteral("&page="),
-                                                       QStringLiteral("\" title=尾页"), 0)));
+        PagesOneTo(walk, Text::ToInt(TextBetween(Text::Right(pager, 60), QStringLiteral("&page="),
+                                                 QStringLiteral("\" title=尾页"), 0)));
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
         return walk.firstPageAddress + QStringLiteral("&page=") + Num(i);
@@ -190,9 +190,9 @@ ListPagePlatform Tianya2()
     p.firstPageUntilOk = true;
     p.readPages = [](WalkState& walk) {
         walk.key = TextBetween(walk.firstPage, QStringLiteral("rss.asp?BlogID="), QStringLiteral("\""), 0);
-        ReadOnePageCount(
-            walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("<span class=\"title2\">页码：1/"),
-                                          QStringLiteral("<b>"), 0)));
+        PagesOneTo(walk,
+                   Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("<span class=\"title2\">页码：1/"),
+                                           QStringLiteral("<b>"), 0)));
     };
     p.firstPageIsListPage = true;
     p.pageAddress = [](const WalkState& walk, qint64 i) {
@@ -225,8 +225,8 @@ ListPagePlatform Cto51()
     ListPagePlatform p;
     p.firstPageUntilOk = true;
     p.readPages = [](WalkState& walk) {
-        ReadOnePageCount(walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("&nbsp;页数 ( 1/"),
-                                                       QStringLiteral(")</div>"), 0)));
+        PagesOneTo(walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("&nbsp;页数 ( 1/"),
+                                                 QStringLiteral(")</div>"), 0)));
         walk.key = TextBetween(walk.firstPage, QStringLiteral("../rss.php?uid="), QStringLiteral("\""), 0);
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {

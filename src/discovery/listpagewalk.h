@@ -109,7 +109,7 @@ struct ListPagePlatform
 
     bool letEventsRunPerEntry = false;
 
-    // Runs when the loop is over, also when a failure ended it.
+    // Runs when the page loop is over, also when a failure ended it (not when the page count failed).
     std::function<void(Model::RunState&, const WalkState&)> afterWalk;
 };
 
