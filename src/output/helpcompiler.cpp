@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <QCoro/QCoroProcess>
@@ -96,6 +98,20 @@ QString ProblemLine(const QStringList& messages)
         }
     }
     return {};
+}
+
+// A program name found on the search path, or a path to an executable file.
+bool Runnable(const QString& program)
+{
+    if (program.contains(u'/')) {
+        return QFileInfo(program).isExecutable();
+    }
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString MissingCompiler(const QString& program)
+{
+    return QStringLiteral("无法启动CHM编译程序%1（它属于fp-utils软件包，请先安装）").arg(program);
 }
 
 bool MoveIntoPlace(const QString& from, const QString& to)
@@ -229,6 +245,10 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     const QFileInfo projectInfo(projectPath);
     const QString projectFolder = projectInfo.absolutePath();
 
+    if (!Runnable(settings.program)) {
+        outcome.reason = MissingCompiler(settings.program);
+        co_return outcome;
+    }
     QFile projectFile(projectPath);
     if (!projectFile.open(QIODevice::ReadOnly)) {
         outcome.reason = QStringLiteral("无法读取") + projectPath;
@@ -269,16 +289,16 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     copy.close();
 
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setWorkingDirectory(projectFolder);
-
     QStringList messages;
     QByteArray pending;
     int filesDone = 0;
     bool stopped = false;
     QElapsedTimer silence;
     silence.start();
+    // Declared after what its handlers use, so it goes first when the compile is abandoned.
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(projectFolder);
     const auto takeMessage = [&](const QByteArray& bytes) {
         QString message = QString::fromUtf8(bytes);
         if (message.endsWith(u'\r')) {
@@ -309,14 +329,10 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         }
     });
 
-    const QStringList arguments{QStringLiteral("--verbosity"), QStringLiteral("5"),
-                                QFileInfo(copy.fileName()).fileName()};
-    const bool started = co_await qCoro(process).start(settings.program, arguments, QIODevice::ReadOnly);
-    if (!started) {
-        outcome.reason =
-            QStringLiteral("无法启动CHM编译程序%1（它属于fp-utils软件包，请先安装）").arg(settings.program);
-        co_return outcome;
-    }
+    const auto detach = qScopeGuard([&process] { QObject::disconnect(&process, nullptr, nullptr, nullptr); });
+    process.start(settings.program,
+                  {QStringLiteral("--verbosity"), QStringLiteral("5"), QFileInfo(copy.fileName()).fileName()},
+                  QIODevice::ReadOnly);
 
     bool silent = false;
     while (process.state() != QProcess::NotRunning) {
@@ -335,7 +351,9 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         pending.clear();
     }
 
-    if (stopped) {
+    if (process.error() == QProcess::FailedToStart) {
+        outcome.reason = MissingCompiler(settings.program);
+    } else if (stopped) {
         outcome.reason = QStringLiteral("已中止");
     } else if (silent) {
         outcome.reason = QStringLiteral("CHM编译程序长时间没有反应，已停止");
