@@ -104,7 +104,7 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
         Text::WriteBytesFileAt(
             contentsPath, ProjectFileBytes(ContentsFileLines(state.articles, state.categories, platform)));
     } catch (const Text::Failure& failure) {
-        Fail(state, failure.message());
+        Fail(state, QStringLiteral("无法写入项目文件（") + failure.message() + u'）');
         co_return false;
     }
 
