@@ -7,6 +7,7 @@
 #include "ui/commands.h"
 #include "ui/gridmenu.h"
 #include "ui/gridview.h"
+#include "ui/heartbeat.h"
 #include "ui/mainlayout.h"
 #include "ui/newtaskdialog.h"
 #include "ui/opentargets.h"
@@ -175,8 +176,12 @@ void MainWindow::Load(Model::RunState& state)
     connect(m_command[8], &QPushButton::clicked, m_commands, &Commands::renamePages);
     connect(m_command[9], &QPushButton::clicked, m_commands, &Commands::fetchImagesAgain);
 
-    setVersionLine(QStringLiteral("版本:") + VersionNumber);
+    setVersionLine(QStringLiteral("版本:") + QString::number(Heartbeat::Version));
     StartupInitialise();
+
+    m_heartbeat = new Heartbeat(state, this);
+    connect(m_heartbeat, &Heartbeat::versionLineChanged, this, &MainWindow::setVersionLine);
+    m_heartbeat->start();
 }
 
 void MainWindow::StartupInitialise()

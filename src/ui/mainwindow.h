@@ -23,6 +23,7 @@ class CommandRunner;
 class Commands;
 class GridMenu;
 class GridView;
+class Heartbeat;
 class Shell;
 class VersionLine;
 struct OpenTarget;
@@ -40,8 +41,8 @@ public:
     explicit MainWindow(Shell& shell, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Loading the window: shows the version and runs the start-up of the program with the run's state,
-    // which must outlive the window's use of it.
+    // Loading the window: shows the version, runs the start-up of the program with the run's state (which
+    // must outlive the window's use of it) and starts the one-second timer.
     void Load(Model::RunState& state);
 
     // The version line (Label3).
@@ -94,7 +95,8 @@ private:
 
     CommandRunner* m_runner = nullptr;
     Commands* m_commands = nullptr;
-    GridMenu* m_menu = nullptr; // Form3
+    GridMenu* m_menu = nullptr;       // Form3
+    Heartbeat* m_heartbeat = nullptr; // Timer1
 };
 
 } // namespace Ui

@@ -4,9 +4,6 @@
 
 namespace Ui {
 
-// The program's version, shown on the version line and compared by the update check.
-inline const QString VersionNumber = QStringLiteral("20120419");
-
 // The version line Label3: "版本:" and the version after start-up; a click on it is reported.
 class VersionLine final : public QLabel
 {

@@ -1,4 +1,3 @@
-#include "fakeweb.h"
 #include "model/endpoints.h"
 #include "text/textfiles.h"
 #include "ui/commandrunner.h"
@@ -37,16 +36,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
-
 private slots:
-    void initTestCase()
-    {
-        // Whatever a started task requests goes to the fake web, which knows no blog here.
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
-
     void startupShowsHelpVersionAndInitialCommands()
     {
         WindowRun run;

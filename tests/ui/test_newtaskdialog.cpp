@@ -1,4 +1,3 @@
-#include "fakeweb.h"
 #include "ui/commandrunner.h"
 #include "ui/commands.h"
 #include "ui/modalanswerer.h"
@@ -58,15 +57,7 @@ class TestNewTaskDialog : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
-
     void offersTheSeventeenPlatforms()
     {
         Dialog d;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakeweb.h"
 #include "model/runstate.h"
 #include "ui/mainwindow.h"
 #include "ui/shell.h"
@@ -30,9 +31,11 @@ public:
     }
 };
 
-// The program with its window in a temporary program folder.
+// The program with its window in a temporary program folder. Whatever it requests goes to its own fake
+// web, which answers 404 to everything it has not been told.
 struct WindowRun
 {
+    FakeWeb::Server web;
     QTemporaryDir folder;
     FakeShell shell;
     QNetworkAccessManager network;
@@ -42,6 +45,10 @@ struct WindowRun
     // With load false the test writes its files first and calls load() itself.
     explicit WindowRun(bool loadNow = true)
     {
+        if (!web.listen()) {
+            qFatal("the fake web cannot listen");
+        }
+        FakeWeb::useAsProxy(web);
         window = std::make_unique<Ui::MainWindow>(shell);
         state = std::make_unique<Model::RunState>(folder.path(), *window, &network);
         state->http.timeoutMs = 3000;
