@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace Ui {
@@ -57,7 +58,7 @@ GridView::GridView(Model::GridTable& table, bool ownWheelRule, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     applyColumnWidths();
 
-    connect(&table, &Model::GridTable::firstVisibleRowRequested, this, &GridView::setTopRow);
+    connect(&table, &Model::GridTable::firstVisibleRowRequested, this, &GridView::requestTopRow);
     connect(&table, &QAbstractItemModel::modelReset, this, &GridView::applyColumnWidths);
 }
 
@@ -82,6 +83,19 @@ void GridView::setTopRow(int row)
     // The scroll range may not know of rows appended a moment ago.
     updateGeometries();
     verticalScrollBar()->setValue(std::max(0, row - 1));
+}
+
+void GridView::requestTopRow(int row)
+{
+    // Rows are appended in bursts (a list page at a time); scrolling once per burst keeps appending fast.
+    const bool scheduled = m_requestedTopRow != 0;
+    m_requestedTopRow = row;
+    if (!scheduled) {
+        QTimer::singleShot(0, this, [this] {
+            setTopRow(m_requestedTopRow);
+            m_requestedTopRow = 0;
+        });
+    }
 }
 
 void GridView::wheelEvent(QWheelEvent* event)

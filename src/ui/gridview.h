@@ -33,10 +33,12 @@ protected:
 
 private:
     void applyColumnWidths();
+    void requestTopRow(int row);
 
     Model::GridTable& m_table;
     bool m_ownWheelRule;
     int m_wheelRemainder = 0;
+    int m_requestedTopRow = 0; // asked for by the program, shown once events run (0: none)
 };
 
 } // namespace Ui

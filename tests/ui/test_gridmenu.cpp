@@ -196,19 +196,18 @@ private slots:
                                                     g.articles->verticalScrollBar()->maximum() + 1);
         };
         AddArticles(*g.run.state, 40);
-        QVERIFY(scrolledToNewest());
-        QVERIFY(g.articles->topRow() > 20);
+        QTRY_VERIFY(scrolledToNewest() && g.articles->topRow() > 20);
         g.item("gundong")->trigger();
         QVERIFY(!g.run.state->listScrolling);
         QVERIFY(!g.item("gundong")->isChecked());
         g.articles->setTopRow(1);
         AddArticles(*g.run.state, 10, 41);
+        QTest::qWait(20);
         QCOMPARE(g.articles->topRow(), 1);
         g.item("gundong")->trigger();
         QVERIFY(g.run.state->listScrolling);
         AddArticles(*g.run.state, 1, 51);
-        QVERIFY(scrolledToNewest());
-        QVERIFY(g.articles->topRow() > 20);
+        QTRY_VERIFY(scrolledToNewest() && g.articles->topRow() > 20);
     }
 
     void sortItemsOrderTheList()
@@ -236,8 +235,8 @@ private slots:
     void wheelScrollsThreeRowsANotch()
     {
         Grids g;
-        AddArticles(*g.run.state, 30); // grid rows 0 to 31
         g.item("gundong")->trigger();
+        AddArticles(*g.run.state, 30); // grid rows 0 to 31
         g.articles->setTopRow(1);
         Wheel(g.articles, -120);
         QCOMPARE(g.articles->topRow(), 4);
