@@ -1,13 +1,12 @@
 #include "discovery/discoverydriver.h"
 #include "model/taskfiles.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 
 #include <QFile>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 using Discovery::FinderTable;
 using Model::CommandStates;
@@ -85,8 +84,8 @@ private slots:
         run.state->addArticleRow(QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old"),
                                  QString());
 
-        QCoro::waitFor(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
-                                        QStringLiteral("http://a.b/"), TableWith(2, rows, fail)));
+        TestSupport::Wait(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
+                                           QStringLiteral("http://a.b/"), TableWith(2, rows, fail)));
 
         QCOMPARE(run.ui.status(), status);
         QCOMPARE(run.state->articles.articleCount(), rows);
@@ -135,7 +134,7 @@ private slots:
                                 QStringLiteral("d3"));
             co_return;
         };
-        QCoro::waitFor(
+        TestSupport::Wait(
             Discovery::Start(*run.state, 5, QStringLiteral("feng"), QStringLiteral("http://feng/"), table));
 
         QCOMPARE(run.ui.questions, QStringList{QStringLiteral(
@@ -171,7 +170,7 @@ private slots:
             state.addArticleRow(QStringLiteral("二"), QStringLiteral("c"), QStringLiteral("l2"),
                                 QStringLiteral("d"));
         };
-        QCoro::waitFor(
+        TestSupport::Wait(
             Discovery::Start(*run.state, 1, QStringLiteral("first"), QStringLiteral("http://first/"), table));
 
         QCOMPARE(statusSeenBySecond, QStringLiteral("上一个任务的查找或下载尚未结束，请稍后再新建任务"));
@@ -180,7 +179,7 @@ private slots:
         QCOMPARE(run.ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
 
         // Once it is over, a new task starts normally.
-        QCoro::waitFor(
+        TestSupport::Wait(
             Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1, false)));
         QCOMPARE(run.state->task.TaskName, QStringLiteral("third"));
         QCOMPARE(run.state->articles.articleCount(), 1);
@@ -193,7 +192,7 @@ private slots:
         run.state->addArticleRow(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
                                  QStringLiteral("d"));
         for (const int code : {-1, 17, 255}) {
-            QCoro::waitFor(
+            TestSupport::Wait(
                 Discovery::Start(*run.state, code, QStringLiteral("x"), QStringLiteral("http://x/")));
             QCOMPARE(run.ui.status(), QStringLiteral("平台代号%1无效，任务未开始").arg(code));
         }
@@ -207,7 +206,7 @@ private slots:
         TestRun run;
         Text::WriteTextFile(run.folder.path(), QStringLiteral("auto.cfg"),
                             QStringLiteral("  <blog>2</blog><name>auto</name>"));
-        QCoro::waitFor(
+        TestSupport::Wait(
             Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0, false)));
         QVERIFY(run.ui.commandStates.isEmpty());
         QCOMPARE(run.ui.status(), QStringLiteral("未找到文章，请检查地址"));

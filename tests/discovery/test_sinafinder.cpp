@@ -3,14 +3,12 @@
 #include "discovery/sinafinder.h"
 #include "fakeweb.h"
 #include "sinablog.h"
-#include "support/awaitfailure.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/failure.h"
 
 #include <QElapsedTimer>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 using Discovery::ReadSinaListPage;
 
@@ -229,7 +227,7 @@ private slots:
             Page(FavouritesPage(FavouriteEntry(QStringLiteral("短号"), QStringLiteral("blog_12345.html"),
                                                QStringLiteral("2012-01-02 08:00")))));
 
-        QCoro::waitFor(Discovery::FindSinaArticles(*run.state, first));
+        TestSupport::Wait(Discovery::FindSinaArticles(*run.state, first));
 
         QCOMPARE(Rows(run.state->articles),
                  (QStringList{QStringLiteral("长号|甲|blog_112345.html|(2012-01-01 08:00)"),
@@ -253,7 +251,8 @@ private slots:
         blog.install(m_server);
 
         TestRun run;
-        QCoro::waitFor(Discovery::Start(*run.state, 0, QStringLiteral("sina1000"), blog.firstPageAddress()));
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 0, QStringLiteral("sina1000"), blog.firstPageAddress()));
 
         QCOMPARE(run.ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
         const Model::ArticleList& list = run.state->articles;
@@ -294,7 +293,7 @@ private slots:
 
         TestRun run;
         run.state->task.BlogAddress = blog.firstPageAddress();
-        QCoro::waitFor(Discovery::FindSinaArticles(*run.state, blog.firstPageAddress()));
+        TestSupport::Wait(Discovery::FindSinaArticles(*run.state, blog.firstPageAddress()));
         QCOMPARE(run.state->categories.countOf(QStringLiteral("未分类")), 7);
         QCOMPARE(run.state->articles.articleCount(), 123);
         QCOMPARE(run.state->articles.category(123), QStringLiteral("未分类"));
@@ -318,14 +317,16 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(AwaitFailure(Discovery::FindSinaArticles(*run.state, blog.firstPageAddress())));
+        QVERIFY_THROWS_EXCEPTION(Text::Failure, TestSupport::Wait(Discovery::FindSinaArticles(
+                                                    *run.state, blog.firstPageAddress())));
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(run.state->articles.articleCount(), 50);
 
         // A nonsense address fails at once without rows.
         TestRun other;
         other.state->task.BlogAddress = QStringLiteral("not an address");
-        QVERIFY(AwaitFailure(Discovery::FindSinaArticles(*other.state, QStringLiteral("x y"))));
+        QVERIFY_THROWS_EXCEPTION(Text::Failure, TestSupport::Wait(Discovery::FindSinaArticles(
+                                                    *other.state, QStringLiteral("x y"))));
         QCOMPARE(other.state->articles.articleCount(), 0);
     }
 

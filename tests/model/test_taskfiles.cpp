@@ -1,12 +1,11 @@
 #include "model/taskfiles.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/charset.h"
 #include "text/textfiles.h"
 
 #include <QFile>
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 using Model::CommandStates;
 
@@ -92,7 +91,7 @@ private slots:
         TestRun run;
         WriteBytes(run.path(QStringLiteral("old.ini")), Text::EncodeLocal(TwoArticlesFile));
         run.state->addArticleRow(QStringLiteral("gone"), QString(), QString(), QString());
-        QCoro::waitFor(Model::ImportTaskList(*run.state, run.path(QStringLiteral("old.ini"))));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("old.ini"))));
 
         QCOMPARE(Rows(run.state->articles),
                  (QStringList{QStringLiteral("1|标题一|分类|blog_1.html|(2012-01-01)|1||"),
@@ -130,7 +129,7 @@ private slots:
 
         run.state->ResetArticleList();
         run.state->task = Model::BlogTask{};
-        QCoro::waitFor(Model::ImportTaskList(*run.state, run.path(QStringLiteral("blog.ini"))));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("blog.ini"))));
 
         QStringList expected = before;
         for (QString& row : expected) {
@@ -178,7 +177,7 @@ private slots:
         run.state->task.TaskName = QStringLiteral("current");
         run.state->addArticleRow(QStringLiteral("kept"), QString(), QString(), QString());
         WriteBytes(run.path(QStringLiteral("t.ini")), Text::EncodeLocal(text));
-        QCoro::waitFor(Model::ImportTaskList(*run.state, run.path(QStringLiteral("t.ini"))));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("t.ini"))));
         QCOMPARE(run.ui.status(), status);
         if (rows < 0) {
             QCOMPARE(run.state->articles.articleCount(), 1);
@@ -195,12 +194,12 @@ private slots:
         TestRun run;
         WriteBytes(run.path(QStringLiteral("t.ini")), Text::EncodeLocal(TwoArticlesFile));
         run.state->discoveryRunning = true;
-        QCoro::waitFor(Model::ImportTaskList(*run.state, run.path(QStringLiteral("t.ini"))));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("t.ini"))));
         QCOMPARE(run.ui.status(), QStringLiteral("正在查找或下载文章，请完成后再导入"));
         QCOMPARE(run.state->articles.articleCount(), 0);
         // No file chosen: nothing happens.
         run.state->discoveryRunning = false;
-        QCoro::waitFor(Model::ImportTaskList(*run.state, QString()));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, QString()));
         QCOMPARE(run.ui.statusHistory.size(), 1);
     }
 
@@ -238,7 +237,7 @@ private slots:
         if (!findDat.isEmpty()) {
             Text::WriteTextFile(run.folder.path(), QStringLiteral("find.dat"), findDat);
         }
-        const Model::CheckpointAnswer answer = QCoro::waitFor(Model::ReadCheckpoint(*run.state));
+        const Model::CheckpointAnswer answer = TestSupport::Wait(Model::ReadCheckpoint(*run.state));
         QCOMPARE(answer.kind, Model::CheckpointAnswer::Kind::Nothing);
         QCOMPARE(answer.resumePage(), std::nullopt);
         QCOMPARE(run.ui.questions.size(), asked ? 1 : 0);
@@ -258,7 +257,7 @@ private slots:
             Model::BlogTask{QStringLiteral("feng"), 5, QStringLiteral("http://feng/"), false, false};
         Model::WriteCheckpoint(*run.state, 4);
 
-        const Model::CheckpointAnswer answer = QCoro::waitFor(Model::ReadCheckpoint(*run.state));
+        const Model::CheckpointAnswer answer = TestSupport::Wait(Model::ReadCheckpoint(*run.state));
         QCOMPARE(answer.kind, Model::CheckpointAnswer::Kind::Nothing);
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(run.state->task.PlatformCode, 5);

@@ -2,12 +2,11 @@
 #include "model/articlenames.h"
 #include "sinablog.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 
 #include <QTest>
-
-#include <QCoro/QCoroTask>
 
 using FakeWeb::SinaBlog;
 using FakeWeb::SinaBlogOptions;
@@ -20,7 +19,7 @@ class TestSinaBlog : public QObject
 
     Text::HttpAnswer get(TestRun& run, const QString& address)
     {
-        return QCoro::waitFor(Text::FetchAnswer(run.state->http, address));
+        return TestSupport::Wait(Text::FetchAnswer(run.state->http, address));
     }
 
 private slots:

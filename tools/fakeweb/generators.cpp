@@ -1,39 +1,42 @@
 #include "generators.h"
 
+#include "cnblogsblog.h"
+#include "health39blog.h"
+#include "listpageblogs.h"
+#include "neteaseblog.h"
+#include "qzoneblog.h"
 #include "server.h"
 #include "sinablog.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace FakeWeb {
-
-namespace {
-
-void InstallSinaBlog(Server& server, const QString& arg)
-{
-    QString error;
-    const std::optional<SinaBlogOptions> options = SinaBlogOptions::parse(arg, &error);
-    if (!options) {
-        std::fprintf(stderr, "fakeweb: --sina: %s\n", qPrintable(error));
-        std::exit(2);
-    }
-    const SinaBlog blog(*options);
-    blog.install(server);
-    std::fprintf(stderr, "sina blog of %d articles: %s\n", options->articles,
-                 qPrintable(blog.firstPageAddress()));
-}
-
-} // namespace
 
 const QList<Generator>& generators()
 {
+    // clang-format off
     static const QList<Generator> all = {
-        {QStringLiteral("sina"),
-         QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,"
-                        "favourites=20,images=2,comments=3\" (every key optional)."),
-         InstallSinaBlog},
+        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3\" (every key optional)."), installSinaBlog},
+        {QStringLiteral("health39"),
+         QStringLiteral(
+             "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
+         PageKit::installBlog<Health39Blog>(60, 3)},
+        {QStringLiteral("cnblogs"),
+         QStringLiteral("cnblogs blog NAME[:POSTS[:CATEGORIES]] at http://www.cnblogs.com/NAME"),
+         PageKit::installBlog<CnblogsBlog>(45, 3)},
+        {QStringLiteral("qzone"),
+         QStringLiteral(
+             "QQ zone blog QQNUMBER[:ARTICLES[:CATEGORIES]] (http://user.qzone.qq.com/QQNUMBER/blog)"),
+         PageKit::installBlog<QzoneBlog>(120, 3)},
+        {QStringLiteral("netease"),
+         QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] at http://NAME.blog.163.com/blog/"),
+         PageKit::installBlog<NeteaseBlog>(45, 3)},
+        {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installBaiduBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installHexunBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installSohuBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianyaBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianya2Blog(s, parseBlogSize(a)); }},
+        {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCto51Blog(s, parseBlogSize(a)); }},
     };
+    // clang-format on
     return all;
 }
 

@@ -10,6 +10,8 @@
 #include <QUrlQuery>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 
 namespace FakeWeb {
 
@@ -562,6 +564,20 @@ QByteArray SinaBlog::commentPageReply(int index, int page) const
 void SinaBlog::install(Server& server) const
 {
     server.addHandler([data = d](const Request& request) { return data->answer(request); });
+}
+
+void installSinaBlog(Server& server, const QString& arg)
+{
+    QString error;
+    const std::optional<SinaBlogOptions> options = SinaBlogOptions::parse(arg, &error);
+    if (!options) {
+        std::fprintf(stderr, "fakeweb: --sina: %s\n", qPrintable(error));
+        std::exit(2);
+    }
+    const SinaBlog blog(*options);
+    blog.install(server);
+    std::fprintf(stderr, "sina blog of %d articles: %s\n", options->articles,
+                 qPrintable(blog.firstPageAddress()));
 }
 
 } // namespace FakeWeb

@@ -112,4 +112,8 @@ private:
     std::shared_ptr<const Data> d;
 };
 
+// The fakeweb executable's --sina option: parses the options (see SinaBlogOptions::parse) and installs
+// the blog; a wrong option ends the program with a message.
+void installSinaBlog(Server& server, const QString& arg);
+
 } // namespace FakeWeb
