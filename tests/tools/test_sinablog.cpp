@@ -1,5 +1,7 @@
+#include "assets/sinacomments.h"
 #include "fakeweb.h"
 #include "model/articlenames.h"
+#include "render/imagereferences.h"
 #include "sinablog.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -132,6 +134,42 @@ private slots:
         // Addresses of no article are left to others.
         QCOMPARE(get(run, QStringLiteral("http://blog.sina.com.cn/s/blog_0000000000000000.html")).status,
                  404);
+    }
+
+    // The generated pages are what the download side expects of Sina: image tags it rewrites, a counter it
+    // reads, comment replies it turns into a list.
+    void pagesFitTheDownloadSide()
+    {
+        SinaBlogOptions options;
+        options.articles = 60;
+        options.images = 2;
+        options.comments = 55;
+        const SinaBlog blog(options);
+        blog.install(m_server);
+        TestRun run;
+        const FakeWeb::SinaArticle& article = blog.articles().at(53);
+        run.state->task.FetchImages = true;
+        run.state->addArticleRow(article.title, article.category, article.link(), article.date);
+
+        const QString body = Render::RewriteImages(*run.state, blog.articleBody(53), 1);
+        QCOMPARE(run.state->assets.jobCount(), 2);
+        QCOMPARE(run.state->assets.address(1), blog.imageAddresses(53).at(0));
+        QCOMPARE(run.state->assets.address(2), blog.imageAddresses(53).at(1));
+        QVERIFY(!body.contains(QStringLiteral("sg_trans.gif")));
+
+        const QString block = TestSupport::Wait(Assets::AppendSinaComments(*run.state, QString(), 1));
+        QVERIFY(block.contains(QStringLiteral("评论:")));
+        QCOMPARE(run.state->assets.jobCount(), 4);
+        QCOMPARE(run.state->assets.address(4), blog.commentPageAddress(53, 2));
+
+        QString reply = QString::fromLatin1(blog.commentPageReply(53, 2));
+        Model::UnescapeUnicode(reply);
+        const QString list = Assets::FormatCommentPage(reply);
+        QCOMPARE(list.count(QStringLiteral("<br><li>")), 3);
+        QVERIFY(list.contains(
+            QStringLiteral("<a href=http://blog.sina.com.cn/u/2000000051 target=blank>读者51</a>")));
+        QVERIFY(!list.contains(QStringLiteral("举报")));
+        QVERIFY(!list.contains(u'\\'));
     }
 };
 
