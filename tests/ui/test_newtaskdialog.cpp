@@ -1,3 +1,4 @@
+#include "sinablog.h"
 #include "ui/commandrunner.h"
 #include "ui/commands.h"
 #include "ui/modalanswerer.h"
@@ -13,6 +14,7 @@
 #include <QNetworkCookie>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -228,6 +230,46 @@ private slots:
         QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
         QCOMPARE(run.window->commands().newTaskDialog(), dialog);
         QCOMPARE(name->text(), QStringLiteral("hexun1"));
+    }
+
+    void sinaTaskFillsTheArticleGrid()
+    {
+        WindowRun run;
+        FakeWeb::SinaBlogOptions options;
+        options.articles = 60;
+        options.categories = 3;
+        const FakeWeb::SinaBlog blog(options);
+        blog.install(run.web);
+
+        QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        Ui::NewTaskDialog* dialog = run.window->commands().newTaskDialog();
+        dialog->choosePlatform(0);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("sina/test"));
+        auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        address->setText(blog.firstPageAddress());
+        QTest::keyClick(name, Qt::Key_Return);
+
+        auto* runner = run.window->findChild<Ui::CommandRunner*>();
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 60000);
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("sina_test"));
+        QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        const QList<FakeWeb::SinaExpectedRow> expected = blog.expectedRows();
+        const Model::ArticleList& list = run.state->articles;
+        QCOMPARE(list.articleCount(), int(expected.size()));
+        for (int row = 1; row <= list.articleCount(); ++row) {
+            const FakeWeb::SinaExpectedRow& want = expected.at(row - 1);
+            QCOMPARE(list.title(row), want.title);
+            QCOMPARE(list.category(row), want.category);
+            QCOMPARE(list.link(row), want.link);
+            QCOMPARE(list.date(row), want.date);
+        }
+        // The grid shows the rows, and 下载 is ready.
+        auto* grid = run.find<QTableView>(QStringLiteral("msh"));
+        QCOMPARE(grid->model()->rowCount(), list.articleCount() + 1);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), expected.first().title);
+        QVERIFY(run.find<QPushButton>(QStringLiteral("Command2"))->isEnabled());
     }
 
     void sinaTaskForgetsTheSinaCookies()
