@@ -12,22 +12,21 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
     if (platformField.isEmpty()) {
         return start;
     }
-    bool number = false;
-    const int platform = platformField.trimmed().toInt(&number);
-    if (!number || !Model::IsPlatformCode(platform)) {
+    const std::optional<int> platform = Model::AutomaticPlatformCode(state.programFolder);
+    if (!platform) {
         start.kind = AutomaticStart::Kind::Invalid;
         start.question = QStringLiteral("auto.cfg 设置有误：<blog> 应为 0 到 16 的博客编号，现为“") +
                          platformField + QStringLiteral("”，未执行全自动备份");
         return start;
     }
     start.kind = AutomaticStart::Kind::Ready;
-    start.platform = platform;
+    start.platform = *platform;
     start.name = state.readAutoConfigField(1);
     start.address = state.readAutoConfigField(2);
     start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
     start.question = QStringLiteral("即将执行全自动备份，是否继续？") + QStringLiteral("\r\n") +
-                     state.profiles[platform].Name + QStringLiteral("博客：") + start.name +
+                     state.profiles[*platform].Name + QStringLiteral("博客：") + start.name +
                      QStringLiteral("\r\n");
     return start;
 }
