@@ -1,3 +1,4 @@
+#include "app/batchmode.h"
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "ui/mainwindow.h"
@@ -5,6 +6,8 @@
 #include "ui/sinalogout.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 
@@ -30,8 +33,54 @@ int RunWindow(QApplication& app)
 
 } // namespace
 
+namespace {
+
+constexpr auto VersionText = "20120419";
+
+// Without a window: the automatic backup of auto.cfg, or the usual --help and --version.
+bool WantsConsole(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--version" ||
+            argument == "-v") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int RunConsole(QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "qvlrx 卷轴匣: backs up a blog into a CHM e-book.\n"
+        "Without options it opens its window. With --batch it runs the automatic backup that auto.cfg in "
+        "the\n"
+        "program folder describes, without a window and without questions, printing every status text."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("batch"), QStringLiteral("Run the automatic backup of auto.cfg without a window.")));
+    parser.process(app);
+    if (!parser.isSet(QStringLiteral("batch"))) {
+        parser.showHelp(0);
+    }
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    QNetworkAccessManager network;
+    return App::RunBatch(QCoreApplication::applicationDirPath(), network);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (WantsConsole(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("qvlrx"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+        return RunConsole(app);
+    }
     QApplication app(argc, argv);
     return RunWindow(app);
 }
