@@ -11,6 +11,7 @@
 #include "neteaseblog.h"
 #include "qzoneblog.h"
 #include "server.h"
+#include "sinablog.h"
 #include "yaolanblog.h"
 
 namespace FakeWeb {
@@ -19,6 +20,7 @@ const QList<Generator>& generators()
 {
     // clang-format off
     static const QList<Generator> all = {
+        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3\" (every key optional)."), installSinaBlog},
         {QStringLiteral("health39"),
          QStringLiteral(
              "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
