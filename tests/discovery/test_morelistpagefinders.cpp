@@ -1,16 +1,15 @@
 #include "cerspblog.h"
 #include "chinaunixblog.h"
 #include "csdnblog.h"
+#include "discovery/discoverydriver.h"
 #include "discovery/finders.h"
 #include "discovery/listpageplatforms.h"
 #include "discovery/listpagewalk.h"
 #include "fakeweb.h"
 #include "ifengblog.h"
-#include "model/taskfiles.h"
 #include "pagekit.h"
 #include "support/testrun.h"
 #include "support/wait.h"
-#include "text/charset.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
@@ -18,7 +17,6 @@
 #include "yaolanblog.h"
 
 #include <QFile>
-#include <QSet>
 #include <QTest>
 
 #include <optional>
@@ -338,6 +336,52 @@ private slots:
             QVERIFY(!runIfeng(*run.state, blog, 3));
             QCOMPARE(rowsOf(*run.state), rowsOf(blog.articles));
         }
+    }
+
+    // A search that breaks off at its third list page leaves the rows of two pages in the task file and
+    // the checkpoint at page 2. Started again in a new run and answered with yes, it goes on at page 3:
+    // every article once, in order, each at the place in its category that a search without a break
+    // gives it.
+    void ifengSearchResumesAfterInterruption()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installIfengBlog(m_server, BlogSize{QStringLiteral("feng"), 30, 5});
+        const QString number = blog.address.section(u'/', -1).section(u'.', 0, 0);
+        const QString third = QStringLiteral("http://blog.ifeng.com/%1-3.html").arg(number);
+
+        TestRun whole;
+        TestSupport::Wait(Discovery::Start(*whole.state, Model::Ifeng, blog.taskName, blog.address));
+        QCOMPARE(rowsOf(*whole.state), rowsOf(blog.articles));
+
+        TestRun run;
+        FakeWeb::Response broken;
+        broken.mode = FakeWeb::Response::Mode::Reset;
+        m_server.addRoute(third, broken);
+        TestSupport::Wait(Discovery::Start(*run.state, Model::Ifeng, blog.taskName, blog.address));
+        QCOMPARE(run.state->articles.articleCount(), 10);
+        QCOMPARE(checkpointText(run.folder.path()),
+                 QStringLiteral("<blog>5</blog><name>feng</name><page>2</page>\r\n"));
+
+        // The program is started anew in the same folder; the site answers again.
+        FakeWeb::installIfengBlog(m_server, BlogSize{QStringLiteral("feng"), 30, 5});
+        m_server.clearLog();
+        FakeUserInterface ui;
+        ui.answers = {true};
+        Model::RunState again(run.folder.path(), ui, &run.network);
+        again.http.timeoutMs = 3000;
+        TestSupport::Wait(Discovery::Start(again, Model::Ifeng, blog.taskName, blog.address));
+
+        QCOMPARE(ui.questions, QStringList{QStringLiteral(
+                                   "提示|检测到上次查找文章异常中断，是否继续?\r\n凤凰 : feng  第2页")});
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.ifeng.com/%1-1.html").arg(number)), 0);
+        QCOMPARE(m_server.requestCount(third), 1);
+        QCOMPARE(rowsOf(again), rowsOf(blog.articles));
+        for (int row = 1; row <= 30; ++row) {
+            QCOMPARE(again.articles.text(row, Model::ArticleList::PositionColumn),
+                     whole.state->articles.text(row, Model::ArticleList::PositionColumn));
+        }
+        QCOMPARE(ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        QVERIFY(checkpointText(run.folder.path()).isEmpty());
     }
 
     // A first page without "<!--显示分页-->" is a blog of one page, whatever further pages exist.
