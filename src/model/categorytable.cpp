@@ -15,6 +15,21 @@ void CategoryTable::reset()
     m_emptyCount = 0;
 }
 
+int CategoryTable::slotFor(const QString& category)
+{
+    auto it = m_slots.constFind(category);
+    if (it != m_slots.constEnd()) {
+        return it.value();
+    }
+    if (m_used >= SlotCount) {
+        throw Text::Failure(QStringLiteral("too many categories: \"%1\" has no place").arg(category));
+    }
+    const int slot = m_used++;
+    m_names[size_t(slot)] = category;
+    m_slots.insert(category, slot);
+    return slot;
+}
+
 int CategoryTable::countArticle(const QString& category)
 {
     constexpr int maxCount = std::numeric_limits<qint16>::max();
@@ -24,44 +39,11 @@ int CategoryTable::countArticle(const QString& category)
         }
         return ++m_emptyCount;
     }
-    auto it = m_slots.constFind(category);
-    int slot = 0;
-    if (it == m_slots.constEnd()) {
-        if (m_used >= SlotCount) {
-            throw Text::Failure(QStringLiteral("too many categories: \"%1\" has no place").arg(category));
-        }
-        slot = m_used++;
-        m_names[size_t(slot)] = category;
-        m_slots.insert(category, slot);
-    } else {
-        slot = it.value();
-    }
-    if (m_counts[size_t(slot)] >= maxCount) {
+    const int known = slotOf(category);
+    if (known >= 0 && m_counts[size_t(known)] >= maxCount) {
         throw Text::Failure(QStringLiteral("too many articles in category \"%1\"").arg(category));
     }
-    return ++m_counts[size_t(slot)];
-}
-
-void CategoryTable::restore(const QString& category, int count)
-{
-    if (category.isEmpty()) {
-        m_emptyCount = std::max(m_emptyCount, count);
-        return;
-    }
-    auto it = m_slots.constFind(category);
-    int slot = 0;
-    if (it == m_slots.constEnd()) {
-        if (m_used >= SlotCount) {
-            throw Text::Failure(QStringLiteral("too many categories: \"%1\" has no place").arg(category));
-        }
-        slot = m_used++;
-        m_names[size_t(slot)] = category;
-        m_slots.insert(category, slot);
-    } else {
-        slot = it.value();
-    }
-    m_counts[size_t(slot)] = qint16(
-        std::clamp(std::max(int(m_counts[size_t(slot)]), count), 0, int(std::numeric_limits<qint16>::max())));
+    return ++m_counts[size_t(slotFor(category))];
 }
 
 QString CategoryTable::name(int slot) const

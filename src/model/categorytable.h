@@ -22,9 +22,6 @@ public:
     // categories or the count would overflow. Articles without a category are counted apart.
     int countArticle(const QString& category);
 
-    // Puts a category with a known count into the table (used when rows are loaded with their positions).
-    void restore(const QString& category, int count);
-
     QString name(int slot) const;
     int count(int slot) const;
     // Slots in use: up to the first free slot.
@@ -36,6 +33,9 @@ public:
     int uncategorisedCount() const { return m_emptyCount; }
 
 private:
+    // The slot of a category, taking the lowest free one for a new category.
+    int slotFor(const QString& category);
+
     std::array<QString, SlotCount> m_names;
     std::array<qint16, SlotCount> m_counts{};
     QHash<QString, int> m_slots;
