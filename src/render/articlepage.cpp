@@ -155,7 +155,12 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
 
     const Model::PlatformProfile profile = state.profile();
     if (platform == Model::CerspEblog || Find(page, profile.BodyEndMarker) > 1) {
-        body = Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10);
+        // An end marker that lies only before the search start cuts out no body either.
+        try {
+            body = Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10);
+        } catch (const Text::Failure&) {
+            body = Text::NotFound;
+        }
     }
 
     body = Replace(body, HashToQuote(QStringLiteral("<param VALUE=## />")), QStringLiteral("<已替代>"));

@@ -6,7 +6,27 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <utility>
+
 namespace Render {
+
+void DownloadWakeup::wake()
+{
+    m_pending = true;
+    if (!m_waiter || m_resumeQueued) {
+        return;
+    }
+    m_resumeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_resumeQueued = false;
+            if (std::coroutine_handle<> waiter = std::exchange(m_waiter, {})) {
+                waiter.resume();
+            }
+        },
+        Qt::QueuedConnection);
+}
 
 void ArticleSlot::ReplyDeleter::operator()(QNetworkReply* reply) const
 {
@@ -27,7 +47,8 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
     request.setTransferTimeout(timeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply.reset(network.get(request));
-    m_wakes = QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, &DownloadWakeup::wake);
+    m_wakes =
+        QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
 }
 
 bool ArticleSlot::completed() const

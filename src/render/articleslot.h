@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <coroutine>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -12,7 +13,8 @@ class QNetworkReply;
 namespace Render {
 
 // Tells a waiting download that there is something to look at: a reply arrived or a tick passed.
-// pending() stays true from wake() until the download has looked.
+// pending() stays true from wake() until the download has looked. The waiting coroutine is resumed
+// from the event loop, never from inside the signal that woke it.
 class DownloadWakeup final : public QObject
 {
     Q_OBJECT
@@ -21,19 +23,24 @@ class DownloadWakeup final : public QObject
 public:
     DownloadWakeup() = default;
 
-    void wake()
-    {
-        m_pending = true;
-        Q_EMIT woken();
-    }
+    void wake();
     bool pending() const { return m_pending; }
     void clear() { m_pending = false; }
 
-Q_SIGNALS:
-    void woken();
+    // co_await wakeup.next(): returns at once when a wake is pending, else at the next wake.
+    struct Awaiter
+    {
+        DownloadWakeup& wakeup;
+        bool await_ready() const noexcept { return wakeup.m_pending; }
+        void await_suspend(std::coroutine_handle<> waiter) noexcept { wakeup.m_waiter = waiter; }
+        void await_resume() const noexcept {}
+    };
+    Awaiter next() { return Awaiter{*this}; }
 
 private:
     bool m_pending = false;
+    bool m_resumeQueued = false;
+    std::coroutine_handle<> m_waiter;
 };
 
 // One of the five article request slots: the article it fetches and its request.

@@ -16,8 +16,6 @@
 #include <QFile>
 #include <QTimer>
 
-#include <QCoro/QCoroSignal>
-
 #include <array>
 #include <exception>
 
@@ -94,8 +92,8 @@ public:
             }
             if (acted) {
                 co_await Text::LetEventsRun();
-            } else if (!m_wakeup.pending()) {
-                co_await qCoro(&m_wakeup, &DownloadWakeup::woken);
+            } else {
+                co_await m_wakeup.next();
             }
         }
         m_ticker.stop();
