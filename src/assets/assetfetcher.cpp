@@ -1,8 +1,56 @@
 #include "assets/assetfetcher.h"
 
+#include "assets/assetnames.h"
+#include "assets/sinacomments.h"
+#include "model/articlenames.h"
 #include "model/runstate.h"
+#include "text/charset.h"
+#include "text/failure.h"
+#include "text/textfiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
 
 namespace Assets {
+
+namespace {
+
+const QString Fetching = QStringLiteral("○");
+const QString Saved = QStringLiteral("●");
+const QString Present = QStringLiteral("已存在");
+const QString ErrorMark = QStringLiteral("错误|");
+
+// Slots 0 to 2 describe a failure in words, slots 3 and 4 give its number.
+QString ErrorResult(int slot, int number, const QString& description)
+{
+    return ErrorMark + (slot < 3 ? description : QString::number(number));
+}
+
+bool IsWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
+}
+
+// A fetched file goes in place whole or not at all.
+void SaveAsset(int kind, const QString& target, const QByteArray& body)
+{
+    QDir().mkpath(QFileInfo(target).path());
+    if (kind < Model::AssetQueue::CommentKind) {
+        Text::WriteBytesFileAt(target, body);
+        return;
+    }
+    QString text = Text::DecodeBytes(body, QStringLiteral("GB2312"));
+    Model::UnescapeUnicode(text);
+    Text::WriteTextFileAt(target, FormatCommentPage(text));
+}
+
+} // namespace
 
 AssetFetcher::AssetFetcher(Model::RunState& state, QObject* parent) : QObject(parent), m_state(state)
 {
@@ -11,27 +59,190 @@ AssetFetcher::AssetFetcher(Model::RunState& state, QObject* parent) : QObject(pa
 
 AssetFetcher::~AssetFetcher()
 {
+    for (AssetSlot& slot : m_slots) {
+        if (QNetworkReply* reply = slot.reply.data()) {
+            disconnect(reply, nullptr, this, nullptr);
+            reply->abort();
+            reply->deleteLater();
+        }
+    }
     if (m_state.assetFetcher == this) {
         m_state.assetFetcher = nullptr;
     }
 }
 
+bool AssetFetcher::busy() const
+{
+    for (const AssetSlot& slot : m_slots) {
+        if (!slot.reply.isNull()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void AssetFetcher::StartAssetDownloads()
 {
-    m_state.setStatus(QStringLiteral("图片或评论全部下载完成！"));
-    m_state.setStatus(QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览"));
-    m_state.SetCommandStates(false, false, true, true, true, false);
-    Q_EMIT allDone();
+    m_running = true;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (!m_slots[slot].reply.isNull()) {
+            continue; // still fetching; it takes the next job when it is done
+        }
+        if (!StartNextAsset(slot)) {
+            break;
+        }
+    }
+    FinishWhenIdle();
 }
 
 void AssetFetcher::FetchAgain()
 {
+    Model::AssetQueue& queue = m_state.assets;
+    for (int row = 1; row <= queue.jobCount(); ++row) {
+        const QString result = queue.result(row);
+        if (result == Saved) {
+            continue;
+        }
+        if (result == Fetching) {
+            bool inFlight = false;
+            for (const AssetSlot& slot : m_slots) {
+                inFlight = inFlight || (!slot.reply.isNull() && slot.row == row);
+            }
+            if (inFlight) {
+                continue;
+            }
+        }
+        queue.setResult(row, QString());
+    }
     StartAssetDownloads();
 }
 
-bool AssetFetcher::busy() const
+bool AssetFetcher::StartNextAsset(int slot)
 {
+    Model::AssetQueue& queue = m_state.assets;
+    const int jobs = queue.jobCount();
+    for (int row = 1; row <= jobs; ++row) {
+        if (!queue.result(row).isEmpty()) {
+            continue;
+        }
+        AssetSlot& job = m_slots[slot];
+        job.row = row;
+        job.kind = queue.kind(row);
+        job.address = queue.address(row);
+        job.folder = queue.folder(row);
+        job.target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
+        if (QFileInfo(job.target).isFile()) {
+            queue.setResult(row, Present);
+            continue;
+        }
+
+        queue.setResult(row, Fetching);
+        if (m_state.listScrolling && row > 5) {
+            queue.setFirstVisibleRow(row - 5);
+        }
+        m_state.setStatus(QStringLiteral("下载图片(评论) ") + QString::number(row) + u'/' +
+                          QString::number(jobs));
+        if (SendRequest(slot)) {
+            return true;
+        }
+        // The address cannot be requested at all: the job fails at once and the slot looks further.
+        queue.setResult(row, ErrorResult(slot, QNetworkReply::ProtocolUnknownError,
+                                         QStringLiteral("Invalid address: ") + job.address.left(200)));
+    }
     return false;
+}
+
+bool AssetFetcher::SendRequest(int slot)
+{
+    AssetSlot& job = m_slots[slot];
+    const QUrl url = Text::RequestUrl(job.address);
+    if (m_state.http.manager == nullptr || !IsWebAddress(url)) {
+        return false;
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(RequestTimeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply* reply = m_state.http.manager->get(request);
+    job.reply = reply;
+    connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
+    return true;
+}
+
+void AssetFetcher::ReplyFinished(int slot)
+{
+    QNetworkReply* reply = m_slots[slot].reply.data();
+    if (reply == nullptr) {
+        return;
+    }
+    m_slots[slot].reply.clear();
+    reply->deleteLater();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        // An error page of the image host is no image: the job fails and can be fetched again.
+        EndJob(slot, ErrorMark + QStringLiteral("HTTP ") + QString::number(status.toInt()));
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Only the transfer time-out cancels a request that still has its slot.
+        AssetFailed(slot, QNetworkReply::TimeoutError, QStringLiteral("The operation timed out"));
+    } else if (reply->error() != QNetworkReply::NoError) {
+        AssetFailed(slot, int(reply->error()), reply->errorString());
+    } else {
+        AssetFinished(slot, reply->readAll());
+    }
+}
+
+void AssetFetcher::AssetFinished(int slot, const QByteArray& body)
+{
+    const AssetSlot& job = m_slots[slot];
+    try {
+        SaveAsset(job.kind, job.target, body);
+    } catch (const Text::Failure& failure) {
+        EndJob(slot, ErrorMark + failure.message());
+        return;
+    }
+    EndJob(slot, Saved);
+}
+
+void AssetFetcher::AssetFailed(int slot, int number, const QString& description)
+{
+    EndJob(slot, ErrorResult(slot, number, description));
+}
+
+void AssetFetcher::EndJob(int slot, const QString& result)
+{
+    Model::AssetQueue& queue = m_state.assets;
+    const AssetSlot& job = m_slots[slot];
+    // Rows may have been deleted while the job ran: find the claimed row by its address.
+    int row = job.row;
+    const auto isClaimedRow = [&](int r) {
+        return r >= 1 && r <= queue.jobCount() && queue.result(r) == Fetching &&
+               queue.address(r) == job.address && queue.folder(r) == job.folder;
+    };
+    if (!isClaimedRow(row)) {
+        row = 0;
+        for (int r = 1; r <= queue.jobCount() && row == 0; ++r) {
+            row = isClaimedRow(r) ? r : 0;
+        }
+    }
+    if (row > 0) {
+        queue.setResult(row, result);
+    }
+
+    if (!StartNextAsset(slot)) {
+        FinishWhenIdle();
+    }
+}
+
+void AssetFetcher::FinishWhenIdle()
+{
+    if (!m_running || busy()) {
+        return;
+    }
+    m_running = false;
+    m_state.setStatus(QStringLiteral("图片或评论全部下载完成！"));
+    m_state.setStatus(QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览"));
+    m_state.SetCommandStates(false, false, true, true, true, false);
+    Q_EMIT allDone();
 }
 
 void StartAssetDownloads(Model::RunState& state)

@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+
+class QNetworkReply;
 
 namespace Model {
 class RunState;
@@ -8,17 +15,22 @@ class RunState;
 
 namespace Assets {
 
-// Fetches the jobs of the asset queue (images and comment pages) over five request slots.
+// Fetches the jobs of the asset queue (images and comment pages) over five request slots. Each slot
+// fetches one job at a time; a finished or failed job starts the slot's next waiting job, until none
+// is left. The run is complete, and reported so, when no job waits and every slot is idle.
 class AssetFetcher final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AssetFetcher)
 
 public:
+    static constexpr int SlotCount = 5;
+    static constexpr int RequestTimeoutMs = 5000;
+
     explicit AssetFetcher(Model::RunState& state, QObject* parent = nullptr);
     ~AssetFetcher() override;
 
-    // Starts the queue on all five slots.
+    // Starts the queue on all idle slots.
     void StartAssetDownloads();
     // The 再次下载图片 command: every job that did not end in success waits again; then the queue starts.
     void FetchAgain();
@@ -30,7 +42,31 @@ Q_SIGNALS:
     void allDone();
 
 private:
+    // What a slot is fetching, as it was when the job was claimed.
+    struct AssetSlot
+    {
+        QPointer<QNetworkReply> reply;
+        int row = 0;
+        QString address;
+        QString folder;
+        QString target;
+        int kind = 0;
+    };
+
+    // Claims the next waiting job for the slot and sends its request; false when no job waits.
+    bool StartNextAsset(int slot);
+    bool SendRequest(int slot);
+    void ReplyFinished(int slot);
+    void AssetFinished(int slot, const QByteArray& body);
+    void AssetFailed(int slot, int number, const QString& description);
+    // Writes the job's result into its row and lets the slot take the next job.
+    void EndJob(int slot, const QString& result);
+    // Reports the end of the run once nothing waits and every slot is idle.
+    void FinishWhenIdle();
+
     Model::RunState& m_state;
+    std::array<AssetSlot, SlotCount> m_slots;
+    bool m_running = false;
 };
 
 // Starts the asset fetching of the run (the fetcher of the state, when there is one).

@@ -1,13 +1,137 @@
 #include "output/chmpacker.h"
 
 #include "model/runstate.h"
+#include "output/projectfiles.h"
+#include "text/failure.h"
+#include "text/pagefetch.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace Output {
 
+namespace {
+
+const QString ProjectName = QStringLiteral("blog.hhp");
+const QString ContentsName = QStringLiteral("blog.hhc");
+
+// One packing at a time: a second press while the compiler works does nothing.
+bool packing = false;
+
+struct PackingFlag
+{
+    PackingFlag() { packing = true; }
+    ~PackingFlag() { packing = false; }
+    PackingFlag(const PackingFlag&) = delete;
+    PackingFlag& operator=(const PackingFlag&) = delete;
+};
+
+// A task name that names a folder directly inside the program folder.
+bool UsableTaskName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(QChar(u'\0'));
+}
+
+void Fail(Model::RunState& state, const QString& reason)
+{
+    state.setStatus(QStringLiteral("打包CHM失败：") + reason);
+}
+
+} // namespace
+
+qint64 RoundHalfToEven(qint64 numerator, qint64 denominator)
+{
+    qint64 quotient = numerator / denominator;
+    qint64 remainder = numerator % denominator;
+    if (remainder < 0) {
+        remainder += denominator;
+        --quotient;
+    }
+    if (2 * remainder > denominator || (2 * remainder == denominator && quotient % 2 != 0)) {
+        ++quotient;
+    }
+    return quotient;
+}
+
+QString PackProgressText(int messageCount, int gridRows)
+{
+    return QStringLiteral("打包第") + Text::Num(RoundHalfToEven(messageCount, 2)) + u'/' +
+           Text::Num(gridRows + RoundHalfToEven(gridRows, 20)) + QStringLiteral("个");
+}
+
 QCoro::Task<bool> PackChm(Model::RunState& state)
 {
-    Q_UNUSED(state)
-    co_return false;
+    return PackChm(state, HelpCompilerSettings{});
+}
+
+QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
+{
+    if (packing) {
+        co_return false;
+    }
+    PackingFlag flag;
+
+    // Full-text search doubles the size and takes much longer; automatic mode packs without it. The
+    // compiler builds the search index itself, so nothing needs registering first.
+    bool fullText = false;
+    if (!state.automaticMode()) {
+        fullText = state.ui.ask(
+            QStringLiteral("CHM打包选项"),
+            QStringLiteral("是否需要全文检索?\r\n\r\n如果允许，则生成的CHM体积会大一倍(图片多的话影响小些)"
+                           "\r\n且打包速度会慢很多，需耐心等待！"));
+    }
+
+    const QString taskName = state.task.TaskName;
+    if (!UsableTaskName(taskName)) {
+        Fail(state, QStringLiteral("任务名“%1”不能用作文件名").arg(taskName));
+        co_return false;
+    }
+    const QString taskFolder = state.taskFolder();
+    if (!QFileInfo(taskFolder).isDir()) {
+        Fail(state, QStringLiteral("找不到任务文件夹") + taskFolder);
+        co_return false;
+    }
+    const QString projectPath = Text::JoinPath(taskFolder, ProjectName);
+    const QString contentsPath = Text::JoinPath(taskFolder, ContentsName);
+    const int platform = state.task.PlatformCode;
+    try {
+        Text::WriteBytesFileAt(
+            projectPath, ProjectFileBytes(ProjectFileLines(taskName, fullText, state.articles, platform)));
+        Text::WriteBytesFileAt(
+            contentsPath, ProjectFileBytes(ContentsFileLines(state.articles, state.categories, platform)));
+    } catch (const Text::Failure& failure) {
+        Fail(state, QStringLiteral("无法写入项目文件（") + failure.message() + u'）');
+        co_return false;
+    }
+
+    state.setStatus(QStringLiteral("正在打包CHM..."));
+    co_await Text::LetEventsRun();
+
+    int messageCount = 0;
+    const int gridRows = state.articles.gridRowCount();
+    const auto log = [&state, &messageCount, gridRows](const QString&) {
+        ++messageCount;
+        state.setStatus(PackProgressText(messageCount, gridRows));
+        return true;
+    };
+    const auto progress = [](int) { return true; };
+    const CompileOutcome outcome = co_await HHA_CompileHHP(projectPath, log, progress, compiler);
+    if (!outcome.made) {
+        // The project files stay for a look at what went wrong.
+        Fail(state, outcome.reason);
+        co_return false;
+    }
+
+    state.setStatus(QStringLiteral("打包CHM成功！"));
+    QFile::remove(contentsPath);
+    QFile::remove(projectPath);
+    state.SetCommandStates(true, false, false, true, false, true);
+    state.ui.openLocal(outcome.chmPath);
+    co_return true;
 }
 
 } // namespace Output

@@ -1,13 +1,231 @@
 #include "output/txtconverter.h"
 
 #include "model/runstate.h"
+#include "output/namefitting.h"
+#include "text/charset.h"
+#include "text/failure.h"
+#include "text/pagefetch.h"
+#include "text/safefilename.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace Output {
 
+namespace {
+
+char Upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+// Does the tag follow the byte at position i (1-based)? Only looked at when i + its length is less than the
+// page's length.
+bool Follows(const QByteArray& page, qsizetype i, const char* tag, qsizetype n)
+{
+    if (i + n >= page.size()) {
+        return false;
+    }
+    for (qsizetype k = 0; k < n; ++k) {
+        if (Upper(page.at(i + k)) != tag[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int DigitValue(QChar c, bool hex)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') {
+        return u - u'0';
+    }
+    if (hex && u >= u'a' && u <= u'f') {
+        return u - u'a' + 10;
+    }
+    if (hex && u >= u'A' && u <= u'F') {
+        return u - u'A' + 10;
+    }
+    return -1;
+}
+
+// The collection file of a category: "all" and the safe name of the category with its extension.
+QString CollectionName(const QString& category)
+{
+    const QString name = QStringLiteral("all") + Text::SafeFileName(category + QStringLiteral(".txt"));
+    if (name.toUtf8().size() <= 255) {
+        return name;
+    }
+    return FitFileName(QStringLiteral("all"), Text::SafeFileName(category), QStringLiteral(".txt"));
+}
+
+const QString Separator = QStringLiteral("----------------   ");
+const QString SeparatorEnd = QStringLiteral("   ----------------");
+
+} // namespace
+
+QByteArray ScanPageBytes(const QByteArray& page)
+{
+    const qsizetype length = page.size();
+    QByteArray out(length, '\0');
+    qsizetype written = 0;
+    bool copying = false;
+    bool inScript = false;
+    // i is the 1-based position of the current byte, so page.at(i) is the byte after it.
+    for (qsizetype i = 1; i <= length; ++i) {
+        const char b = page.at(i - 1);
+        if (b == '<') {
+            if (Follows(page, i, "/SCRIPT>", 8)) {
+                inScript = false;
+            }
+            if (Follows(page, i, "/HEAD>", 6)) {
+                written = 0;
+                i += 6;
+            }
+            if (Follows(page, i, "/STYLE", 6)) {
+                inScript = false;
+            }
+            if (Follows(page, i, "SCRIPT", 6)) {
+                inScript = true;
+            }
+            if (Follows(page, i, "/P>", 3) || Follows(page, i, "BR>", 3)) {
+                out[written++] = '\r';
+                out[written++] = '\n';
+                i += 3;
+                copying = true;
+            } else {
+                copying = false;
+            }
+            if (Follows(page, i, "STYLE", 5)) {
+                copying = false;
+                inScript = true;
+            }
+        } else if (b == '>') {
+            copying = true;
+        } else if (b == '\r') {
+            if (i < length && page.at(i) == '\n') {
+                ++i;
+            }
+        } else if (b == '\n') {
+            // a line break of the source leaves no trace
+        } else if (copying && !inScript) {
+            out[written++] = b;
+        }
+    }
+    out.truncate(written);
+    return out;
+}
+
+QString DecodeNumericEntities(const QString& text)
+{
+    const QString marker = QStringLiteral("&#");
+    qsizetype at = text.indexOf(marker);
+    if (at < 0) {
+        return text;
+    }
+    QString result;
+    result.reserve(text.size());
+    qsizetype done = 0;
+    while (at >= 0) {
+        result += QStringView(text).mid(done, at - done);
+        qsizetype k = at + 2;
+        const bool hex = k < text.size() && (text.at(k) == u'x' || text.at(k) == u'X');
+        if (hex) {
+            ++k;
+        }
+        const qsizetype digitsStart = k;
+        char32_t value = 0;
+        bool inRange = true;
+        for (int digit = 0; k < text.size() && (digit = DigitValue(text.at(k), hex)) >= 0; ++k) {
+            value = value * (hex ? 16 : 10) + char32_t(digit);
+            if (value > 0x10FFFF) {
+                inRange = false;
+                value = 0x110000;
+            }
+        }
+        const bool isCharacter = inRange && value != 0 && (value < 0xD800 || value > 0xDFFF);
+        if (k > digitsStart && k < text.size() && text.at(k) == u';' && isCharacter) {
+            result += QString::fromUcs4(&value, 1);
+            done = k + 1;
+        } else {
+            // Not a reference to a character: kept as written.
+            result += marker;
+            done = at + 2;
+        }
+        at = text.indexOf(marker, done);
+    }
+    result += QStringView(text).mid(done);
+    return result;
+}
+
+QString ConvertPageToText(const QString& pagePath, const QString& textPath)
+{
+    QFile file(pagePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray page = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return {};
+    }
+    QString text = Text::DecodeBytes(ScanPageBytes(page), QStringLiteral("GB2312"));
+    text.remove(QStringLiteral("&nbsp;"));
+    text = DecodeNumericEntities(text);
+    try {
+        Text::WriteTextFileAt(textPath, text);
+    } catch (const Text::Failure&) {
+        // The text still goes into the category's collection.
+    }
+    return text;
+}
+
 QCoro::Task<> ConvertToText(Model::RunState& state)
 {
-    Q_UNUSED(state)
-    co_return;
+    const QString textFolder = state.taskFolder() + QStringLiteral("TXT");
+    if (!QDir().mkpath(textFolder)) {
+        state.setStatus(QStringLiteral("转换TXT失败：无法建立文件夹") + textFolder);
+        co_return;
+    }
+    // The collection files of an earlier run; the article files in the sub-folders are overwritten.
+    QDir folder(textFolder);
+    const QStringList earlier =
+        folder.entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : earlier) {
+        folder.remove(name);
+    }
+
+    const int count = state.articles.gridRowCount() - 2;
+    int converted = 0;
+    int row = count;
+    for (int i = 1; i <= count; ++i, --row) {
+        if (i % 50 == 0) {
+            co_await Text::LetEventsRun();
+        }
+        state.setStatus(QStringLiteral("转换TXT：") + Text::Num(i) + u'/' + Text::Num(count));
+        const QString category = state.articles.category(row);
+        const QString title = state.articles.title(row);
+        const QString categoryFolder = Text::JoinPath(textFolder, Text::SafeFileName(category));
+        QDir().mkpath(categoryFolder);
+        QString text;
+        const QString page = state.articlePagePath(row);
+        if (QFileInfo(page).isFile()) {
+            const QString textPath = Text::JoinPath(
+                categoryFolder, FitFileName(QString(), Text::SafeFileName(title), QStringLiteral(".txt")));
+            text = ConvertPageToText(page, textPath);
+            ++converted;
+        }
+        try {
+            Text::AppendTextFile(Text::JoinPath(textFolder, CollectionName(category)),
+                                 Separator + Text::SafeFileName(title) + QStringLiteral(".txt") +
+                                     SeparatorEnd + QStringLiteral("\r\n") + text);
+        } catch (const Text::Failure&) {
+            // This row's entry is lost from its collection; the others go on.
+        }
+    }
+    state.setStatus(QStringLiteral("转换TXT完成,一共") + Text::Num(converted) + QStringLiteral("个"));
 }
 
 } // namespace Output

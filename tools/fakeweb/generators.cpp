@@ -1,12 +1,40 @@
 #include "generators.h"
 
+#include "cnblogsblog.h"
+#include "health39blog.h"
+#include "listpageblogs.h"
+#include "neteaseblog.h"
+#include "qzoneblog.h"
 #include "server.h"
 
 namespace FakeWeb {
 
 const QList<Generator>& generators()
 {
-    static const QList<Generator> all = {};
+    // clang-format off
+    static const QList<Generator> all = {
+        {QStringLiteral("health39"),
+         QStringLiteral(
+             "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
+         PageKit::installBlog<Health39Blog>(60, 3)},
+        {QStringLiteral("cnblogs"),
+         QStringLiteral("cnblogs blog NAME[:POSTS[:CATEGORIES]] at http://www.cnblogs.com/NAME"),
+         PageKit::installBlog<CnblogsBlog>(45, 3)},
+        {QStringLiteral("qzone"),
+         QStringLiteral(
+             "QQ zone blog QQNUMBER[:ARTICLES[:CATEGORIES]] (http://user.qzone.qq.com/QQNUMBER/blog)"),
+         PageKit::installBlog<QzoneBlog>(120, 3)},
+        {QStringLiteral("netease"),
+         QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] at http://NAME.blog.163.com/blog/"),
+         PageKit::installBlog<NeteaseBlog>(45, 3)},
+        {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installBaiduBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installHexunBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installSohuBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianyaBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianya2Blog(s, parseBlogSize(a)); }},
+        {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCto51Blog(s, parseBlogSize(a)); }},
+    };
+    // clang-format on
     return all;
 }
 

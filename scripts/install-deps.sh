@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs everything qvlrx needs to build, test and run on Debian 12.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends \
+    g++ cmake ninja-build pkg-config \
+    qt6-base-dev qt6-base-dev-tools libqt6network6 libqt6widgets6 qt6-qpa-plugins qcoro-qt6-dev \
+    fp-utils-3.2.2 libchm-bin p7zip-full \
+    xvfb xauth fonts-wqy-microhei

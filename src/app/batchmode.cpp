@@ -1,0 +1,94 @@
+#include "app/batchmode.h"
+
+#include "app/consoleuserinterface.h"
+#include "assets/assetfetcher.h"
+#include "discovery/discoverydriver.h"
+#include "model/autoconfig.h"
+#include "model/platformprofile.h"
+#include "model/runstate.h"
+#include "text/failure.h"
+#include "text/textfiles.h"
+#include "ui/heartbeat.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <QCoro/QCoroTask>
+
+namespace App {
+
+namespace {
+
+enum ExitCode { Packed = 0, BadSettings = 2, NothingFound = 3, PackingFailed = 4 };
+
+QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
+                     QString address, int* exitCode)
+{
+    try {
+        co_await Discovery::Start(state, code, name, address);
+    } catch (const std::exception& error) {
+        ConsoleUserInterface::print(stderr, QString::fromLocal8Bit(error.what()));
+    }
+    if (state.articles.articleCount() < 5) {
+        ConsoleUserInterface::print(stderr, state.articles.articleCount() == 0
+                                                ? QStringLiteral("未找到文章，请检查地址")
+                                                : QStringLiteral("找到的文章少于5篇，没有下载"));
+        *exitCode = NothingFound;
+        QCoreApplication::exit(*exitCode);
+        co_return;
+    }
+    // The heartbeat packs the CHM once the images and comments are done.
+    QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat, [exitCode, &state](bool packed) {
+        const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
+        if (packed && QFileInfo::exists(chm)) {
+            ConsoleUserInterface::print(stdout, chm);
+            *exitCode = Packed;
+        } else {
+            ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
+            *exitCode = PackingFailed;
+        }
+        QCoreApplication::exit(*exitCode);
+    });
+}
+
+} // namespace
+
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network)
+{
+    ConsoleUserInterface ui;
+    const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
+    if (platformField.isEmpty()) {
+        ConsoleUserInterface::print(
+            stderr, QStringLiteral("auto.cfg (%1) does not name a platform: nothing to back up")
+                        .arg(Text::JoinPath(programFolder, QStringLiteral("auto.cfg"))));
+        return BadSettings;
+    }
+    bool isNumber = false;
+    const int code = platformField.trimmed().toInt(&isNumber);
+    if (!isNumber || !Model::IsPlatformCode(code)) {
+        ConsoleUserInterface::print(
+            stderr, QStringLiteral("auto.cfg: <blog> must be a platform number from 0 to 16, not \"%1\"")
+                        .arg(platformField));
+        return BadSettings;
+    }
+
+    Model::RunState state(programFolder, ui, &network);
+    Assets::AssetFetcher fetcher(state);
+    Ui::Heartbeat heartbeat(state);
+    const QString name = state.readAutoConfigField(1);
+    const QString address = state.readAutoConfigField(2);
+    state.task.FetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
+    state.task.FetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
+    ConsoleUserInterface::print(
+        stdout, QStringLiteral("即将执行全自动备份: %1博客：%2").arg(state.profiles[code].Name, name));
+
+    int exitCode = PackingFailed;
+    heartbeat.start();
+    // Started from the event loop, so that an early end can leave it.
+    QTimer::singleShot(0, &heartbeat, [&]() { Backup(state, heartbeat, code, name, address, &exitCode); });
+    QCoreApplication::exec();
+    return exitCode;
+}
+
+} // namespace App

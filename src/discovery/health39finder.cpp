@@ -1,0 +1,98 @@
+#include "discovery/health39finder.h"
+
+#include "discovery/entrylists.h"
+#include "discovery/finders.h"
+#include "model/endpoints.h"
+#include "model/runstate.h"
+#include "text/matching.h"
+#include "text/pagefetch.h"
+#include "text/safefilename.h"
+#include "text/textprimitives.h"
+
+#include <QSet>
+
+namespace Discovery {
+
+using namespace Text;
+
+void AddListPages(Model::RunState& state, qint64 count, const QString& prefix)
+{
+    for (qint64 page = 1; count > 0; ++page, count -= 25) {
+        state.ui.addListLine(prefix + Num(page) + QStringLiteral(".html"));
+    }
+}
+
+int Health39CategoryNumber(const QString& listPageAddress)
+{
+    // The number stands between the first two underscores after "ArticleList"; reading from there keeps
+    // an account name with an underscore of its own from being taken for it.
+    const qsizetype list = listPageAddress.lastIndexOf(QStringLiteral("/ArticleList_"));
+    const QString tail = list < 0 ? listPageAddress : listPageAddress.mid(list);
+    return ToInt(TextBetween(tail, QStringLiteral("_"), QStringLiteral("_"), 0));
+}
+
+QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
+{
+    const QString charset = QStringLiteral("GB2312");
+    const QString account = state.task.TaskName;
+    const QString listBase = QStringLiteral("http://") + Model::Endpoints::Health39BlogHost() + u'/' +
+                             account + QStringLiteral("/ArticleList_");
+
+    // Plan: every category's list pages, then the pages of all articles.
+    const QString home = co_await FetchPage(state.http, address, charset);
+    const QString menu = TextBetween(home, HashToQuote(QStringLiteral("_0_1.html#>所有分类")),
+                                     QStringLiteral("><span></span></div></div>"), 5);
+    for (const QString& piece : Split(menu, QStringLiteral("</li>"))) {
+        if (Find(piece, QStringLiteral("ArticleList_")) == 0) {
+            continue;
+        }
+        const QString count =
+            TextBetween(TextBetween(piece, QStringLiteral("_1.html"), QStringLiteral("</a>"), 1),
+                        QStringLiteral("("), QStringLiteral(")"), 0);
+        const QString number =
+            TextBetween(piece, QStringLiteral("ArticleList_"), QStringLiteral("_1.html"), 1);
+        AddListPages(state, ToWholeNumber(count), listBase + number + u'_');
+    }
+    const QString totalText = TextBetween(home, HashToQuote(QStringLiteral("class=#c_top2")),
+                                          QStringLiteral("篇文章)</strong>"), 5) +
+                              QStringLiteral("篇文章)</strong>");
+    const QString total = TextBetween(totalText, QStringLiteral("共有<b>"), QStringLiteral("</b>篇文章"), 0);
+    AddListPages(state, ToWholeNumber(total), listBase + QStringLiteral("0_"));
+
+    // Walk: articles of a category are filed under it; the all-articles pages add only the rest.
+    const QString entryPattern =
+        HashToQuote(QStringLiteral("<a href=#/.*/.*html# target=#_blank#>.*</a><span><i>"));
+    const QString datePattern =
+        QStringLiteral("<b>.*</b></span><span>访问<b>.*</b></span><span>评论<b>.*</b></span><span>");
+    const QString linkStart = u'/' + account + u'/';
+    const QString uncategorised = QStringLiteral("未分类");
+    QSet<QString> seenLinks;
+    const int pageCount = state.ui.listCount();
+    for (int i = 0; i < pageCount; ++i) {
+        co_await LetEventsRun();
+        state.setStatus(QStringLiteral("查找文章：") + Num(i + 1) + QStringLiteral("页/") + Num(pageCount) +
+                        QStringLiteral("页"));
+        const QString pageAddress = state.ui.listLine(i);
+        const QString page = co_await FetchPage(state.http, pageAddress, charset);
+        const QStringList entries = MatchList(entryPattern, page);
+        const QStringList dates = MatchList(datePattern, page);
+        const QString category =
+            Health39CategoryNumber(pageAddress) == 0
+                ? uncategorised
+                : Trim(TextBetween(page, QStringLiteral("博文 > "), QStringLiteral("(共有<b>"), 0));
+        for (qsizetype j = 0; j < entries.size(); ++j) {
+            const QString& entry = entries.at(j);
+            const QString link = TextBetween(entry, linkStart, HashToQuote(QStringLiteral("# target=")), 3);
+            const QString title =
+                TextBetween(entry, HashToQuote(QStringLiteral("_blank#>")), QStringLiteral("</a><span>"), 0);
+            const QString date =
+                TextBetween(EntryAt(dates, j), QStringLiteral("<b>"), QStringLiteral("</b></span><span>"), 5);
+            if (category != uncategorised || !seenLinks.contains(link)) {
+                state.addArticleRow(SafeFileName(title), category, link, date);
+            }
+            seenLinks.insert(link);
+        }
+    }
+}
+
+} // namespace Discovery

@@ -1,0 +1,207 @@
+#include "discovery/listpagewalk.h"
+
+#include "model/runstate.h"
+#include "text/matching.h"
+#include "text/pagefetch.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+namespace Discovery {
+
+namespace {
+
+const QString LineBreak = QStringLiteral("\r\n");
+
+QString ApplyReplacements(QString text, const Replacements& replacements)
+{
+    for (const auto& [from, to] : replacements) {
+        text = Text::Replace(text, Text::HashToQuote(from), Text::HashToQuote(to));
+    }
+    return text;
+}
+
+// A pattern's matches split at CR LF: N matches give N + 1 elements, the last one empty; no match gives
+// no element at all.
+QStringList PatternList(const QString& pattern, const QString& page)
+{
+    if (pattern.isEmpty()) {
+        return {};
+    }
+    return Text::Split(Text::MatchAll(Text::HashToQuote(pattern), page), LineBreak);
+}
+
+const QString& Element(const QStringList& list, qsizetype j, const char* name)
+{
+    if (j >= list.size()) {
+        throw Text::Failure(QStringLiteral("the %1 list of a list page ends before entry %2")
+                                .arg(QString::fromLatin1(name))
+                                .arg(j + 1));
+    }
+    return list.at(j);
+}
+
+// The lists of one page; index j of each belongs to entry j.
+struct PageLists
+{
+    QStringList entries;
+    QStringList titles;
+    QStringList dates;
+    QStringList categories;
+    QStringList blocks;
+};
+
+QStringList BlockCategories(const ListPagePlatform& platform, const QString& page, qsizetype slotCount)
+{
+    // One slot per element of the entry list; block k fills slot k.
+    QStringList table(slotCount);
+    const QStringList blocks = Text::Split(page, Text::HashToQuote(platform.blockSeparator));
+    for (qsizetype k = 0; k + 1 < blocks.size(); ++k) {
+        if (k >= table.size()) {
+            throw Text::Failure(QStringLiteral("a list page has more entry blocks than entries"));
+        }
+        table[k] = platform.blockCategory(blocks.at(k));
+    }
+    return table;
+}
+
+QString CutField(const FieldRule& rule, const PageLists& lists, const QString& entry, qsizetype j)
+{
+    QString text;
+    switch (rule.source) {
+    case FieldSource::Fixed:
+        return rule.fixed;
+    case FieldSource::Block:
+        return Element(lists.blocks, j, "category block");
+    case FieldSource::Entry:
+        text = entry;
+        break;
+    case FieldSource::Title:
+        text = Element(lists.titles, j, "title");
+        break;
+    case FieldSource::Date:
+        text = Element(lists.dates, j, "date");
+        break;
+    case FieldSource::Category:
+        text = Element(lists.categories, j, "category");
+        break;
+    }
+    for (const Cut& cut : rule.cuts) {
+        text = Text::TextBetween(text, Text::HashToQuote(cut.start), Text::HashToQuote(cut.end), cut.skip);
+    }
+    if (rule.trim) {
+        text = Text::Trim(text);
+    }
+    return text + rule.suffix;
+}
+
+} // namespace
+
+QString CleanListPage(const ListPagePlatform& platform, const QString& page)
+{
+    return ApplyReplacements(page, platform.cleanUp);
+}
+
+ListPageEntries ReadListPage(const ListPagePlatform& platform, const QString& page)
+{
+    ListPageEntries result;
+    try {
+        PageLists lists;
+        lists.entries =
+            platform.entryPieces ? platform.entryPieces(page) : PatternList(platform.entryPattern, page);
+        lists.titles = PatternList(platform.titlePattern, page);
+        lists.dates = PatternList(platform.datePattern, page);
+        lists.categories = PatternList(platform.categoryPattern, page);
+        if (platform.blockCategory) {
+            lists.blocks = BlockCategories(platform, page, lists.entries.size());
+        }
+        const qsizetype count = lists.entries.size() - 1; // the last element is no entry
+        for (qsizetype j = 0; j < count; ++j) {
+            const QString entry = ApplyReplacements(lists.entries.at(j), platform.entryCleanUp);
+            ListEntry article;
+            article.title = CutField(platform.title, lists, entry, j);
+            article.category = CutField(platform.category, lists, entry, j);
+            article.link = CutField(platform.link, lists, entry, j);
+            article.date = CutField(platform.date, lists, entry, j);
+            result.entries.append(article);
+        }
+    } catch (const Text::Failure& failure) {
+        result.failure = failure;
+    }
+    return result;
+}
+
+int MaxNumberBetween(const QString& text, const QString& start, const QString& end, const QString& separator)
+{
+    int largest = 0;
+    for (const QString& piece : Text::Split(text, separator)) {
+        const QString number = Text::TextBetween(piece, start, end, 0);
+        if (number == Text::NotFound) {
+            continue;
+        }
+        largest = std::max(largest, Text::ToInt(number));
+    }
+    return largest;
+}
+
+QString SearchStatus(qint64 page, qint64 count)
+{
+    return QStringLiteral("查找文章：") + Text::Num(page) + QStringLiteral("页/") + Text::Num(count) +
+           QStringLiteral("页");
+}
+
+QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QString address)
+{
+    WalkState walk;
+    walk.blogAddress = address;
+    walk.taskName = state.task.TaskName;
+    walk.firstPageAddress = platform.firstPageAddress ? platform.firstPageAddress(walk) : address;
+    if (platform.firstPageUntilOk) {
+        walk.firstPage = co_await Text::FetchPageUntilOk(state.http, walk.firstPageAddress, platform.charset);
+    } else {
+        walk.firstPage = co_await Text::FetchPage(state.http, walk.firstPageAddress, platform.charset);
+    }
+    if (!platform.firstPageFile.isEmpty()) {
+        Text::WriteTextFile(state.programFolder, platform.firstPageFile, walk.firstPage);
+    }
+    platform.readPages(walk);
+
+    try {
+        for (qint64 i = walk.firstPageNumber; i <= walk.lastPageNumber; ++i) {
+            co_await Text::LetEventsRun();
+            state.setStatus(platform.statusText ? platform.statusText(walk, i)
+                                                : SearchStatus(i, walk.pageCount));
+            QString page;
+            if (platform.firstPageIsListPage && i == walk.firstPageNumber) {
+                page = walk.firstPage;
+            } else {
+                page = co_await Text::FetchPage(state.http, platform.pageAddress(walk, i), platform.charset);
+            }
+            walk.previousPage = page;
+            page = CleanListPage(platform, page);
+            if (!platform.stopUnless.isEmpty() &&
+                Text::Find(page, Text::HashToQuote(platform.stopUnless)) == 0) {
+                break;
+            }
+            const ListPageEntries read = ReadListPage(platform, page);
+            for (const ListEntry& entry : read.entries) {
+                if (platform.letEventsRunPerEntry) {
+                    co_await Text::LetEventsRun();
+                }
+                state.addArticleRow(entry.title, entry.category, entry.link, entry.date);
+            }
+            if (read.failure) {
+                throw *read.failure;
+            }
+        }
+    } catch (const Text::Failure&) {
+        if (platform.afterWalk) {
+            platform.afterWalk(state, walk);
+        }
+        throw;
+    }
+    if (platform.afterWalk) {
+        platform.afterWalk(state, walk);
+    }
+}
+
+} // namespace Discovery

@@ -1,0 +1,376 @@
+#include "output/helpcompiler.h"
+
+#include "text/charset.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <QCoro/QCoroProcess>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace Output {
+
+namespace {
+
+QStringList Lines(const QString& text)
+{
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    if (!lines.isEmpty() && lines.constLast().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+// "[NAME]" gives NAME in capitals; anything else the empty text.
+QString SectionName(const QString& line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.size() >= 2 && trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
+        return trimmed.mid(1, trimmed.size() - 2).trimmed().toUpper();
+    }
+    return {};
+}
+
+// The key of a "key = value" line, in small letters, and its value.
+bool SplitOption(const QString& line, QString& key, QString& value)
+{
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0) {
+        return false;
+    }
+    key = line.left(equals).trimmed().toLower();
+    value = line.mid(equals + 1).trimmed();
+    return true;
+}
+
+QString Unquoted(QString text)
+{
+    text = text.trimmed();
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) {
+        return text.mid(1, text.size() - 2);
+    }
+    return text;
+}
+
+QByteArray FileSystemLine(const QString& text)
+{
+    return QFile::encodeName(text) + "\r\n";
+}
+
+QByteArray LocalLine(const QString& text)
+{
+    return Text::EncodeLocal(text + QStringLiteral("\r\n"));
+}
+
+bool IsFileListingLine(const QString& message)
+{
+    return message.startsWith(QLatin1String("Note: Scanning file")) ||
+           message.startsWith(QLatin1String("Note: Not scanning file"));
+}
+
+// The line of the compiler's output that best says what went wrong.
+QString ProblemLine(const QStringList& messages)
+{
+    for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
+        if (it->contains(QLatin1String("error"), Qt::CaseInsensitive)) {
+            return it->trimmed();
+        }
+    }
+    for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (!line.isEmpty() && !line.startsWith(u'$')) {
+            return line;
+        }
+    }
+    return {};
+}
+
+// A program name found on the search path, or a path to an executable file.
+bool Runnable(const QString& program)
+{
+    if (program.contains(u'/')) {
+        return QFileInfo(program).isExecutable();
+    }
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString MissingCompiler(const QString& program)
+{
+    return QStringLiteral("无法启动CHM编译程序%1（它属于fp-utils软件包，请先安装）").arg(program);
+}
+
+bool MoveIntoPlace(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
+                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
+    return !error;
+}
+
+} // namespace
+
+ProjectSummary SummariseProject(const QString& projectText)
+{
+    ProjectSummary summary;
+    QString section;
+    QString windowHome;
+    QString defaultWindow;
+    QString firstWindowHome;
+    for (const QString& line : Lines(projectText)) {
+        const QString name = SectionName(line);
+        if (!name.isEmpty()) {
+            section = name;
+            continue;
+        }
+        QString key;
+        QString value;
+        if (!SplitOption(line, key, value)) {
+            continue;
+        }
+        if (section == QLatin1String("OPTIONS")) {
+            if (key == QLatin1String("compiled file")) {
+                summary.compiledFile = value;
+            } else if (key == QLatin1String("contents file")) {
+                summary.contentsFile = value;
+            } else if (key == QLatin1String("index file")) {
+                summary.indexFile = value;
+            } else if (key == QLatin1String("default topic")) {
+                summary.hasDefaultTopic = true;
+                summary.homePage = value;
+            } else if (key == QLatin1String("default window")) {
+                defaultWindow = value.toLower();
+            }
+        } else if (section == QLatin1String("WINDOWS")) {
+            // name=title,contents,index,default page,home page,...
+            const QStringList fields = value.split(u',');
+            const QString home = fields.size() > 3 ? Unquoted(fields.at(3)) : QString();
+            if (firstWindowHome.isEmpty()) {
+                firstWindowHome = home;
+            }
+            if (key == defaultWindow) {
+                windowHome = home;
+            }
+        }
+    }
+    if (!summary.hasDefaultTopic) {
+        summary.homePage = windowHome.isEmpty() ? firstWindowHome : windowHome;
+    }
+    return summary;
+}
+
+QByteArray CompilerProjectCopy(const QString& projectText, const QString& outputPath,
+                               const QStringList& files)
+{
+    const ProjectSummary summary = SummariseProject(projectText);
+    QByteArray copy;
+    QString section;
+    bool filesWritten = false;
+    const auto writeFiles = [&] {
+        copy += LocalLine(QStringLiteral("[FILES]"));
+        for (const QString& file : files) {
+            copy += FileSystemLine(file);
+        }
+        filesWritten = true;
+    };
+    for (const QString& line : Lines(projectText)) {
+        const QString name = SectionName(line);
+        if (!name.isEmpty()) {
+            section = name;
+            if (section == QLatin1String("FILES")) {
+                writeFiles();
+                continue;
+            }
+            copy += LocalLine(line);
+            if (section == QLatin1String("OPTIONS") && !summary.hasDefaultTopic &&
+                !summary.homePage.isEmpty()) {
+                copy += FileSystemLine(QStringLiteral("Default topic = ") + summary.homePage);
+            }
+            continue;
+        }
+        if (section == QLatin1String("FILES")) {
+            continue; // replaced by the listing
+        }
+        QString key;
+        QString value;
+        if (section == QLatin1String("OPTIONS") && SplitOption(line, key, value) &&
+            key == QLatin1String("compiled file")) {
+            copy += FileSystemLine(QStringLiteral("Compiled file = ") + outputPath);
+            continue;
+        }
+        copy += LocalLine(line);
+    }
+    if (!filesWritten) {
+        writeFiles();
+    }
+    return copy;
+}
+
+QStringList FolderFiles(const QString& folder, const QStringList& excluded)
+{
+    QStringList files;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString relative = root.relativeFilePath(it.next());
+        const bool unlistable =
+            std::any_of(relative.cbegin(), relative.cend(), [](QChar c) { return c.unicode() < 32; });
+        if (unlistable || excluded.contains(relative)) {
+            continue;
+        }
+        files.append(relative);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallback log,
+                                           CompileProgressCallback progress, HelpCompilerSettings settings)
+{
+    CompileOutcome outcome;
+    const QFileInfo projectInfo(projectPath);
+    const QString projectFolder = projectInfo.absolutePath();
+
+    if (!Runnable(settings.program)) {
+        outcome.reason = MissingCompiler(settings.program);
+        co_return outcome;
+    }
+    QFile projectFile(projectPath);
+    if (!projectFile.open(QIODevice::ReadOnly)) {
+        outcome.reason = QStringLiteral("无法读取") + projectPath;
+        co_return outcome;
+    }
+    const QString projectText = Text::DecodeLocal(projectFile.readAll());
+    projectFile.close();
+
+    const ProjectSummary summary = SummariseProject(projectText);
+    if (summary.compiledFile.isEmpty()) {
+        outcome.reason = QStringLiteral("项目文件没有指定CHM文件名");
+        co_return outcome;
+    }
+    outcome.chmPath = QDir::cleanPath(QDir(projectFolder).absoluteFilePath(summary.compiledFile));
+
+    // The compiler writes beside the final file under a name of its own.
+    QTemporaryFile output(QFileInfo(outcome.chmPath).absolutePath() + QStringLiteral("/.qvlrx-XXXXXX.chm"));
+    if (!output.open()) {
+        outcome.reason = QStringLiteral("无法写入") + outcome.chmPath;
+        co_return outcome;
+    }
+    output.close();
+
+    QStringList excluded{projectInfo.fileName()};
+    const QStringList namedFiles{summary.contentsFile, summary.indexFile};
+    for (const QString& file : namedFiles) {
+        if (!file.isEmpty()) {
+            excluded.append(QDir::cleanPath(file));
+        }
+    }
+    const QStringList files = FolderFiles(projectFolder, excluded);
+
+    QTemporaryFile copy(projectFolder + QStringLiteral("/.qvlrx-XXXXXX.hhp"));
+    const QByteArray copyBytes = CompilerProjectCopy(projectText, output.fileName(), files);
+    if (!copy.open() || copy.write(copyBytes) != copyBytes.size() || !copy.flush()) {
+        outcome.reason = QStringLiteral("无法写入") + projectFolder;
+        co_return outcome;
+    }
+    copy.close();
+
+    QStringList messages;
+    QByteArray pending;
+    int filesDone = 0;
+    bool stopped = false;
+    QElapsedTimer silence;
+    silence.start();
+    // Declared after what its handlers use, so it goes first when the compile is abandoned.
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(projectFolder);
+    const auto takeMessage = [&](const QByteArray& bytes) {
+        QString message = QString::fromUtf8(bytes);
+        if (message.endsWith(u'\r')) {
+            message.chop(1);
+        }
+        messages.append(message);
+        if (messages.size() > 200) {
+            messages.removeFirst();
+        }
+        bool goOn = !log || log(message);
+        if (IsFileListingLine(message)) {
+            ++filesDone;
+            goOn = (!progress || progress(filesDone)) && goOn;
+        }
+        if (!goOn && !stopped) {
+            stopped = true;
+            process.kill();
+        }
+    };
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
+        silence.restart();
+        pending += process.readAllStandardOutput();
+        qsizetype end = 0;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QByteArray line = pending.left(end);
+            pending.remove(0, end + 1);
+            takeMessage(line);
+        }
+    });
+
+    const auto detach = qScopeGuard([&process] { QObject::disconnect(&process, nullptr, nullptr, nullptr); });
+    process.start(settings.program,
+                  {QStringLiteral("--verbosity"), QStringLiteral("5"), QFileInfo(copy.fileName()).fileName()},
+                  QIODevice::ReadOnly);
+
+    bool silent = false;
+    while (process.state() != QProcess::NotRunning) {
+        const int wait = std::clamp(settings.silenceLimitMs - int(silence.elapsed()), 1, 1000);
+        co_await qCoro(process).waitForFinished(wait);
+        if (process.state() != QProcess::NotRunning && silence.elapsed() >= settings.silenceLimitMs) {
+            silent = true;
+            process.kill();
+            co_await qCoro(process).waitForFinished(5000);
+            break;
+        }
+    }
+    pending += process.readAllStandardOutput();
+    if (!pending.isEmpty()) {
+        takeMessage(pending);
+        pending.clear();
+    }
+
+    if (process.error() == QProcess::FailedToStart) {
+        outcome.reason = MissingCompiler(settings.program);
+    } else if (stopped) {
+        outcome.reason = QStringLiteral("已中止");
+    } else if (silent) {
+        outcome.reason = QStringLiteral("CHM编译程序长时间没有反应，已停止");
+    } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        outcome.reason = QStringLiteral("CHM编译程序出错（退出码%1）").arg(process.exitCode());
+        const QString problem = ProblemLine(messages);
+        if (!problem.isEmpty()) {
+            outcome.reason += QStringLiteral("：") + problem;
+        }
+    } else if (QFileInfo(output.fileName()).size() <= 0) {
+        outcome.reason = QStringLiteral("CHM编译程序没有生成文件");
+    } else if (!MoveIntoPlace(output.fileName(), outcome.chmPath)) {
+        outcome.reason = QStringLiteral("无法写入") + outcome.chmPath;
+    } else {
+        outcome.made = true;
+    }
+    co_return outcome;
+}
+
+} // namespace Output

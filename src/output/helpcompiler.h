@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <QCoro/QCoroTask>
+
+#include <functional>
+
+namespace Output {
+
+// Receives each message line of the compiler; returning false stops the compile.
+using CompileLogCallback = std::function<bool(const QString& message)>;
+// Receives the number of files the compiler has dealt with so far; returning false stops the compile.
+using CompileProgressCallback = std::function<bool(int filesDone)>;
+
+// Which compiler runs and how long it may stay silent before it is given up.
+struct HelpCompilerSettings
+{
+    QString program = QStringLiteral("chmcmd");
+    int silenceLimitMs = 10 * 60 * 1000;
+};
+
+struct CompileOutcome
+{
+    bool made = false;
+    QString chmPath; // the compiled file named by the project (absolute)
+    QString reason;  // why no CHM was made
+};
+
+// Compiles the help project at projectPath into the file its "Compiled file" line names, with the Free
+// Pascal help compiler (chmcmd) as a child process; the caller's event loop keeps running meanwhile.
+// chmcmd takes only what the project lists, so it compiles a copy of the project that lists every file of
+// the project's folder. The CHM is written under a temporary name and moved into place when complete,
+// so a failed compile leaves an earlier CHM as it was.
+QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallback log,
+                                           CompileProgressCallback progress,
+                                           HelpCompilerSettings settings = {});
+
+// The pieces of the project that decide the copy.
+struct ProjectSummary
+{
+    QString compiledFile; // as written after "Compiled file ="
+    QString contentsFile;
+    QString indexFile;
+    QString homePage; // the default window's home page, or the default topic
+    bool hasDefaultTopic = false;
+};
+ProjectSummary SummariseProject(const QString& projectText);
+
+// The project as the compiler gets it: every option as written, except that the compiled file becomes
+// outputPath and a missing default topic becomes the home page; the [FILES] section lists exactly files.
+// Paths are written as the file system names them (UTF-8), the rest in the local code page.
+QByteArray CompilerProjectCopy(const QString& projectText, const QString& outputPath,
+                               const QStringList& files);
+
+// Every file below folder as "/"-separated relative path, sorted; hidden files, links and the excluded
+// relative paths left out.
+QStringList FolderFiles(const QString& folder, const QStringList& excluded);
+
+} // namespace Output

@@ -1,0 +1,394 @@
+#include "assets/assetfetcher.h"
+#include "assets/assetnames.h"
+#include "assets/sampleimages.h"
+#include "fakeweb.h"
+#include "render/imagereferences.h"
+#include "support/testrun.h"
+#include "text/charset.h"
+#include "text/matching.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using FakeWeb::Response;
+
+namespace {
+
+const QString AllFetched = QStringLiteral("图片或评论全部下载完成！");
+const QString Finished = QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览");
+const QString Folder = QStringLiteral("旅行-日记");
+
+Response body(const QByteArray& bytes, int delayMs = 0)
+{
+    Response response;
+    response.body = bytes;
+    response.delayMs = delayMs;
+    return response;
+}
+
+Response failing(Response::Mode mode)
+{
+    Response response;
+    response.mode = mode;
+    return response;
+}
+
+Response status(int code)
+{
+    Response response;
+    response.status = code;
+    response.body = "<html>error page</html>";
+    return response;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A run with its fetcher; the fetcher goes before the run state it works on.
+struct FetchRun
+{
+    TestRun run;
+    std::unique_ptr<Assets::AssetFetcher> fetcher;
+    std::unique_ptr<QSignalSpy> done;
+
+    FetchRun()
+    {
+        run.state->task.TaskName = QStringLiteral("任务");
+        fetcher = std::make_unique<Assets::AssetFetcher>(*run.state);
+        done = std::make_unique<QSignalSpy>(fetcher.get(), &Assets::AssetFetcher::allDone);
+    }
+    Model::AssetQueue& queue() { return run.state->assets; }
+    void add(int kind, const QString& address, const QString& folder = Folder)
+    {
+        queue().AddAssetRow(kind, address, folder, true);
+    }
+    QString target(int row) const
+    {
+        const Model::AssetQueue& q = run.state->assets;
+        return Assets::AssetTargetPath(*run.state, q.kind(row), q.address(row), q.folder(row));
+    }
+    QStringList results() const
+    {
+        QStringList list;
+        for (int row = 1; row <= run.state->assets.jobCount(); ++row) {
+            list.append(run.state->assets.result(row));
+        }
+        return list;
+    }
+    int completions() const { return int(run.ui.statusHistory.count(AllFetched)); }
+    bool waitDone(int expectedSignals = 1, int timeoutMs = 20000)
+    {
+        while (done->count() < expectedSignals) {
+            if (!done->wait(timeoutMs)) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+class TestAssetFetcher : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeWeb::Server m_server;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        FakeWeb::useAsProxy(m_server);
+    }
+
+    void init() { m_server.clear(); }
+
+    void emptyQueueReportsAndStartsNothing()
+    {
+        FetchRun f;
+        f.fetcher->StartAssetDownloads();
+        QCOMPARE(f.run.ui.statusHistory, (QStringList{AllFetched, Finished}));
+        QCOMPARE(f.run.ui.commandStates.size(), 1);
+        QCOMPARE(f.run.ui.commandStates.last(),
+                 (Model::CommandStates{false, false, true, true, true, false}));
+        QCOMPARE(f.done->count(), 1);
+        QVERIFY(!f.fetcher->busy());
+        QTest::qWait(50);
+        QCOMPARE(m_server.requestCount(), 0);
+    }
+
+    void threeJobsOverFiveSlots()
+    {
+        const QByteArray reply =
+            R"({"code":"A00006",data:"<li class=SGjlinedot1 id=cmt1>\u597d\u6587_<\/li>"})";
+        m_server.addRoute(QStringLiteral("http://s1.sinaimg.cn/middle/a.png"), body(SampleImages::png()));
+        m_server.addRoute(QStringLiteral("http://s2.sinaimg.cn/b.jpg"), body(SampleImages::jpeg()));
+        m_server.addRoute(QStringLiteral("http://blog.sina.com.cn/s/comment_4b2b2fe00100gk3a_1.html"),
+                          body(reply));
+        FetchRun f;
+        f.add(1, QStringLiteral("http://s1.sinaimg.cn/middle/a.png"));
+        f.add(1, QStringLiteral("http://s2.sinaimg.cn/b.jpg"), QString());
+        f.add(100, QStringLiteral("http://blog.sina.com.cn/s/comment_4b2b2fe00100gk3a_1.html"));
+
+        f.fetcher->StartAssetDownloads();
+        QCOMPARE(f.results(), (QStringList{"○", "○", "○"}));
+        QVERIFY(f.fetcher->busy());
+        QCOMPARE(f.run.ui.status(), QStringLiteral("下载图片(评论) 3/3"));
+        QCOMPARE(f.completions(), 0);
+
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.results(), (QStringList{"●", "●", "●"}));
+        QCOMPARE(fileBytes(f.run.path(QStringLiteral("任务/旅行-日记/http___s1.sinaimg.cn_middle_a.png"))),
+                 SampleImages::png());
+        QCOMPARE(fileBytes(f.run.path(QStringLiteral("任务/http___s2.sinaimg.cn_b.jpg"))),
+                 SampleImages::jpeg());
+        QCOMPARE(fileBytes(f.run.path(QStringLiteral("任务/旅行-日记/http___blog.sina.com.cn_s_comment_"
+                                                     "4b2b2fe00100gk3a_1.html"))),
+                 Text::EncodeLocal(QStringLiteral("\r\n<br><li>好文</li>\"}\r\n")));
+        QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+                 (QStringList{AllFetched, Finished}));
+        QCOMPARE(f.completions(), 1);
+        QCOMPARE(f.done->count(), 1);
+        QCOMPARE(m_server.requestCount(), 3);
+        QVERIFY(!f.fetcher->busy());
+    }
+
+    void timeoutTextsPerSlot()
+    {
+        FetchRun f;
+        for (int i = 1; i <= 5; ++i) {
+            const QString address = QStringLiteral("http://slow.example.cn/%1.jpg").arg(i);
+            m_server.addRoute(address, failing(Response::Mode::NeverAnswer));
+            f.add(1, address);
+        }
+        m_server.addRoute(QStringLiteral("http://fast.example.cn/6.png"), body(SampleImages::png()));
+        f.add(1, QStringLiteral("http://fast.example.cn/6.png"));
+
+        QElapsedTimer clock;
+        clock.start();
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        QVERIFY2(clock.elapsed() >= 4500, "the slots wait five seconds for an answer");
+
+        // Slots 0 to 2 describe the failure in words, slots 3 and 4 give its number.
+        const QStringList results = f.results();
+        const QString words = QStringLiteral("错误|The operation timed out");
+        const QString number = QStringLiteral("错误|") + QString::number(QNetworkReply::TimeoutError);
+        QCOMPARE(results.mid(0, 5), (QStringList{words, words, words, number, number}));
+        QCOMPARE(results[5], QStringLiteral("●"));
+        for (int row = 1; row <= 5; ++row) {
+            QVERIFY(!QFile::exists(f.target(row)));
+        }
+        QCOMPARE(f.completions(), 1);
+    }
+
+    void failedJobsAndTheAgainCommand()
+    {
+        const QString reset = QStringLiteral("http://img.example.cn/reset.jpg");
+        const QString missing = QStringLiteral("http://img.example.cn/missing.png");
+        const QString good = QStringLiteral("http://img.example.cn/good.png");
+        const QString relative = QStringLiteral("/images/http_logo.gif");
+        const QString serverError = QStringLiteral("http://img.example.cn/500.gif");
+        const QString odd = QStringLiteral("http://img.example.cn/odd/a b\"c'.png");
+        m_server.addRoute(reset, failing(Response::Mode::Reset));
+        m_server.addRoute(missing, status(404));
+        m_server.addRoute(good, body(SampleImages::png()));
+        m_server.addRoute(serverError, status(500));
+        m_server.addHandler([](const FakeWeb::Request& request) -> std::optional<Response> {
+            if (request.path.startsWith(QStringLiteral("/odd/"))) {
+                return body(SampleImages::jpeg());
+            }
+            return std::nullopt;
+        });
+        FetchRun f;
+        for (const QString& address : {reset, missing, good, relative, serverError, odd}) {
+            f.add(1, address);
+        }
+
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        QStringList results = f.results();
+        QVERIFY2(results[0].startsWith(QStringLiteral("错误|")) && results[0].size() > 4,
+                 qPrintable(results[0]));
+        QCOMPARE(results[1], QStringLiteral("错误|HTTP 404"));
+        QCOMPARE(results[2], QStringLiteral("●"));
+        QCOMPARE(results[3], QStringLiteral("错误|") + QString::number(QNetworkReply::ProtocolUnknownError));
+        QCOMPARE(results[4], QStringLiteral("错误|HTTP 500"));
+        QCOMPARE(results[5], QStringLiteral("●"));
+        QCOMPARE(fileBytes(f.target(6)), SampleImages::jpeg());
+        for (int row : {1, 2, 4, 5}) {
+            QVERIFY2(!QFile::exists(f.target(row)),
+                     qPrintable(f.target(row))); // no error page saved as image
+        }
+
+        // The hosts recover; the again command fetches what failed, and only that.
+        m_server.addRoute(reset, body(SampleImages::jpeg()));
+        m_server.addRoute(missing, body(SampleImages::png()));
+        m_server.clearLog();
+        f.fetcher->FetchAgain();
+        QVERIFY(f.waitDone(2));
+        results = f.results();
+        QCOMPARE(results[0], QStringLiteral("●"));
+        QCOMPARE(results[1], QStringLiteral("●"));
+        QCOMPARE(results[2], QStringLiteral("●"));
+        QVERIFY(results[3].startsWith(QStringLiteral("错误|")));
+        QCOMPARE(results[4], QStringLiteral("错误|HTTP 500"));
+        QCOMPARE(results[5], QStringLiteral("●"));
+        QCOMPARE(fileBytes(f.target(2)), SampleImages::png());
+        QCOMPARE(m_server.requestLog().size(), 3);
+        QCOMPARE(m_server.requestCount(good), 0);
+    }
+
+    void againTwiceAfterCompleteRun()
+    {
+        const QString fetched = QStringLiteral("http://img.example.cn/one.png");
+        const QString present = QStringLiteral("http://img.example.cn/two.jpg");
+        m_server.addRoute(fetched, body(SampleImages::png()));
+        m_server.addRoute(present, body(SampleImages::jpeg()));
+        FetchRun f;
+        f.add(1, fetched);
+        f.add(1, present);
+        QDir().mkpath(QFileInfo(f.target(2)).path());
+        QFile file(f.target(2));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("saved before");
+        file.close();
+
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.results(), (QStringList{"●", "已存在"}));
+
+        for (int again = 2; again <= 3; ++again) {
+            f.fetcher->FetchAgain();
+            QVERIFY(f.waitDone(again));
+            QCOMPARE(f.results(), (QStringList{"●", "已存在"}));
+            QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+                     (QStringList{AllFetched, Finished}));
+        }
+        QCOMPARE(m_server.requestCount(), 1);
+        QCOMPARE(fileBytes(f.target(2)), QByteArray("saved before"));
+    }
+
+    void completionOnlyWhenEverySlotIsIdle()
+    {
+        const QString fast = QStringLiteral("http://img.example.cn/fast.png");
+        const QString slow = QStringLiteral("http://img.example.cn/slow.jpg");
+        m_server.addRoute(fast, body(SampleImages::png()));
+        m_server.addRoute(slow, body(SampleImages::jpeg(), 1500));
+        FetchRun f;
+        f.add(1, fast);
+        f.add(1, slow);
+
+        f.fetcher->StartAssetDownloads();
+        QTRY_COMPARE(f.queue().result(1), QStringLiteral("●"));
+        // Slot 0 has nothing left, but slot 1 still fetches: not done yet.
+        QCOMPARE(f.queue().result(2), QStringLiteral("○"));
+        QVERIFY(f.fetcher->busy());
+        QCOMPARE(f.completions(), 0);
+        QVERIFY(!f.run.ui.statusHistory.contains(Finished));
+        QCOMPARE(f.done->count(), 0);
+
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.results(), (QStringList{"●", "●"}));
+        QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+                 (QStringList{AllFetched, Finished}));
+        QCOMPARE(f.completions(), 1);
+    }
+
+    void pageReferencesPointAtSavedFiles()
+    {
+        const QString longAddress =
+            QStringLiteral("http://s9.sinaimg.cn/orignal/") + QString(110, u'x') + QStringLiteral("&690");
+        const QString shortAddress = QStringLiteral("http://s9.sinaimg.cn/small/a.jpg");
+        m_server.addRoute(longAddress, body(SampleImages::jpeg()));
+        m_server.addRoute(shortAddress, body(SampleImages::png()));
+        FetchRun f;
+        f.run.state->task.PlatformCode = 0;
+        const int row = f.run.state->addArticleRow(QStringLiteral("标题"), QStringLiteral("旅行 日记"),
+                                                   QStringLiteral("blog_4b2b2fe00100gk3a.html"), QString());
+        const QString placeholder =
+            QStringLiteral("src=\"http://simg.sinajs.cn/blog7style/images/common/sg_trans.gif\" ");
+        const QString page = Render::RewriteImages(
+            *f.run.state,
+            QStringLiteral("<p><img ") + placeholder + QStringLiteral("real_src=\"") + longAddress +
+                QStringLiteral("\" /></p><p><IMG ") + placeholder + QStringLiteral("real_src=\"") +
+                shortAddress + QStringLiteral("\"><img src=\"") + shortAddress + QStringLiteral("\"></p>"),
+            row);
+        QCOMPARE(f.queue().jobCount(), 3);
+
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        const QStringList sources = Text::MatchList(QStringLiteral("src=\"[^\"]*\""), page);
+        QCOMPARE(sources.size(), 3);
+        for (const QString& source : sources) {
+            const QString name = source.mid(5, source.size() - 6);
+            QVERIFY2(name.size() <= 100, qPrintable(name));
+            QVERIFY2(
+                QFileInfo(f.run.state->categoryFolder(QStringLiteral("旅行 日记")) + u'/' + name).isFile(),
+                qPrintable(name));
+        }
+    }
+
+    void rowsDeletedWhileFetching()
+    {
+        const QString first = QStringLiteral("http://img.example.cn/first.png");
+        const QString second = QStringLiteral("http://img.example.cn/second.png");
+        m_server.addRoute(first, body(SampleImages::png(), 500));
+        m_server.addRoute(second, body(SampleImages::png(), 500));
+        FetchRun f;
+        f.add(1, first);
+        f.add(1, second);
+        f.fetcher->StartAssetDownloads();
+        QCOMPARE(f.results(), (QStringList{"○", "○"}));
+        f.queue().removeDataRows(1, 1);
+
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.queue().jobCount(), 1);
+        QCOMPARE(f.queue().address(1), second);
+        QCOMPARE(f.results(), QStringList{"●"});
+        QVERIFY(QFileInfo(f.target(1)).isFile());
+    }
+
+    void largeImage()
+    {
+        QByteArray big = SampleImages::jpeg();
+        big.append(QByteArray(12 * 1024 * 1024, '\x5a'));
+        const QString address = QStringLiteral("http://img.example.cn/big.jpg");
+        m_server.addRoute(address, body(big));
+        FetchRun f;
+        f.add(1, address);
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.results(), QStringList{"●"});
+        QCOMPARE(fileBytes(f.target(1)), big);
+    }
+
+    void closingWhileFetching()
+    {
+        const QString address = QStringLiteral("http://slow.example.cn/never.jpg");
+        m_server.addRoute(address, failing(Response::Mode::NeverAnswer));
+        FetchRun f;
+        f.add(1, address);
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.fetcher->busy());
+        QTRY_COMPARE(m_server.requestCount(), 1);
+        f.fetcher.reset();
+        QCOMPARE(f.run.state->assetFetcher, nullptr);
+        QTest::qWait(50);
+        QVERIFY(!QFile::exists(f.target(1)));
+        QCOMPARE(f.run.ui.statusHistory.count(AllFetched), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAssetFetcher)
+#include "test_assetfetcher.moc"

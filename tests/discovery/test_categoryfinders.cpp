@@ -1,0 +1,177 @@
+#include "discovery/finders.h"
+#include "discovery/foundrows.h"
+#include "discovery/health39finder.h"
+#include "support/testrun.h"
+
+#include "cnblogsblog.h"
+#include "fakeweb.h"
+#include "health39blog.h"
+
+#include <QTest>
+
+using FakeWeb::PageKit::textPage;
+
+class TestCategoryFinders : public QObject
+{
+    Q_OBJECT
+
+    FakeWeb::Server m_server;
+
+    static void setTask(TestRun& run, int platform, const QString& name, const QString& address)
+    {
+        run.state->task.PlatformCode = platform;
+        run.state->task.TaskName = name;
+        run.state->task.BlogAddress = address;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        FakeWeb::useAsProxy(m_server);
+    }
+    void init() { m_server.clear(); }
+
+    void health39ListPagesPerTwentyFiveArticles_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("pages");
+        QTest::newRow("none") << 0 << QStringList();
+        QTest::newRow("negative") << -3 << QStringList();
+        QTest::newRow("one page full") << 25 << QStringList{"p1.html"};
+        QTest::newRow("one more") << 26 << QStringList{"p1.html", "p2.html"};
+        QTest::newRow("category of 30") << 30 << QStringList{"p1.html", "p2.html"};
+        QTest::newRow("total of 60") << 60 << QStringList{"p1.html", "p2.html", "p3.html"};
+    }
+    void health39ListPagesPerTwentyFiveArticles()
+    {
+        QFETCH(int, count);
+        QFETCH(QStringList, pages);
+        TestRun run;
+        run.state->ui.addListLine(QStringLiteral("earlier"));
+        Discovery::AddListPages(*run.state, count, QStringLiteral("p"));
+        QCOMPARE(run.state->ui.listLines(), QStringList{"earlier"} + pages);
+    }
+
+    void health39CategoryNumberOfAListPage()
+    {
+        QCOMPARE(Discovery::Health39CategoryNumber("http://blog.39.net/abc/ArticleList_1002_3.html"), 1002);
+        QCOMPARE(Discovery::Health39CategoryNumber("http://blog.39.net/abc/ArticleList_0_1.html"), 0);
+        // An account with underscores of its own.
+        QCOMPARE(Discovery::Health39CategoryNumber("http://blog.39.net/li_ming_2/ArticleList_1001_1.html"),
+                 1001);
+        QVERIFY_THROWS_EXCEPTION(Text::Failure, Discovery::Health39CategoryNumber("http://blog.39.net/abc/"));
+    }
+
+    // One category of 30 (two pages), 30 articles in none, an empty category: five list pages, the
+    // category's pages first; every article once, under its category or "未分类".
+    void health39FindsEveryArticleOnceUnderItsCategory()
+    {
+        const FakeWeb::Health39Blog blog(QStringLiteral("jiankang"), 60, 1);
+        blog.install(m_server);
+        TestRun run;
+        setTask(run, Model::Health39, QStringLiteral("jiankang"), blog.address());
+
+        QCOMPARE(FoundRows::Run(Discovery::FindHealth39Articles(*run.state, blog.address())), QString());
+
+        const QString base = QStringLiteral("http://blog.39.net/jiankang/ArticleList_");
+        QCOMPARE(run.state->ui.listLines(),
+                 (QStringList{base + "1001_1.html", base + "1001_2.html", base + "0_1.html",
+                              base + "0_2.html", base + "0_3.html"}));
+        const QStringList rows = FoundRows::Of(*run.state);
+        QCOMPARE(rows, FoundRows::Of(blog.listedArticles()));
+        QCOMPARE(rows.filter(QStringLiteral("|未分类|")).size(), 30);
+        QCOMPARE(run.ui.statusHistory.first(), QStringLiteral("查找文章：1页/5页"));
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找文章：5页/5页"));
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
+    void health39AccountWithUnderscore()
+    {
+        const FakeWeb::Health39Blog blog(QStringLiteral("li_ming"), 30, 2);
+        blog.install(m_server);
+        TestRun run;
+        setTask(run, Model::Health39, QStringLiteral("li_ming"), blog.address());
+        QCOMPARE(FoundRows::Run(Discovery::FindHealth39Articles(*run.state, blog.address())), QString());
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.listedArticles()));
+    }
+
+    // A count in the menu that is not a number ends the search while planning: nothing is read.
+    void health39BadCountEndsBeforeAnyListPage()
+    {
+        const QString home = QStringLiteral(
+            "<ul><li><a href=\"/x/ArticleList_0_1.html\">所有分类</a></li>"
+            "<li><a href=\"/x/ArticleList_1001_1.html\">养生(许多)</a></li></ul><span></span></div></div>\n"
+            "<div class=\"c_top2\"><strong>博文 > 所有文章(共有<b>3</b>篇文章)</strong></div>\n");
+        const QString address = QStringLiteral("http://blog.39.net/x/ArticleList_0_1.html");
+        m_server.addRoute(address, textPage(home, "gb2312"));
+        TestRun run;
+        setTask(run, Model::Health39, QStringLiteral("x"), address);
+        QVERIFY(!FoundRows::Run(Discovery::FindHealth39Articles(*run.state, address)).isEmpty());
+        QCOMPARE(run.state->articles.articleCount(), 0);
+        QCOMPARE(m_server.requestCount(), 1);
+    }
+
+    // Five post categories (the first called "C#") and one of articles; every seventh post also sits in
+    // "C#", so it is listed twice and never again among the uncategorised posts.
+    void cnblogsFindsCategoriesThenTheRest()
+    {
+        const FakeWeb::CnblogsBlog blog(QStringLiteral("coder"), 45, 5, 3);
+        blog.install(m_server);
+        TestRun run;
+        setTask(run, Model::Cnblogs, QStringLiteral("coder"), blog.address());
+
+        QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())), QString());
+
+        const QStringList rows = FoundRows::Of(*run.state);
+        QCOMPARE(rows, FoundRows::Of(blog.listedArticles()));
+        QVERIFY(!rows.filter(QStringLiteral("|[随笔]C#|")).isEmpty());
+        QCOMPARE(rows.filter(QStringLiteral("|[文章]技术文章|")).size(), 3);
+        // A post listed in two categories.
+        const QString twice = QStringLiteral("|2012/06/27/2375042.html|");
+        QCOMPARE(rows.filter(twice).size(), 2);
+        QCOMPARE(rows.filter(twice).filter(QStringLiteral("[随笔]默认分类")).size(), 0);
+        QVERIFY(run.ui.statusHistory.contains(QStringLiteral("查找分类：6页")));
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找未分类：3页"));
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
+    void cnblogsPostsPagesCutDatesToTheMinute()
+    {
+        const QString host = QStringLiteral("http://www.cnblogs.com/d");
+        m_server.addRoute(host, textPage(QStringLiteral("<html>no categories</html>"), "utf-8"));
+        const QString posts =
+            QStringLiteral("<div class=\"Pager\">共1页: 上一页 <a href=\"x\">1</a></div>\n"
+                           "<a id=\"PostsList1_rpPosts_TitleUrl_0\" href=\"") +
+            host +
+            QStringLiteral(
+                "/archive/2012/03/01/7.html\">Hello? World</a> <span class=\"postDesc2\">2012-03-01 "
+                "10:20 阅读(3) 评论(1)</span>\n");
+        m_server.addRoute(host + "/MyPosts.html", textPage(posts, "utf-8"));
+        m_server.addRoute(host + "/MyPosts.html?page=1", textPage(posts, "utf-8"));
+        TestRun run;
+        setTask(run, Model::Cnblogs, QStringLiteral("d"), host);
+        QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, host)), QString());
+        QCOMPARE(FoundRows::Of(*run.state),
+                 QStringList{"Hello_-World|[随笔]默认分类|2012/03/01/7.html|2012-03-01 10:20"});
+    }
+
+    // Without a pager the uncategorised posts cannot be counted: the search ends after the categories.
+    void cnblogsWithoutPagerKeepsTheCategories()
+    {
+        const FakeWeb::CnblogsBlog blog(QStringLiteral("nopager"), 12, 2, 1);
+        blog.install(m_server);
+        m_server.addRoute(blog.address() + "/MyPosts.html",
+                          textPage(QStringLiteral("<html></html>"), "utf-8"));
+        TestRun run;
+        setTask(run, Model::Cnblogs, QStringLiteral("nopager"), blog.address());
+        QVERIFY(!FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())).isEmpty());
+        const QStringList expected = FoundRows::Of(blog.listedArticles())
+                                         .filter(QRegularExpression("\\|\\[(文章\\]|随笔\\](?!默认分类))"));
+        QCOMPARE(FoundRows::Of(*run.state), expected);
+        QVERIFY(!expected.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCategoryFinders)
+#include "test_categoryfinders.moc"

@@ -1,0 +1,416 @@
+#include "discovery/finders.h"
+#include "discovery/listpageplatforms.h"
+#include "discovery/listpagewalk.h"
+#include "fakeweb.h"
+#include "listpageblogs.h"
+#include "support/testrun.h"
+#include "text/matching.h"
+#include "text/pagefetch.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QStringEncoder>
+#include <QTest>
+#include <QUrl>
+
+#include <QCoro/QCoroTask>
+
+#include <optional>
+
+using namespace Discovery;
+using FakeWeb::BlogSize;
+using FakeWeb::GeneratedBlog;
+
+namespace {
+
+using Finder = QCoro::Task<> (*)(Model::RunState&, QString);
+using Installer = GeneratedBlog (*)(FakeWeb::Server&, const BlogSize&);
+
+struct PlatformCase
+{
+    Finder finder;
+    Installer install;
+};
+
+PlatformCase caseFor(int code)
+{
+    switch (code) {
+    case Model::Baidu:
+        return {FindBaiduArticles, FakeWeb::installBaiduBlog};
+    case Model::Hexun:
+        return {FindHexunArticles, FakeWeb::installHexunBlog};
+    case Model::Sohu:
+        return {FindSohuArticles, FakeWeb::installSohuBlog};
+    case Model::Tianya:
+        return {FindTianyaArticles, FakeWeb::installTianyaBlog};
+    case Model::Tianya2:
+        return {FindTianya2Articles, FakeWeb::installTianya2Blog};
+    default:
+        return {FindCto51Articles, FakeWeb::installCto51Blog};
+    }
+}
+
+// The finder's failure message, or nothing when it ran to its end.
+QCoro::Task<std::optional<QString>> RunCatching(Model::RunState& state, Finder finder, QString address)
+{
+    try {
+        co_await finder(state, address);
+    } catch (const Text::Failure& failure) {
+        co_return failure.message();
+    }
+    co_return std::nullopt;
+}
+
+std::optional<QString> runFinder(TestRun& run, Finder finder, int code, const QString& taskName,
+                                 const QString& address)
+{
+    run.state->task.PlatformCode = code;
+    run.state->task.TaskName = taskName;
+    run.state->task.BlogAddress = address;
+    return QCoro::waitFor(RunCatching(*run.state, finder, address));
+}
+
+FakeWeb::Response gbPage(const QString& html)
+{
+    FakeWeb::Response r;
+    QStringEncoder encoder("GB18030");
+    r.body = encoder.encode(html);
+    return r;
+}
+
+QStringList searchStatuses(const FakeUserInterface& ui)
+{
+    QStringList result;
+    for (const QString& text : ui.statusHistory) {
+        if (text.startsWith(QStringLiteral("查找文章："))) {
+            result.append(text);
+        }
+    }
+    return result;
+}
+
+QString hexunEntry(const QString& name, int id, const QString& title, const QString& dateBlock)
+{
+    return QStringLiteral("<div class='Article'><div class='ArticleTitle'><span class='ArticleTitleText'><a "
+                          "href='http://%1.blog.hexun.com/%2_d.html'>%3</a></span> %4</div><div "
+                          "class='ArticleFoot'><a href='#'>阅读全文</a></div></div></div>\r\n")
+        .arg(name)
+        .arg(id)
+        .arg(title, dateBlock);
+}
+
+QString cto51Entry(int id, const QString& title)
+{
+    return QStringLiteral("<h3 class=\"artTitle\"><a href=\"/77/%1\">%2</a></h3>\n").arg(id).arg(title);
+}
+
+QString cto51Date(const QString& date)
+{
+    return QStringLiteral("<div class=\"time\">%1</div></div>\n").arg(date);
+}
+
+QString cto51Category(int id, const QString& category)
+{
+    return QStringLiteral("类别：<a href=/77/c-1>%2</a>|<a href=\"/77/%1\">阅读</a>\n").arg(id).arg(category);
+}
+
+} // namespace
+
+class TestListPageFinders : public QObject
+{
+    Q_OBJECT
+
+    FakeWeb::Server m_server;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        FakeWeb::useAsProxy(m_server);
+    }
+
+    void init() { m_server.clear(); }
+
+    // Every platform finds exactly the articles of a generated blog, in order, and the download side
+    // finds each article page where the task's addresses point, with a body between the platform's markers.
+    void discoversGeneratedBlog_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("articles");
+        QTest::addColumn<int>("perPage");
+        const QList<QPair<int, QString>> platforms = {
+            {Model::Baidu, QStringLiteral("baidu")},     {Model::Hexun, QStringLiteral("hexun")},
+            {Model::Sohu, QStringLiteral("sohu")},       {Model::Tianya, QStringLiteral("tianya")},
+            {Model::Tianya2, QStringLiteral("tianya2")}, {Model::Cto51, QStringLiteral("51cto")},
+        };
+        for (const auto& [code, label] : platforms) {
+            const QString name = code == Model::Tianya ? QStringLiteral("20481") : QStringLiteral("lanxin");
+            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << code << name << 23 << 10;
+            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << code << name << 4 << 10;
+        }
+    }
+
+    void discoversGeneratedBlog()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        QFETCH(int, articles);
+        QFETCH(int, perPage);
+        const PlatformCase platform = caseFor(code);
+        const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
+
+        TestRun run;
+        const std::optional<QString> failure = runFinder(run, platform.finder, code, name, blog.address);
+        QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+
+        const Model::ArticleList& list = run.state->articles;
+        QCOMPARE(run.state->task.TaskName, blog.taskName);
+        QCOMPARE(list.articleCount(), blog.articles.size());
+        for (int j = 0; j < blog.articles.size(); ++j) {
+            const int row = j + 1;
+            QCOMPARE(list.title(row), blog.articles[j].title);
+            QCOMPARE(list.category(row), blog.articles[j].category);
+            QCOMPARE(list.link(row), blog.articles[j].link);
+            QCOMPARE(list.date(row), blog.articles[j].date);
+            QCOMPARE(run.state->articleFetchAddress(row), blog.articleAddresses[j]);
+        }
+        QCOMPARE(searchStatuses(run.ui).size(), blog.pageCount);
+        QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
+
+        const Model::PlatformProfile& profile = run.state->profile();
+        for (int row = 1; row <= list.articleCount(); ++row) {
+            const QString page = QCoro::waitFor(
+                Text::FetchPage(run.state->http, run.state->articleFetchAddress(row), profile.Charset));
+            QVERIFY(Text::Find(page, profile.BodyEndMarker) > 1);
+            QVERIFY(Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10).size() >= 10);
+        }
+    }
+
+    void baiduCountsPagesFromZero()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installBaiduBlog(m_server, BlogSize{QStringLiteral("yunshan"), 45, 10});
+        TestRun run;
+        QVERIFY(!runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("yunshan"), blog.address));
+        QCOMPARE(searchStatuses(run.ui),
+                 QStringList({QStringLiteral("查找文章：1页/5页"), QStringLiteral("查找文章：2页/5页"),
+                              QStringLiteral("查找文章：3页/5页"), QStringLiteral("查找文章：4页/5页"),
+                              QStringLiteral("查找文章：5页/5页")}));
+        for (int i = 0; i <= 4; ++i) {
+            QCOMPARE(
+                m_server.requestCount(QStringLiteral("http://hi.baidu.com/yunshan/blog/index/%1").arg(i)), 1);
+        }
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://hi.baidu.com/yunshan/blog/index/5")), 0);
+    }
+
+    // A first page without the pager gives no page count: the finder fails before reading any list page.
+    void pageCountThatIsNoNumberEndsTheFinder()
+    {
+        m_server.addRoute(QStringLiteral("http://hi.baidu.com/solo/blog"),
+                          gbPage(QStringLiteral("<html><body>只有一页</body></html>")));
+        TestRun run;
+        QVERIFY(runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("solo"),
+                          QStringLiteral("http://hi.baidu.com/solo/blog")));
+        QCOMPARE(run.state->articles.articleCount(), 0);
+        QCOMPARE(m_server.requestCount(), 1);
+    }
+
+    void maxNumberBetween()
+    {
+        const QString pager =
+            QStringLiteral("'><span class='multipage-current'>1</span><a "
+                           "href='http://ab.blog.hexun.com/p2/default.aspx'>2</a><span "
+                           "class='pageSep'></span><a "
+                           "href='http://ab.blog.hexun.com/p3/default.aspx'>3</a><span class='pageSep'>"
+                           "</span><a href='http://ab.blog.hexun.com/p10/default.aspx'>10</a><span "
+                           "class='pageSep'></span><a "
+                           "href='http://ab.blog.hexun.com/p2/default.aspx' title='下一页'>下一页");
+        const QString start = QStringLiteral("'>");
+        const QString end = QStringLiteral("</a><span class='pa");
+        QCOMPARE(MaxNumberBetween(pager, start, end, QStringLiteral("ab")), 10);
+        QCOMPARE(
+            MaxNumberBetween(QStringLiteral("未找到title='下一页'>下一页"), start, end, QStringLiteral("ab")),
+            0);
+        QVERIFY_THROWS_EXCEPTION(Text::Failure, MaxNumberBetween(QStringLiteral("ab'>x</a><span class='pa"),
+                                                                 start, end, QStringLiteral("ab")));
+    }
+
+    void hexunWithoutPageLinksReadsNoPage()
+    {
+        m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/"),
+                          gbPage(QStringLiteral("<!--  文章列表:开始  -->") +
+                                 hexunEntry(QStringLiteral("ab"), 1, QStringLiteral("甲"),
+                                            QStringLiteral("[原创 2012-01-01 08:00]&nbsp;")) +
+                                 QStringLiteral("<span class='multipage-current'>1</span>")));
+        TestRun run;
+        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                           QStringLiteral("http://ab.blog.hexun.com")));
+        QCOMPARE(run.state->articles.articleCount(), 0);
+        QCOMPARE(m_server.requestCount(), 1);
+    }
+
+    // The walk ends at the first list page without the list-start comment; an entry without its date
+    // markers is kept with the date "未找到".
+    void hexunStopsAtPageWithoutList()
+    {
+        const QString pager = QStringLiteral(
+            "<div class='PageSkip_1'><span class='multipage-current'>1</span><a "
+            "href='http://ab.blog.hexun.com/p3/default.aspx'>3</a><span class='pageSep'></span><a "
+            "href='http://ab.blog.hexun.com/p2/default.aspx' title='下一页'>下一页</a></div>");
+        const QString page1 = QStringLiteral("<!--  文章列表:开始  -->\r\n") +
+                              hexunEntry(QStringLiteral("ab"), 11, QStringLiteral(" 有日期 "),
+                                         QStringLiteral("[原创 2012-01-01 08:00]&nbsp;")) +
+                              hexunEntry(QStringLiteral("ab"), 12, QStringLiteral("无日期"),
+                                         QStringLiteral("[原创 2012-01-02 08:00]")) +
+                              QStringLiteral("<!--  文章列表:结束  -->\r\n") + pager;
+        m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/"), gbPage(page1));
+        m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/p1/default.aspx"), gbPage(page1));
+        m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/p2/default.aspx"),
+                          gbPage(QStringLiteral("<html>博客维护中</html>")));
+        m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/p3/default.aspx"), gbPage(page1));
+
+        TestRun run;
+        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                           QStringLiteral("http://ab.blog.hexun.com")));
+        const Model::ArticleList& list = run.state->articles;
+        QCOMPARE(list.articleCount(), 2);
+        QCOMPARE(list.title(1), QStringLiteral(" 有日期 ")); // Hexun titles keep their blanks
+        QCOMPARE(list.link(1), QStringLiteral("11_d.html"));
+        QCOMPARE(list.date(1), QStringLiteral("2012-01-01 08:00"));
+        QCOMPARE(list.category(1), QStringLiteral("默认类别"));
+        QCOMPARE(list.date(2), Text::NotFound);
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://ab.blog.hexun.com/p3/")), 0);
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找文章：2页/3页"));
+    }
+
+    void sohuPageCount_data()
+    {
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("perPage");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("41-by-20") << QStringLiteral("41") << QStringLiteral("20") << 3;
+        QTest::newRow("40-by-20") << QStringLiteral("40") << QStringLiteral("20") << 2;
+        QTest::newRow("none") << QStringLiteral("0") << QStringLiteral("20") << 0;
+        QTest::newRow("zero-per-page") << QStringLiteral("41") << QStringLiteral("0") << -1;
+    }
+
+    void sohuPageCount()
+    {
+        QFETCH(QString, total);
+        QFETCH(QString, perPage);
+        QFETCH(int, pages);
+        m_server.addRoute(
+            QStringLiteral("http://ab.blog.sohu.com/entry/"),
+            gbPage(QStringLiteral("<script>var _ebi = 'k123';\nvar totalCount = %1;\nvar itemPerPage = "
+                                  "%2;\n</script>")
+                       .arg(total, perPage)));
+        TestRun run;
+        const std::optional<QString> failure =
+            runFinder(run, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
+                      QStringLiteral("http://ab.blog.sohu.com/entry/"));
+        QCOMPARE(bool(failure), pages < 0);
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://ab.blog.sohu.com/action/v_frag-ebi_k123-pg_")),
+                 std::max(pages, 0));
+    }
+
+    void tianyaBlogNumberFromAddress()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installTianyaBlog(m_server, BlogSize{QStringLiteral("123"), 3, 10});
+        TestRun run;
+        // The task name plays no part in the list-page addresses.
+        QVERIFY(!runFinder(run, FindTianyaArticles, Model::Tianya, QStringLiteral("anything"),
+                           QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123")));
+        QCOMPARE(m_server.requestLog().first(),
+                 QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123"));
+        QCOMPARE(run.state->articles.articleCount(), 3);
+        // The first page is kept in the program folder.
+        const QString saved = Text::ReadLocalFile(run.path(QStringLiteral("tianya.html")));
+        QVERIFY(saved.contains(QStringLiteral("pages pos-relative")));
+        QVERIFY(saved.endsWith(QStringLiteral("</html>\r\n")));
+
+        m_server.clearLog();
+        TestRun other;
+        QVERIFY(runFinder(other, FindTianyaArticles, Model::Tianya, QStringLiteral("123"),
+                          QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?ID=123")));
+        QCOMPARE(QUrl::fromPercentEncoding(m_server.requestLog().first().toUtf8()),
+                 QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=未找到"));
+    }
+
+    // The articles are addressed by the RSS number: the task takes it as its name, also when a failure
+    // ends the walk after some rows; without the number the name stays.
+    void tianya2TaskNamedByRssNumber()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installTianya2Blog(m_server, BlogSize{QStringLiteral("qiu"), 25, 10});
+        m_server.addRoute(
+            QStringLiteral("http://blog.tianya.cn/blogger/"
+                           "view_blog.asp?BlogName=qiu&CategoryID=0&page=3&idWriter=0&Key=0"),
+            gbPage(QStringLiteral("<td><a href=\"post_show.asp?idWriter=0&Key=0&BlogID=1&PostID=9\" "
+                                  "target=_blank>无日期</a></td>\n<td><a "
+                                  "href=\"post_show.asp?idWriter=0&Key=0&BlogID=1&PostID=8\" "
+                                  "target=_blank>也无日期</a></td>")));
+        TestRun run;
+        QVERIFY(runFinder(run, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"), blog.address));
+        QCOMPARE(run.state->articles.articleCount(), 20);
+        QCOMPARE(run.state->task.TaskName, blog.taskName);
+        QCOMPARE(run.state->articleFetchAddress(20), blog.articleAddresses[19]);
+        QCOMPARE(run.state->taskFolder(), run.path(blog.taskName));
+
+        m_server.clear();
+        m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
+                          gbPage(QStringLiteral("<span class=\"title2\">页码：1/1 <b></b></span>")));
+        TestRun noRss;
+        QVERIFY(!runFinder(noRss, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
+                           QStringLiteral("http://qiu.blog.tianya.cn")));
+        QCOMPARE(noRss.state->task.TaskName, QStringLiteral("qiu"));
+    }
+
+    void listPageWithoutMatchesIsPassedOver()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installCto51Blog(m_server, BlogSize{QStringLiteral("mu"), 25, 10});
+        const QString uid = blog.articles.first().link.section(u'/', 0, 0);
+        m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/%1/p-2").arg(uid),
+                          gbPage(QStringLiteral("<html><body>暂无文章</body></html>")));
+        TestRun run;
+        QVERIFY(!runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"), blog.address));
+        QCOMPARE(run.state->articles.articleCount(), 15);
+        QCOMPARE(run.state->articles.link(11), blog.articles[20].link);
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找文章：3页/3页"));
+    }
+
+    // A match list of N matches has N + 1 elements, the last one empty, so a field list one match short
+    // gives its last entry "未找到"; reading beyond the list fails, keeping the entries before.
+    void shortFieldListEndsTheFinder()
+    {
+        QString page;
+        for (int id = 1; id <= 4; ++id) {
+            page += cto51Entry(id, QStringLiteral("标题%1").arg(id)) +
+                    cto51Date(QStringLiteral("2012-01-0%1 08:00:00").arg(id));
+        }
+        page += cto51Category(1, QStringLiteral("甲")) + cto51Category(2, QStringLiteral("乙"));
+
+        const ListPageEntries read = ReadListPage(ListPages::Cto51(), page);
+        QVERIFY(read.failure);
+        QCOMPARE(read.entries.size(), 3);
+        QCOMPARE(read.entries[1].category, QStringLiteral("乙"));
+        QCOMPARE(read.entries[1].link, QStringLiteral("77/2"));
+        QCOMPARE(read.entries[1].date, QStringLiteral("2012-01-02 08:00:00"));
+        QCOMPARE(read.entries[2].category, Text::NotFound);
+
+        m_server.addRoute(
+            QStringLiteral("http://mu.blog.51cto.com/"),
+            gbPage(QStringLiteral("<a href=\"../rss.php?uid=77\"></a><div>&nbsp;页数 ( 1/2 )</div>")));
+        m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/77/p-1"), gbPage(page));
+        TestRun run;
+        QVERIFY(runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
+                          QStringLiteral("http://mu.blog.51cto.com")));
+        QCOMPARE(run.state->articles.articleCount(), 3);
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://mu.blog.51cto.com/77/p-2")), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListPageFinders)
+#include "test_listpagefinders.moc"

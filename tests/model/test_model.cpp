@@ -1,0 +1,165 @@
+// The platform table, the article list with its category counts, and the asset queue.
+#include "model/articlelist.h"
+#include "model/assetqueue.h"
+#include "model/autoconfig.h"
+#include "model/categorytable.h"
+#include "model/platformprofile.h"
+#include "text/failure.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Model;
+
+class TestModel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void composedMarkers()
+    {
+        PlatformProfileTable table;
+        QCOMPARE(table[NetEase()].BodyStartMarker, QStringLiteral("<div class=\"multicntwrap\">"));
+        QCOMPARE(table[Ifeng].BodyStartMarker, QStringLiteral("{\"message\":\""));
+        QCOMPARE(table[Ifeng].BodyEndMarker, QStringLiteral("\"};\ndocument.getElementById"));
+        QCOMPARE(table[Cto51].NoArticleMarker1, QStringLiteral("Copyright By 51CTO.COM 版权所有"));
+        QCOMPARE(table[Sina].NoArticleMarker2, QStringLiteral("http://blog.sina.com.cn/main_v5/ria"));
+        QCOMPARE(table[Hexun].BodyStartMarker, QStringLiteral("<!--  文章内容:开始  -->"));
+        QCOMPARE(table[Qzone].NoArticleMarker1, QString());
+        QCOMPARE(table[Cersp].Charset, QStringLiteral("GB2312"));
+        QCOMPARE(table[Cnblogs].Name, QStringLiteral("博客园"));
+        QCOMPARE(table[17].Name, QString());
+        table.SetBodyMarkers(CerspEblog, QStringLiteral("相册</a>"), QStringLiteral(">阅读全文<span id="));
+        QCOMPARE(table[CerspEblog].BodyEndMarker, QStringLiteral(">阅读全文<span id="));
+        table.BuildPlatformProfileTable();
+        QCOMPARE(table[CerspEblog].BodyStartMarker, QStringLiteral("</strong></td>"));
+    }
+
+    void addArticleRowNumbersAndCounts()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        QCOMPARE(list.gridRowCount(), 2);
+        QCOMPARE(list.AddArticleRow(categories, "t1", "A", "l1", "d1", false), 1);
+        QCOMPARE(list.gridRowCount(), 3);
+        list.AddArticleRow(categories, "t2", "B", "l2", "d2", false);
+        list.AddArticleRow(categories, "t3", "A", "l3", "d3", false);
+        list.AddArticleRow(categories, "t4", "AB", "l4", "d4", false);
+        QCOMPARE(list.text(1, 0), QStringLiteral("1"));
+        QCOMPARE(list.text(3, ArticleList::PositionColumn), QStringLiteral("2"));
+        QCOMPARE(list.text(4, ArticleList::PositionColumn), QStringLiteral("1"));
+        QCOMPARE(categories.name(0), QStringLiteral("A"));
+        QCOMPARE(categories.count(0), 2);
+        QCOMPARE(categories.name(2), QStringLiteral("AB"));
+        QCOMPARE(categories.usedSlots(), 3);
+        QCOMPARE(list.text(list.gridRowCount() - 1, 1), QString());
+        // The model shows the data rows and the spare row; the header row is the view's header.
+        QCOMPARE(list.rowCount(), list.gridRowCount() - 1);
+        QCOMPARE(list.headerData(1, Qt::Horizontal).toString(), QStringLiteral("标题"));
+    }
+
+    void emptyCategoryGetsItsOwnCount()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        list.AddArticleRow(categories, "t", "", "l", "d", false);
+        list.AddArticleRow(categories, "t", "", "l2", "d", false);
+        QCOMPARE(list.text(2, ArticleList::PositionColumn), QStringLiteral("2"));
+        QCOMPARE(categories.usedSlots(), 0);
+        QCOMPARE(categories.uncategorisedCount(), 2);
+    }
+
+    void fullCategoryTableFailsCleanly()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        for (int i = 0; i < CategoryTable::SlotCount; ++i) {
+            list.AddArticleRow(categories, "t", QString::number(i), "l", "d", false);
+        }
+        const int rows = list.gridRowCount();
+        QVERIFY_THROWS_EXCEPTION(Text::Failure, list.AddArticleRow(categories, "t", "new", "l", "d", false));
+        QCOMPARE(list.gridRowCount(), rows);
+        QCOMPARE(list.text(rows - 1, 1), QString());
+        // A known category still counts.
+        list.AddArticleRow(categories, "t", "7", "l", "d", false);
+        QCOMPARE(categories.countOf("7"), 2);
+    }
+
+    void scrollingKeepsNewestRowsInView()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        QSignalSpy spy(&list, &ArticleList::firstVisibleRowRequested);
+        for (int i = 0; i < 4; ++i) {
+            list.AddArticleRow(categories, "t", "A", "l", "d", true);
+        }
+        QCOMPARE(spy.count(), 1); // row count 6 after the 4th
+        list.AddArticleRow(categories, "t", "A", "l", "d", true);
+        QCOMPARE(spy.last().at(0).toInt(), 2);
+        list.AddArticleRow(categories, "t", "A", "l", "d", false);
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void rowCountChangesKeepTheSpareRowEmpty()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        for (int i = 0; i < 10; ++i) {
+            list.AddArticleRow(categories, QString::number(i), "A", "l", "d", false);
+        }
+        list.removeDataRows(5, 8);
+        QCOMPARE(list.articleCount(), 6);
+        QCOMPARE(list.title(5), QStringLiteral("8"));
+        list.removeDataRows(0, 100); // the header and the spare row stay
+        QCOMPARE(list.gridRowCount(), 2);
+        QCOMPARE(list.text(0, 1), QStringLiteral("标题"));
+        list.AddArticleRow(categories, "x", "A", "l", "d", false);
+        list.AddArticleRow(categories, "y", "A", "l", "d", false);
+        list.setGridRowCount(2);
+        QCOMPARE(list.text(1, 1), QString());
+    }
+
+    void assetQueueRows()
+    {
+        AssetQueue queue;
+        QCOMPARE(queue.AddAssetRow(AssetQueue::ImageKind, "http://a/b.png", "cat", false), 1);
+        queue.AddAssetRow(AssetQueue::CommentKind, "http://a/c.html", "cat", false);
+        QCOMPARE(queue.jobCount(), 2);
+        QCOMPARE(queue.kind(2), 100);
+        QCOMPARE(queue.text(2, 0), QStringLiteral("2"));
+        QCOMPARE(queue.headerData(5, Qt::Horizontal).toString(), QStringLiteral("结果"));
+        QCOMPARE(queue.columnWidthTwips(2), 6100);
+    }
+
+    void autoConfig()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(ReadAutoConfigField(dir.path(), 0), QString());
+        const auto write = [&](const QByteArray& bytes) {
+            QFile file(dir.filePath("auto.cfg"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("xx<blog>0</blog><name>abc</name><pic>True</pic>");
+        QCOMPARE(ReadAutoConfigField(dir.path(), 0), QStringLiteral("0"));
+        QCOMPARE(ReadAutoConfigField(dir.path(), 1), QStringLiteral("abc"));
+        QCOMPARE(ReadAutoConfigField(dir.path(), 2), QStringLiteral("未找到"));
+        QCOMPARE(ReadAutoConfigField(dir.path(), 7), QString());
+        write("<blog>0</blog>");
+        QCOMPARE(ReadAutoConfigField(dir.path(), 0), QStringLiteral("未找到"));
+        write("\r\n<blog></blog>");
+        QCOMPARE(ReadAutoConfigField(dir.path(), 0), QString());
+        QVERIFY(ConfigTruth("True"));
+        QVERIFY(ConfigTruth("-1"));
+        QVERIFY(!ConfigTruth("0"));
+        QVERIFY(!ConfigTruth("False"));
+    }
+
+private:
+    static int NetEase() { return Netease; }
+};
+
+QTEST_GUILESS_MAIN(TestModel)
+#include "test_model.moc"

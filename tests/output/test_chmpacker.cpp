@@ -1,0 +1,298 @@
+#include "output/chmpacker.h"
+#include "output/helpcompiler.h"
+#include "support/testrun.h"
+#include "taskfixture.h"
+#include "text/charset.h"
+
+#include <QCoro/QCoroTask>
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Output;
+
+namespace {
+
+const QString PackQuestion = QStringLiteral(
+    "CHM打包选项|是否需要全文检索?\r\n\r\n如果允许，则生成的CHM体积会大一倍(图片多的话影响小些)"
+    "\r\n且打包速度会慢很多，需耐心等待！");
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A stand-in compiler: a shell script with the given body.
+QString FakeCompiler(const QTemporaryDir& folder, const QByteArray& body)
+{
+    const QString path = folder.filePath(QStringLiteral("fakecompiler.sh"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("#!/bin/sh\n" + body + "\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    }
+    return path;
+}
+
+bool Installed(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+// Every file below a folder, relative, "/"-separated.
+QStringList FilesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    }
+    files.sort();
+    return files;
+}
+
+// Unpacks a CHM into a new folder.
+bool Unpack(const QString& chm, const QString& folder)
+{
+    QProcess process;
+    process.start(QStringLiteral("extract_chmLib"), {chm, folder});
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+
+// Links of a page (href and src) that point at local files.
+QStringList LocalLinks(const QString& page)
+{
+    static const QRegularExpression link(QStringLiteral("(?:href|src)\\s*=\\s*(?:\"([^\"]*)\"|([^\\s>]+))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QStringList links;
+    for (auto it = link.globalMatch(page); it.hasNext();) {
+        const auto match = it.next();
+        const QString target = match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
+        if (!target.contains(QLatin1String("://")) && !target.startsWith(u'#')) {
+            links.append(target);
+        }
+    }
+    return links;
+}
+
+} // namespace
+
+class TestChmPacker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void progressTexts_data()
+    {
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("gridRows");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first message") << 1 << 2 << QStringLiteral("打包第0/2个");
+        QTest::newRow("1.5 goes up") << 3 << 32 << QStringLiteral("打包第2/34个");
+        QTest::newRow("2.5 goes down") << 5 << 30 << QStringLiteral("打包第2/32个");
+        QTest::newRow("R/20 = 0.5 goes down") << 4 << 10 << QStringLiteral("打包第2/10个");
+        QTest::newRow("R/20 = 2.5 goes down") << 200 << 50 << QStringLiteral("打包第100/52个");
+        QTest::newRow("R/20 = 3.5 goes up") << 201 << 70 << QStringLiteral("打包第100/74个");
+        QTest::newRow("R/20 = 2.45 goes down") << 9 << 49 << QStringLiteral("打包第4/51个");
+    }
+    void progressTexts()
+    {
+        QFETCH(int, messages);
+        QFETCH(int, gridRows);
+        QFETCH(QString, text);
+        QCOMPARE(PackProgressText(messages, gridRows), text);
+    }
+
+    void missingCompilerIsReportedAndKeepsTheProject()
+    {
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        run.ui.answers = {true};
+        HelpCompilerSettings compiler;
+        compiler.program = run.path(QStringLiteral("no-such-chmcmd"));
+
+        QVERIFY(!QCoro::waitFor(PackChm(*run.state, compiler)));
+        QCOMPARE(run.ui.questions, QStringList{PackQuestion});
+        QVERIFY(run.ui.status().startsWith(QStringLiteral("打包CHM失败：")));
+        QVERIFY(run.ui.status().contains(QStringLiteral("fp-utils")));
+        QVERIFY(!run.ui.statusHistory.contains(QStringLiteral("打包CHM成功！")));
+        QVERIFY(QFile::exists(run.path(QStringLiteral("myblog/blog.hhp"))));
+        QVERIFY(QFile::exists(run.path(QStringLiteral("myblog/blog.hhc"))));
+        QVERIFY(ReadBytes(run.path(QStringLiteral("myblog/blog.hhp"))).contains("Full-text search=yes\r\n"));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("myblog.chm"))));
+        QVERIFY(run.ui.openedLocal.isEmpty());
+        QVERIFY(run.ui.commandStates.isEmpty());
+        // Nothing of the compile is left behind.
+        QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+        QCOMPARE(QDir(run.path(QStringLiteral("myblog")))
+                     .entryList({QStringLiteral(".*.hhp")}, QDir::Files | QDir::Hidden),
+                 QStringList{});
+    }
+
+    void automaticModeNeverAsksAndPacksWithoutFullText()
+    {
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        TaskFixture::WriteBytes(run.path(QStringLiteral("auto.cfg")),
+                                "xx<blog>0</blog><name>myblog</name><href>x</href><pic>1</pic><cmt>0</cmt>");
+        HelpCompilerSettings compiler;
+        compiler.program = run.path(QStringLiteral("no-such-chmcmd"));
+
+        QVERIFY(!QCoro::waitFor(PackChm(*run.state, compiler)));
+        QVERIFY(run.ui.questions.isEmpty());
+        const QByteArray project = ReadBytes(run.path(QStringLiteral("myblog/blog.hhp")));
+        QVERIFY(project.contains("Full-text search=no\r\n"));
+        QVERIFY(project.contains(",,,,,0x2021 ,,0x104e,"));
+    }
+
+    void unusableTaskIsRefused_data()
+    {
+        QTest::addColumn<QString>("taskName");
+        QTest::newRow("no task") << QString();
+        QTest::newRow("parent folder") << QStringLiteral("..");
+        QTest::newRow("slash") << QStringLiteral("a/b");
+        QTest::newRow("folder missing") << QStringLiteral("never-downloaded");
+    }
+    void unusableTaskIsRefused()
+    {
+        QFETCH(QString, taskName);
+        TestRun run;
+        QDir().mkpath(run.path(QStringLiteral("a/b")));
+        run.state->task.TaskName = taskName;
+        run.state->addArticleRow(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("x.html"),
+                                 QString());
+
+        QVERIFY(!QCoro::waitFor(PackChm(*run.state)));
+        QVERIFY(run.ui.status().startsWith(QStringLiteral("打包CHM失败：")));
+        QCOMPARE(FilesBelow(run.folder.path()), QStringList{});
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("../blog.hhp"))));
+    }
+
+    void compilerFailuresAreReportedAndKeepTheEarlierChm_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("error exit")
+            << QByteArray("echo 'Note: Scanning file index.html.'\necho 'Error: boom' >&2\nexit 3")
+            << QStringLiteral("退出码3）：Error: boom");
+        QTest::newRow("silent") << QByteArray("exec sleep 30") << QStringLiteral("长时间没有反应");
+        QTest::newRow("no file") << QByteArray("echo done") << QStringLiteral("没有生成文件");
+    }
+    void compilerFailuresAreReportedAndKeepTheEarlierChm()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, reason);
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        TaskFixture::WriteBytes(run.path(QStringLiteral("myblog.chm")), "earlier CHM");
+        run.ui.answers = {false};
+        QTemporaryDir tools;
+        HelpCompilerSettings compiler;
+        compiler.program = FakeCompiler(tools, script);
+        compiler.silenceLimitMs = 300;
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!QCoro::waitFor(PackChm(*run.state, compiler)));
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY2(run.ui.status().startsWith(QStringLiteral("打包CHM失败：")), qPrintable(run.ui.status()));
+        QVERIFY2(run.ui.status().contains(reason), qPrintable(run.ui.status()));
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("myblog.chm"))), QByteArray("earlier CHM"));
+        QVERIFY(QFile::exists(run.path(QStringLiteral("myblog/blog.hhp"))));
+        QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"myblog.chm"});
+    }
+
+    void compilerGetsEveryFileOfTheFolder()
+    {
+        const QString project = QStringLiteral(
+            "[Options]\r\nCompiled file = ../博客.chm\r\nContents file = blog.hhc\r\nDefault window = "
+            "main\r\n"
+            "Title = "
+            "\"博客\"\r\n\r\n[WINDOWS]\r\nmain=,\"blog.hhc\",,\"index.html\",\"index.html\",,,,,0x2021 ,,"
+            "0x104e,,,,,,,,0\r\n[Files]\r\n随笔/a1.html\r\nnever/downloaded.html\r\n[INFOTYPES]\r\n\r\n");
+        const QByteArray copy = CompilerProjectCopy(
+            project, QStringLiteral("/p/.out.chm"),
+            {QStringLiteral("index.html"), QStringLiteral("随笔/a1.html"), QStringLiteral("随笔/p.jpg")});
+        const QByteArray expected =
+            "[Options]\r\nDefault topic = index.html\r\nCompiled file = /p/.out.chm\r\n"
+            "Contents file = blog.hhc\r\nDefault window = main\r\n" +
+            Text::EncodeLocal(QStringLiteral("Title = \"博客\"")) +
+            "\r\n\r\n[WINDOWS]\r\nmain=,\"blog.hhc\",,\"index.html\",\"index.html\",,,,,0x2021 ,,"
+            "0x104e,,,,,,,,0\r\n[FILES]\r\nindex.html\r\n" +
+            QStringLiteral("随笔/a1.html\r\n随笔/p.jpg\r\n").toUtf8() + "[INFOTYPES]\r\n\r\n";
+        QCOMPARE(copy, expected);
+    }
+
+    void packedChmHoldsEveryPageAndLink()
+    {
+        if (!Installed(QStringLiteral("chmcmd")) || !Installed(QStringLiteral("extract_chmLib"))) {
+            QSKIP("chmcmd (package fp-utils) or extract_chmLib (package libchm-bin) is not installed");
+        }
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        const QStringList taskFiles = FilesBelow(run.path(QStringLiteral("myblog")));
+        run.ui.answers = {false};
+
+        QVERIFY(QCoro::waitFor(PackChm(*run.state)));
+        QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
+        QCOMPARE(run.ui.statusHistory.first(), QStringLiteral("正在打包CHM..."));
+        QVERIFY(run.ui.statusHistory.at(1).startsWith(QStringLiteral("打包第")));
+        const QString chm = run.path(QStringLiteral("myblog.chm"));
+        QCOMPARE(run.ui.openedLocal, QStringList{chm});
+        QCOMPARE(run.ui.commandStates,
+                 (QList<Model::CommandStates>{Model::CommandStates{true, false, false, true, false, true}}));
+        QCOMPARE(FilesBelow(run.path(QStringLiteral("myblog"))), taskFiles); // project files gone
+        QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"myblog.chm"});
+
+        QTemporaryDir unpacked;
+        QVERIFY(Unpack(chm, unpacked.filePath(QStringLiteral("chm"))));
+        const QString root = unpacked.filePath(QStringLiteral("chm"));
+        for (const QString& file : taskFiles) {
+            QCOMPARE(ReadBytes(root + u'/' + file), ReadBytes(run.path(QStringLiteral("myblog/") + file)));
+        }
+        QVERIFY(QFile::exists(root + QStringLiteral("/blog.hhc")));
+        QVERIFY(!QFile::exists(root + QStringLiteral("/$FIftiMain")));
+
+        int linksChecked = 0;
+        for (const QString& file : taskFiles) {
+            if (!file.endsWith(QLatin1String(".htm")) && !file.endsWith(QLatin1String(".html"))) {
+                continue;
+            }
+            const QString page = Text::DecodeLocal(ReadBytes(root + u'/' + file));
+            const QString pageFolder = QFileInfo(root + u'/' + file).path();
+            for (const QString& link : LocalLinks(page)) {
+                const QString target = QDir::cleanPath(pageFolder + u'/' + link);
+                QVERIFY2(target.startsWith(root + u'/') && QFileInfo(target).isFile(),
+                         qPrintable(file + QStringLiteral(" -> ") + link));
+                ++linksChecked;
+            }
+        }
+        QVERIFY(linksChecked >= 15);
+    }
+
+    void fullTextAddsTheSearchIndex()
+    {
+        if (!Installed(QStringLiteral("chmcmd")) || !Installed(QStringLiteral("extract_chmLib"))) {
+            QSKIP("chmcmd (package fp-utils) or extract_chmLib (package libchm-bin) is not installed");
+        }
+        TestRun run;
+        TaskFixture::Build(*run.state, QStringLiteral("全文"));
+        run.ui.answers = {true};
+
+        QVERIFY(QCoro::waitFor(PackChm(*run.state)));
+        QTemporaryDir unpacked;
+        QVERIFY(Unpack(run.path(QStringLiteral("全文.chm")), unpacked.filePath(QStringLiteral("chm"))));
+        QVERIFY(QFile::exists(unpacked.filePath(QStringLiteral("chm/$FIftiMain"))));
+        QVERIFY(QFile::exists(unpacked.filePath(QStringLiteral("chm/index.html"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChmPacker)
+#include "test_chmpacker.moc"

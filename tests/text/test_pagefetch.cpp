@@ -1,0 +1,106 @@
+// Fetching pages through the fake web: character sets, error pages, retries and time limits.
+#include "fakeweb.h"
+#include "support/wait.h"
+#include "text/charset.h"
+#include "text/failure.h"
+#include "text/pagefetch.h"
+
+#include <QNetworkAccessManager>
+#include <QTest>
+
+using namespace Text;
+
+class TestPageFetch : public QObject
+{
+    Q_OBJECT
+
+    FakeWeb::Server m_web;
+    QNetworkAccessManager m_network;
+    HttpContext m_http;
+
+    QString fetch(const QString& address, const QString& charset)
+    {
+        return TestSupport::Wait(FetchPage(m_http, address, charset));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_web.listen());
+        FakeWeb::useAsProxy(m_web);
+        m_http.manager = &m_network;
+        m_http.timeoutMs = 500;
+        m_http.untilOkAttempts = 3;
+        m_http.untilOkPauseMs = 10;
+    }
+    void init() { m_web.clear(); }
+
+    void decodesEachCharset()
+    {
+        m_web.addRoute(QStringLiteral("http://hi.baidu.com/a"),
+                       {200, EncodeLocal(QStringLiteral("百度 𠀀"))});
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/b"), {200, QStringLiteral("新浪").toUtf8()});
+        QCOMPARE(fetch(QStringLiteral("http://hi.baidu.com/a"), QStringLiteral("GB2312")),
+                 QStringLiteral("百度 𠀀"));
+        QCOMPARE(fetch(QStringLiteral("http://blog.sina.com.cn/b"), QStringLiteral("UTF-8")),
+                 QStringLiteral("新浪"));
+    }
+
+    void errorPagesAreReturnedLikeAnyPage()
+    {
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/gone"), {404, QByteArray("<p>gone</p>")});
+        QCOMPARE(fetch(QStringLiteral("http://blog.sina.com.cn/gone"), QStringLiteral("UTF-8")),
+                 QStringLiteral("<p>gone</p>"));
+    }
+
+    void trailingBackslashIsTheClosingSlash()
+    {
+        m_web.addRoute(QStringLiteral("http://me.blog.163.com/blog/static/12/"), {200, QByteArray("ok")});
+        QCOMPARE(fetch(QStringLiteral("http://me.blog.163.com/blog/static/12\\"), QStringLiteral("GB2312")),
+                 QStringLiteral("ok"));
+    }
+
+    void failuresAbortTheCaller()
+    {
+        FakeWeb::Response silent;
+        silent.mode = FakeWeb::Response::Mode::NeverAnswer;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/silent"), silent);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QStringLiteral("http://blog.sina.com.cn/silent"), "UTF-8"));
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QString(), QStringLiteral("UTF-8")));
+        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QStringLiteral("not an address"), QStringLiteral("UTF-8")));
+    }
+
+    void untilOkRetriesAndGivesUp()
+    {
+        int calls = 0;
+        m_web.addHandler([&calls](const FakeWeb::Request& request) -> std::optional<FakeWeb::Response> {
+            if (request.path != QStringLiteral("/flaky")) {
+                return std::nullopt;
+            }
+            ++calls;
+            if (calls == 1) {
+                return FakeWeb::Response{500, QByteArray("busy")};
+            }
+            if (calls == 2) {
+                return FakeWeb::Response{200, QByteArray()};
+            }
+            return FakeWeb::Response{200, QByteArray("finally")};
+        });
+        QCOMPARE(TestSupport::Wait(
+                     FetchPageUntilOk(m_http, QStringLiteral("http://blog.sina.com.cn/flaky"), "UTF-8")),
+                 QStringLiteral("finally"));
+        QCOMPARE(calls, 3);
+
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/down"), {503, QByteArray("down")});
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, TestSupport::Wait(
+                         FetchPageUntilOk(m_http, QStringLiteral("http://blog.sina.com.cn/down"), "UTF-8")));
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/down")), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageFetch)
+#include "test_pagefetch.moc"

@@ -1,0 +1,185 @@
+// Text primitives, matching, cutting, file names and character sets.
+#include "text/charset.h"
+#include "text/failure.h"
+#include "text/matching.h"
+#include "text/safefilename.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Text;
+
+class TestTextServices : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findAndCut()
+    {
+        QCOMPARE(Find(QStringLiteral("abc"), QString(), 1), 1);
+        QCOMPARE(Find(QString(), QString(), 1), 0);
+        QCOMPARE(Find(QStringLiteral("abcabc"), QStringLiteral("c"), 4), 6);
+        QCOMPARE(Find(QStringLiteral("abc"), QStringLiteral("C"), 1), 0);
+        QCOMPARE(Middle(QStringLiteral("abc"), 5, 2), QString());
+        QVERIFY_THROWS_EXCEPTION(Failure, Middle(QStringLiteral("abc"), 1, -1));
+        QVERIFY_THROWS_EXCEPTION(Failure, Left(QStringLiteral("abc"), -1));
+        QCOMPARE(Right(QStringLiteral("abc"), 10), QStringLiteral("abc"));
+        QCOMPARE(Split(QStringLiteral("a,b,"), QStringLiteral(",")), QStringList({"a", "b", ""}));
+        QVERIFY(Split(QString(), QStringLiteral(",")).isEmpty());
+        QCOMPARE(Replace(QStringLiteral("aaa"), QStringLiteral("aa"), QStringLiteral("a")),
+                 QStringLiteral("aa"));
+        QCOMPARE(Trim(QStringLiteral("\t a b  ")), QStringLiteral("\t a b"));
+    }
+
+    void numbers()
+    {
+        QCOMPARE(ToInt(QStringLiteral("  42 ")), 42);
+        QCOMPARE(ToInt(QStringLiteral("-7")), -7);
+        QVERIFY_THROWS_EXCEPTION(Failure, ToInt(NotFound));
+        QVERIFY_THROWS_EXCEPTION(Failure, ToInt(QString()));
+        QVERIFY_THROWS_EXCEPTION(Failure, ToInt(QStringLiteral("99999999999")));
+    }
+
+    void textBetween_data()
+    {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("skip");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("end right after start") << "abcXYdefXYg"
+                                               << "abc"
+                                               << "XY" << 0 << "";
+        QTest::newRow("skip passes the first end") << "abcXYdefXYg"
+                                                   << "abc"
+                                                   << "XY" << 1 << "XYdef";
+        QTest::newRow("start missing") << "abcXY"
+                                       << "zz"
+                                       << "XY" << 0 << QString(NotFound);
+        QTest::newRow("end missing") << "abcXY"
+                                     << "abc"
+                                     << "QQ" << 0 << QString(NotFound);
+        QTest::newRow("plain") << "<b>hi</b>"
+                               << "<b>"
+                               << "</b>" << 0 << "hi";
+    }
+    void textBetween()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(int, skip);
+        QFETCH(QString, expected);
+        QCOMPARE(TextBetween(subject, start, end, skip), expected);
+    }
+    void textBetweenFailsWhenEndOnlyBeforeStart()
+    {
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, TextBetween(QStringLiteral("XYabcdef"), QStringLiteral("abc"), QStringLiteral("XY"), 0));
+    }
+
+    void matchAll()
+    {
+        QCOMPARE(MatchAll(QStringLiteral("zz"), QStringLiteral("abc")), QString());
+        QVERIFY(
+            Split(MatchAll(QStringLiteral("zz"), QStringLiteral("abc")), QStringLiteral("\r\n")).isEmpty());
+        const QString two = MatchAll(QStringLiteral("a\\d"), QStringLiteral("a1 b a2"));
+        QCOMPARE(two, QStringLiteral("a1\r\na2\r\n"));
+        QCOMPARE(Split(two, QStringLiteral("\r\n")).size(), 3);
+        QCOMPARE(MatchList(QStringLiteral("title"), QStringLiteral("TITLE Title")),
+                 QStringList({"TITLE", "Title"}));
+        // "." never crosses a line feed, so greedy matches stay within a line.
+        QCOMPARE(MatchList(QStringLiteral("<a.*</a>"), QStringLiteral("<a>1</a>\n<a>2</a>")).size(), 2);
+        QCOMPARE(MatchAll(QStringLiteral("(unclosed"), QStringLiteral("(unclosed")), QString());
+        QCOMPARE(HashToQuote(QStringLiteral("a=#b#")), QStringLiteral("a=\"b\""));
+        QCOMPARE(ReplaceMatches(QStringLiteral("<li id=cmt12>x<li id=cmt3>"),
+                                QStringLiteral("<li id=cmt\\d*>"), QStringLiteral("<li>")),
+                 QStringLiteral("<li>x<li>"));
+    }
+
+    void safeFileName_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("blank") << "a b"
+                               << "a-b";
+        QTest::newRow("nbsp ends as dash") << "a&nbsp;b"
+                                           << "a-b";
+        QTest::newRow("slash and backslash") << "a/b\\c"
+                                             << "a_b_c";
+        QTest::newRow("two dots vanish") << "a..b"
+                                         << "ab";
+        QTest::newRow("vertical bar stays") << "a|b"
+                                            << "a|b";
+        QTest::newRow("removed marks") << "%<>\"x"
+                                       << "x";
+        QTest::newRow("address") << "http://s1.sinaimg.cn/a.jpg?x=1&y=2"
+                                 << "http___s1.sinaimg.cn_a.jpg_x=1_y=2";
+        QTest::newRow("nul") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << "ab";
+        QTest::newRow("single dot") << "."
+                                    << "_";
+    }
+    void safeFileName()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(SafeFileName(text), expected);
+    }
+    void safeFileNameFitsLinux()
+    {
+        const QString longName = QString(200, QChar(u'中'));
+        const QString safe = SafeFileName(longName);
+        QVERIFY(safe.toUtf8().size() <= 255);
+        QCOMPARE(safe, QString(85, QChar(u'中')));
+        QString any;
+        for (int c = 1; c < 0x3000; c += 7) {
+            any += QChar(char16_t(c));
+        }
+        QVERIFY(!SafeFileName(any).contains(u'/'));
+    }
+
+    void charsets()
+    {
+        // 𠀀 (U+20000) is outside GBK: GB18030 keeps it.
+        const QString text = QStringLiteral("中文 𠀀 €");
+        QCOMPARE(DecodeBytes(EncodeLocal(text), QStringLiteral("GB2312")), text);
+        QCOMPARE(DecodeBytes(text.toUtf8(), QStringLiteral("UTF-8")), text);
+        const QString broken = DecodeBytes(QByteArray("\xff\xfe\x81", 3), QStringLiteral("UTF-8"));
+        QVERIFY(broken.contains(QChar::ReplacementCharacter));
+    }
+
+    void textFiles()
+    {
+        QTemporaryDir dir;
+        WriteTextFile(dir.path(), QStringLiteral("a.txt"), QStringLiteral("中文"));
+        QFile file(dir.filePath(QStringLiteral("a.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\xd6\xd0\xce\xc4\r\n"));
+        file.close();
+        // The settings reader discards the first two bytes, even when they begin a tag.
+        QFile settings(dir.filePath(QStringLiteral("s.cfg")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("<blog>0</blog>");
+        settings.close();
+        QCOMPARE(ReadTextFile(settings.fileName()), QStringLiteral("log>0</blog>"));
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 WriteTextFile(dir.path(), QStringLiteral("missing/x.txt"), QString()));
+        AppendTextFile(dir.filePath(QStringLiteral("b.txt")), QStringLiteral("1"));
+        AppendTextFile(dir.filePath(QStringLiteral("b.txt")), QStringLiteral("2"));
+        QCOMPARE(ReadLocalFile(dir.filePath(QStringLiteral("b.txt"))), QStringLiteral("1\r\n2\r\n"));
+    }
+
+    void largeInputs()
+    {
+        const QString page = QString(10 * 1024 * 1024, QChar(u'x')) + QStringLiteral("<b>end</b>");
+        QCOMPARE(TextBetween(page, QStringLiteral("<b>"), QStringLiteral("</b>"), 0), QStringLiteral("end"));
+        QCOMPARE(MatchList(QStringLiteral("<b>.*</b>"), page).size(), 1);
+        QCOMPARE(SafeFileName(page).toUtf8().size(), 255);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextServices)
+#include "test_textservices.moc"

@@ -1,0 +1,561 @@
+#include "listpageblogs.h"
+
+#include "server.h"
+
+#include <QDateTime>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace FakeWeb {
+
+namespace {
+
+// ---- Content shared by every generated blog -------------------------------------------------------
+
+QString title(int i)
+{
+    static const QStringList topics = {
+        QStringLiteral("春日随笔"), QStringLiteral("读书笔记"), QStringLiteral("旅行见闻"),
+        QStringLiteral("代码札记"), QStringLiteral("家常菜谱"), QStringLiteral("电影观后感"),
+        QStringLiteral("周末杂记"),
+    };
+    return QStringLiteral("%1 第%2篇").arg(topics.at(i % topics.size())).arg(i + 1);
+}
+
+// Some titles stand between blanks on the list page; the platforms that trim titles must drop them.
+QString paddedTitle(int i)
+{
+    return i % 5 == 2 ? QStringLiteral(" ") + title(i) + QStringLiteral(" ") : title(i);
+}
+
+QString category(int i)
+{
+    static const QStringList names = {QStringLiteral("随笔"), QStringLiteral("读书笔记"),
+                                      QStringLiteral("技术")};
+    return names.at(i % names.size());
+}
+
+int categoryNumber(int i)
+{
+    return i % 3 + 1;
+}
+
+// Newest first: article 0 is the latest.
+QDateTime when(int i)
+{
+    return QDateTime(QDate(2012, 6, 30), QTime(21, 15)).addSecs(-qint64(i) * (26 * 3600 + 17 * 60));
+}
+
+QString minutes(int i)
+{
+    return when(i).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString seconds(int i)
+{
+    return when(i).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString summary(int i)
+{
+    return QStringLiteral("《%1》的摘要：写在%2。").arg(title(i), minutes(i));
+}
+
+bool hasImage(int i)
+{
+    return i % 4 == 1;
+}
+
+QString imageAddress(const QString& platform, const QString& name, int i)
+{
+    return QStringLiteral("http://img.fakeweb.test/%1/%2/%3.gif").arg(platform, name).arg(i + 1);
+}
+
+// The article body; imageTag (may be empty) stands in the second paragraph.
+QString body(int i, const QString& imageTag)
+{
+    return QStringLiteral("<p>这是《%1》的正文，第%2篇文章，写于%3。</"
+                          "p>\r\n<p>第二段：卷轴匣备份测试用的文字。%4</p>\r\n"
+                          "<p>第三段：完。</p>")
+        .arg(title(i))
+        .arg(i + 1)
+        .arg(minutes(i), imageTag);
+}
+
+quint32 stableNumber(const QString& text)
+{
+    quint32 h = 2166136261u;
+    for (const QChar c : text) {
+        h ^= c.unicode();
+        h *= 16777619u;
+    }
+    return h;
+}
+
+// A number of six digits derived from the name, the same in every run.
+QString numberFor(const QString& name, const QString& salt)
+{
+    return QString::number(100000 + stableNumber(salt + name) % 900000);
+}
+
+int pageCount(const BlogSize& size)
+{
+    return std::max(1, (size.articles + size.perPage - 1) / size.perPage);
+}
+
+// The articles of list page p (1-based).
+QList<int> articlesOnPage(const BlogSize& size, int p)
+{
+    QList<int> result;
+    const int first = (p - 1) * size.perPage;
+    for (int i = first; i < std::min(size.articles, first + size.perPage); ++i) {
+        result.append(i);
+    }
+    return result;
+}
+
+Response gbPage(const QString& html)
+{
+    Response r;
+    QStringEncoder encoder("GB18030");
+    r.body = encoder.encode(html);
+    r.headers = {{"Content-Type", "text/html; charset=gb2312"}};
+    return r;
+}
+
+void addImage(Server& server, GeneratedBlog& blog, const QString& address)
+{
+    static const QByteArray gif =
+        QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+    Response r;
+    r.body = gif;
+    r.headers = {{"Content-Type", "image/gif"}};
+    server.addRoute(address, r);
+    blog.imageAddresses.append(address);
+}
+
+// The image tag of article i (empty for most articles), its image served.
+QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, const QString& name, int i)
+{
+    if (!hasImage(i)) {
+        return {};
+    }
+    const QString address = imageAddress(platform, name, i);
+    addImage(server, blog, address);
+    return QStringLiteral("<img src=\"%1\" alt=\"插图\">").arg(address);
+}
+
+void addArticle(GeneratedBlog& blog, const QString& titleText, const QString& categoryText,
+                const QString& link, const QString& date, const QString& address)
+{
+    blog.articles.append(BlogArticle{titleText, categoryText, link, date});
+    blog.articleAddresses.append(address);
+}
+
+} // namespace
+
+BlogSize parseBlogSize(const QString& arg)
+{
+    BlogSize size;
+    const QStringList parts = arg.split(QLatin1Char(':'));
+    if (!parts.value(0).trimmed().isEmpty()) {
+        size.name = parts.value(0).trimmed();
+    }
+    bool ok = false;
+    const int articles = parts.value(1).toInt(&ok);
+    if (ok && articles >= 0) {
+        size.articles = articles;
+    }
+    const int perPage = parts.value(2).toInt(&ok);
+    if (ok && perPage > 0) {
+        size.perPage = perPage;
+    }
+    return size;
+}
+
+// ---- Baidu space: list pages /NAME/blog/index/0, 1, ...; the first page is the blog address ---------
+
+GeneratedBlog installBaiduBlog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString space = QStringLiteral("http://hi.baidu.com/") + name;
+    GeneratedBlog blog;
+    blog.address = space + QStringLiteral("/blog");
+    blog.taskName = name;
+    blog.pageCount = pageCount(size);
+    const int last = blog.pageCount - 1;
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html =
+            QStringLiteral("<html><head><title>%1的空间_百度空间</title><script type=\"text/javascript\">"
+                           "var bdUser='%1';</script><script>var page=%2;</script></head><body>\n"
+                           "<div id=m_blog class=modbox><div class=modhead><span class=modtit>文章</span>"
+                           "</div><div class=modbox-cont>")
+                .arg(name)
+                .arg(p - 1);
+        for (const int i : articlesOnPage(size, p)) {
+            const QString id = QString::number(0x3a7b1c00u + quint32(i) * 7919u, 16) + QStringLiteral("e2f1");
+            const QString link = id + QStringLiteral(".html");
+            html += QStringLiteral(
+                        "<div class=line><div class=tit><a href=\"/%1/blog/item/%2\" target=_blank>%3</a>"
+                        "</div><div class=date>%4</div><div class=cnt>%5</div><div class=opt><a "
+                        "href=\"/%1/blog/category/%6\" title=\"查看该分类中所有文章\">类别：%6</a> | <a "
+                        "href=\"/%1/blog/item/%2#send\">评论(0)</a></div></div>")
+                        .arg(name, link, paddedTitle(i), minutes(i), summary(i), category(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1_%2的空间_百度空间</title></head><body><div id=m_blog "
+                    "class=modbox><div class=modhead><span class=modtit>查看文章</span></div>\r\n<div "
+                    "class=tit>%1</div><div class=date>%3</div><div id=blog_text class=cnt>%4</div>\r\n"
+                    "<div class=opt>类别：%5 | 浏览(12)</div></div>\r\n<div id=in_comment "
+                    "class=modbox><div class=modhead><span class=modtit>网友评论：</div></div></body>"
+                    "</html>")
+                    .arg(title(i), name, minutes(i),
+                         body(i, imageTag(server, blog, QStringLiteral("baidu"), name, i)), category(i));
+            const QString address = space + QStringLiteral("/blog/item/") + link;
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), category(i), link, minutes(i), address);
+        }
+        // The pager of every page; the "[尾页]" link stays apart from the other page links.
+        html += QStringLiteral("</div>\n</div><div id=page><span>%1</span>").arg(p);
+        for (int k = 0; k <= last; ++k) {
+            if (k != p - 1) {
+                html += QStringLiteral("<a href='/%1/blog/index/%2'>[%3]</a>").arg(name).arg(k).arg(k + 1);
+            }
+        }
+        html += QStringLiteral(
+                    "<span class=gap>&nbsp;&nbsp;&nbsp;&nbsp;</span><a href='/%1/blog/index/%2'>[尾页]</a>"
+                    "</div>\n</body></html>")
+                    .arg(name)
+                    .arg(last);
+        const Response page = gbPage(html);
+        server.addRoute(space + QStringLiteral("/blog/index/") + QString::number(p - 1), page);
+        if (p == 1) {
+            server.addRoute(blog.address, page);
+        }
+    }
+    return blog;
+}
+
+// ---- Hexun: list pages /p1/default.aspx, /p2/default.aspx, ...; the first page is the blog's root -----
+
+GeneratedBlog installHexunBlog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString root = QStringLiteral("http://%1.blog.hexun.com").arg(name);
+    GeneratedBlog blog;
+    blog.address = root;
+    blog.taskName = name;
+    blog.pageCount = pageCount(size);
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html =
+            QStringLiteral("<html><head><title>%1的博客-和讯博客</title></head><body>\r\n"
+                           "<div id='DefaultContainer1_ArticleList'>\r\n<!--  文章列表:开始  -->\r\n")
+                .arg(name);
+        for (const int i : articlesOnPage(size, p)) {
+            const QString link = QString::number(70000000 + i * 37) + QStringLiteral("_d.html");
+            const QString address = root + u'/' + link;
+            html +=
+                QStringLiteral("\t<div class='Article'>\r\n\t<div class='ArticleTitle'><span "
+                               "class='ArticleTitleText'><a href='%1'>%2</a></span> [原创 %3]&nbsp;</div>\r\n"
+                               "\t<div class='ArticleBlogText'>%4</div>\r\n\t<div class='ArticleFoot'><div "
+                               "class='ArticleInfo'><a href='%1'>阅读全文</a></div></div></div>\r\n")
+                    .arg(address, title(i), minutes(i), summary(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1-%2的博客-和讯博客</title></head><body>\r\n<div "
+                    "class='ArticleTitle'>%1</div><div class='ArticleInfo'>%3</div>\r\n<!--  "
+                    "文章内容:开始  -->\r\n<div class='ArticleBlogText'>%4</div>\r\n<!-- 分享 -->\r\n"
+                    "<div class='foot'>和讯网 版权所有</div></body></html>")
+                    .arg(title(i), name, minutes(i),
+                         body(i, imageTag(server, blog, QStringLiteral("hexun"), name, i)));
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), QStringLiteral("默认类别"), link, minutes(i), address);
+        }
+        // The pager links every page, the current one included, so that a blog of one page has a count.
+        html += QStringLiteral(
+                    "<!--  文章列表:结束  -->\r\n</div>\r\n<div class='PageSkip'><div class='PageSkip_1'>"
+                    "<span class='multipage-current'>%1</span>")
+                    .arg(p);
+        for (int k = 1; k <= blog.pageCount; ++k) {
+            html += QStringLiteral("<a href='%1/p%2/default.aspx'>%2</a><span class='pageSep'>&nbsp;</span>")
+                        .arg(root)
+                        .arg(k);
+        }
+        html += QStringLiteral(
+                    "<a href='%1/p%2/default.aspx' title='下一页'>下一页</a></div></div>\r\n</body></html>")
+                    .arg(root)
+                    .arg(std::min(p + 1, blog.pageCount));
+        const Response page = gbPage(html);
+        server.addRoute(root + QStringLiteral("/p%1/default.aspx").arg(p), page);
+        if (p == 1) {
+            server.addRoute(root + u'/', page);
+        }
+    }
+    return blog;
+}
+
+// ---- Sohu: the first page holds the counts; the list pages are fragments ------------------------------
+
+GeneratedBlog installSohuBlog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString root = QStringLiteral("http://%1.blog.sohu.com").arg(name);
+    const QString ebi =
+        QString::number(stableNumber(QStringLiteral("ebi") + name), 16).rightJustified(8, u'0') +
+        QStringLiteral("a1");
+    GeneratedBlog blog;
+    blog.address = root + QStringLiteral("/entry/");
+    blog.taskName = name;
+    blog.pageCount = pageCount(size);
+
+    server.addRoute(blog.address,
+                    gbPage(QStringLiteral("<html><head><title>%1 - 搜狐博客</title>\n<script "
+                                          "type=\"text/javascript\">\nvar _ebi = '%2';\nvar "
+                                          "totalCount = %3;\nvar itemPerPage = %4;\n</script></head>"
+                                          "<body><div id=\"entries\">正在读取……</div></body></html>")
+                               .arg(name, ebi)
+                               .arg(size.articles)
+                               .arg(size.perPage)));
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html = QStringLiteral("<div class=\"entry-list\">\n");
+        for (const int i : articlesOnPage(size, p)) {
+            const QString link = QString::number(150000000 + i * 113) + QStringLiteral(".html");
+            const QString address = root + u'/' + link;
+            // Every fifth article has no category: the list shows none and discovery files it by default.
+            const bool categorised = i % 5 != 3;
+            const QString categoryText = categorised ? category(i) : QStringLiteral("默认分类");
+            const QString categoryPart =
+                categorised ? QStringLiteral(
+                                  "类别&nbsp;:&nbsp;[<a href=\"%1/entry/category/%2/\">%3</a>]&nbsp;|&nbsp;")
+                                  .arg(root)
+                                  .arg(categoryNumber(i))
+                                  .arg(category(i))
+                            : QString();
+            html += QStringLiteral(
+                        "<div class=\"newBlog-list-title\">\n<h3>%1&nbsp;|&nbsp;<a href=\"%2\" "
+                        "target=\"_blank\">%3</a></h3>\n</div>\n<div class=\"item-body\">%4</div>\n<div "
+                        "class=\"item-foot\"><a href=\"%2\">固定链接</a> &nbsp;|&nbsp;%5发表于 %6</div>\n"
+                        "<div class=\"blog_entrylist_share_bottom\"></div>\n")
+                        .arg(minutes(i), address, paddedTitle(i), summary(i), categoryPart, seconds(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1 - %2 - 搜狐博客</title></head><body><div "
+                    "class=\"item-head\"><h2>%1</h2><span class=\"date\">%3</span></div>\n<div "
+                    "class=\"item-body\">%4</div>\n<div class=\"pn_na\"><a href=\"%5\">返回</a></div>"
+                    "</body></html>")
+                    .arg(title(i), name, minutes(i),
+                         body(i, imageTag(server, blog, QStringLiteral("sohu"), name, i)), blog.address);
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), categoryText, link, minutes(i), address);
+        }
+        html += QStringLiteral("</div>\n<div class=\"pager\">第%1页</div>\n").arg(p);
+        server.addRoute(root + QStringLiteral("/action/v_frag-ebi_%1-pg_%2/entry/").arg(ebi).arg(p),
+                        gbPage(html));
+    }
+    return blog;
+}
+
+// ---- Tianya: blog_main.asp?BlogID=N, then the same address with &page=1, 2, ... ----------------------
+
+GeneratedBlog installTianyaBlog(Server& server, const BlogSize& size)
+{
+    const QString& blogId = size.name;
+    const QString host = QStringLiteral("http://blog.tianya.cn");
+    GeneratedBlog blog;
+    blog.address = host + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId;
+    blog.taskName = blogId;
+    blog.pageCount = pageCount(size);
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html = QStringLiteral("<html><head><title>%1的博客_天涯博客</title></head><body>\n<div "
+                                      "class=\"blog-list\">")
+                           .arg(blogId);
+        // All entries on one line: the finder breaks the page after every entry itself.
+        for (const int i : articlesOnPage(size, p)) {
+            const QString postId = QString::number(2000000 + i * 41);
+            const QString read =
+                QStringLiteral("/blogger/post_read.asp?BlogID=%1&PostID=%2").arg(blogId, postId);
+            html += QStringLiteral(
+                        "<div class=\"article\"><h2><a href=\"%1\" class=\"title\" target=\"_blank\">%2</a>"
+                        "</h2><div class=\"article-info\"><span class=\"pos-left gray6\">分类：<a "
+                        "href=\"/blogger/post_list.asp?BlogID=%3&CategoryID=%4\" target=\"_blank\">%5</a>"
+                        "</span><span class=\"pos-right gray6\">%6</span></div><div "
+                        "class=\"article-summary\">%7</div><div class=\"article-foot\"><span "
+                        "class=\"pos-left\">阅读(12) | 评论(0)</span><span class=\"pos-right\"><a "
+                        "href=\"%1\" target=\"_blank\">查看全文>></a></span></div></div>")
+                        .arg(read, paddedTitle(i), blogId)
+                        .arg(categoryNumber(i))
+                        .arg(category(i), minutes(i), summary(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1_天涯博客</title></head><body>\n<div "
+                    "class=\"article-title\"><h2>%1</h2><span>%2</span></div>\n<div "
+                    "class=\"article\">%3</div>\n<div class=\"post-articlecomments\"><h3>网友评论</h3>"
+                    "</div></body></html>")
+                    .arg(title(i), minutes(i),
+                         body(i, imageTag(server, blog, QStringLiteral("tianya"), blogId, i)));
+            const QString address = host + read;
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), category(i), postId, minutes(i), address);
+        }
+        html += QStringLiteral("</div>\n<div class=\"pages pos-relative\"><span class=\"current\">%1</span>")
+                    .arg(p);
+        for (int k = 1; k <= blog.pageCount; ++k) {
+            if (k != p) {
+                html +=
+                    QStringLiteral(" <a href=\"blog_main.asp?BlogID=%1&page=%2\">%2</a>").arg(blogId).arg(k);
+            }
+        }
+        html +=
+            QStringLiteral(" <span class=\"gap\">&nbsp;&nbsp;&nbsp;</span><a "
+                           "href=\"blog_main.asp?BlogID=%1&page=%2\" title=尾页>>></a></div>\n</body></html>")
+                .arg(blogId)
+                .arg(blog.pageCount);
+        const Response page = gbPage(html);
+        server.addRoute(blog.address + QStringLiteral("&page=%1").arg(p), page);
+        if (p == 1) {
+            server.addRoute(blog.address, page);
+        }
+    }
+    return blog;
+}
+
+// ---- Tianya 2: NAME.blog.tianya.cn is page 1; every page links the next --------------------------------
+
+GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString host = QStringLiteral("http://blog.tianya.cn");
+    const QString rss = numberFor(name, QStringLiteral("rss"));
+    GeneratedBlog blog;
+    blog.address = QStringLiteral("http://%1.blog.tianya.cn").arg(name);
+    blog.taskName = rss;
+    blog.pageCount = pageCount(size);
+    const auto pageQuery = [&](int k) {
+        return QStringLiteral("view_blog.asp?BlogName=%1&CategoryID=0&page=%2&idWriter=0&Key=0")
+            .arg(name)
+            .arg(k);
+    };
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html =
+            QStringLiteral("<html><head><title>%1的博客</title><link rel=\"alternate\" "
+                           "type=\"application/rss+xml\" href=\"%2/rss.asp?BlogID=%3\"></head><body>\n"
+                           "<table class=\"posts\">\n")
+                .arg(name, host, rss);
+        const QList<int> onPage = articlesOnPage(size, p);
+        if (!onPage.isEmpty()) {
+            // A pinned entry in bold: not an entry of the list, the finder must pass over it.
+            html += QStringLiteral("<tr><td><a href=\"post_show.asp?idWriter=0&Key=0&BlogID=%1&PostID=%2\" "
+                                   "target=_blank><B>置顶：%3</B></a></td></tr>\n")
+                        .arg(rss)
+                        .arg(3000000 + onPage.first() * 43)
+                        .arg(title(onPage.first()));
+        }
+        for (const int i : onPage) {
+            const QString postId = QString::number(3000000 + i * 43);
+            html += QStringLiteral(
+                        "<tr><td class=\"ptitle\"><a "
+                        "href=\"post_show.asp?idWriter=0&Key=0&BlogID=%1&PostID=%2\" "
+                        "target=_blank>%3</a></td></tr>\n<tr><td class=\"ptime\">发表于 %4 </td></tr>\n"
+                        "<tr><td align=\"right\">分类: %5 | <a "
+                        "href=\"AddFavorite.asp?BlogID=%1&PostID=%2\">收藏</a></td></tr>\n")
+                        .arg(rss, postId, paddedTitle(i), minutes(i), category(i));
+
+            QString image;
+            if (hasImage(i)) {
+                // The site writes image addresses without quotes.
+                const QString address = imageAddress(QStringLiteral("tianya2"), name, i);
+                addImage(server, blog, address);
+                image = QStringLiteral("<img src=%1 onload=\"javascript:this.style.border=0\">").arg(address);
+            }
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1</title></head><body>\n<div class=\"vtitle\">%1</div>\n<div "
+                    "class=\"vtime\">作者：%2 发表于 %3</div>\n<div class=\"vcontent\">%4</div>\n<div "
+                    "id=\"divRecommend\" align=\"center\">推荐</div></body></html>")
+                    .arg(title(i), name, minutes(i), body(i, image));
+            const QString address =
+                QStringLiteral("%1/blogger/post_read.asp?BlogID=%2&PostID=%3").arg(host, rss, postId);
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), category(i), postId,
+                       QStringLiteral(" ") + minutes(i) + QStringLiteral(" "), address);
+        }
+        html += QStringLiteral("</table>\n<span class=\"title2\">页码：%1/%2 <b>").arg(p).arg(blog.pageCount);
+        if (p > 1) {
+            html += QStringLiteral("<a href=%1>上一页</a> ").arg(pageQuery(p - 1));
+        }
+        if (p < blog.pageCount) {
+            html += QStringLiteral("<a href=%1>下一页</a>").arg(pageQuery(p + 1));
+        }
+        html += QStringLiteral("</b></span>\n</body></html>");
+        server.addRoute(p == 1 ? blog.address + u'/' : host + QStringLiteral("/blogger/") + pageQuery(p),
+                        gbPage(html));
+    }
+    return blog;
+}
+
+// ---- 51cto: NAME.blog.51cto.com names the user number; list pages /UID/p-1, p-2, ... -------------------
+
+GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString root = QStringLiteral("http://%1.blog.51cto.com").arg(name);
+    const QString uid = numberFor(name, QStringLiteral("uid"));
+    GeneratedBlog blog;
+    blog.address = root;
+    blog.taskName = name;
+    blog.pageCount = pageCount(size);
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        QString html =
+            QStringLiteral(
+                "<html><head><title>%1的技术博客-51CTO技术博客</title><link rel=\"alternate\" "
+                "href=\"../rss.php?uid=%2\" title=\"RSS\"></head><body>\n<div class=\"artList\">\n")
+                .arg(name, uid);
+        for (const int i : articlesOnPage(size, p)) {
+            const QString link = uid + u'/' + QString::number(500000 + i * 29);
+            html += QStringLiteral(
+                        "<div class=\"artHead\"><h3 class=\"artTitle\"><a href=\"/%1\">%2</a></h3></div>\n"
+                        "<div class=\"artInfo\"><div class=\"time\">%3</div></div>\n<div "
+                        "class=\"artFoot\">类别：<a href=/%4/c-%5>%6</a>|<a href=\"/%1\">阅读</a>(12)|<a "
+                        "href=\"/%1#comment\">评论</a>(0)</div>\n")
+                        .arg(link, paddedTitle(i), seconds(i), uid)
+                        .arg(categoryNumber(i))
+                        .arg(category(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<html><head><title>%1-%2的技术博客-51CTO技术博客</title></head><body>\n<div "
+                    "class=\"showTitle\">%1</div><div class=\"showInfo\">%3</div>\n<!--正文 begin-->\n<div "
+                    "class=\"showContent\">%4</div>\n<!--正文 end-->\n<div class=\"copy\">Copyright By "
+                    "51CTO.COM 版权所有</div></body></html>")
+                    .arg(title(i), name, seconds(i),
+                         body(i, imageTag(server, blog, QStringLiteral("51cto"), name, i)));
+            const QString address = root + u'/' + link;
+            server.addRoute(address, gbPage(article));
+            addArticle(blog, title(i), category(i), link, seconds(i), address);
+        }
+        html +=
+            QStringLiteral("</div>\n<div class=\"pages\">共 %1 篇&nbsp;页数 ( %2/%3 )</div>\n</body></html>")
+                .arg(size.articles)
+                .arg(p)
+                .arg(blog.pageCount);
+        const Response page = gbPage(html);
+        server.addRoute(root + QStringLiteral("/%1/p-%2").arg(uid).arg(p), page);
+        if (p == 1) {
+            server.addRoute(root + u'/', page);
+        }
+    }
+    return blog;
+}
+
+} // namespace FakeWeb
