@@ -4,6 +4,7 @@
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "render/imagereferences.h"
+#include "text/charset.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
@@ -89,6 +90,16 @@ QString Header(const Model::RunState& state, int row)
            QStringLiteral("</a><hr size=1 color=#C0C0C0>");
 }
 
+// The last page handled, kept for looking into markers that no longer match. Only a help, overwritten
+// by every article in place: it failing to be written costs no article.
+void WriteLastPage(const Model::RunState& state, const QString& page)
+{
+    QFile file(state.pathInProgramFolder(QStringLiteral("TEST.htm")));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(Text::EncodeLocal(page + QStringLiteral("\r\n")));
+    }
+}
+
 void WriteFallback(Model::RunState& state, int row)
 {
     Text::WriteTextFileAt(state.articlePagePath(row), FallbackPage(state, row));
@@ -135,12 +146,7 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
                        HashToQuote(QStringLiteral("<div class=#post#>")));
     }
 
-    // The last page handled, kept for looking into markers that no longer match. Only a help: it
-    // failing to be written costs no article.
-    try {
-        Text::WriteTextFile(state.programFolder, QStringLiteral("TEST.htm"), page);
-    } catch (const Text::Failure&) {
-    }
+    WriteLastPage(state, page);
 
     if (platform == Model::CerspEblog) {
         page = Replace(page, QStringLiteral("STRONG>"), QStringLiteral("strong>"));

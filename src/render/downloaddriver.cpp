@@ -110,14 +110,22 @@ private:
         return true;
     }
 
+    // Advances the tick counts unless another timer does: the window's one-second timer says so through
+    // DownloadProgress, and a timer that nobody announced shows itself by moving the last ticked entry,
+    // which the download never resets, between two ticks of this one.
     void tick()
     {
         const DownloadProgress* progress = m_state.downloadProgress;
-        if (progress == nullptr || progress->useInternalTicker) {
+        int& watched = m_state.slotTicks[size_t(TickedEntries - 1)];
+        if (m_ownTicks && m_lastWatched >= 0 && watched != m_lastWatched) {
+            m_ownTicks = false;
+        }
+        if (m_ownTicks && (progress == nullptr || progress->useInternalTicker)) {
             for (int i = 0; i < TickedEntries; ++i) {
                 ++m_state.slotTicks[size_t(i)];
             }
         }
+        m_lastWatched = watched;
         m_wakeup.wake();
     }
 
@@ -280,6 +288,8 @@ private:
     QTimer m_ticker;
     std::array<ArticleSlot, SlotCount> m_slots;
     int m_lastRow = 0;
+    bool m_ownTicks = true;
+    int m_lastWatched = -1;
 };
 
 // Index pages of an earlier run lie directly in the task folder; article pages without a category lie
@@ -337,7 +347,10 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
     state.SetReportStage(300);
     state.setStatus(QStringLiteral("文章下载完成...."));
     state.SetCommandStates(false, false, true, true, true, false);
-    Assets::StartAssetDownloads(state);
+    try {
+        Assets::StartAssetDownloads(state);
+    } catch (const std::exception&) {
+    }
 }
 
 } // namespace Render

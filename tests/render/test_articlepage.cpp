@@ -2,15 +2,13 @@
 #include "model/endpoints.h"
 #include "render/articlepage.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/failure.h"
-
-#include <QCoro/QCoroTask>
 
 #include <QDir>
 #include <QTest>
 
 #include <csignal>
-#include <optional>
 #include <sys/resource.h>
 
 using namespace DownloadFixture;
@@ -18,28 +16,19 @@ using Render::PageOutcome;
 
 namespace {
 
-// The outcome of one hand-over, or nothing when it failed. (waitFor does not pass an exception on.)
-QCoro::Task<std::optional<PageOutcome>> TrySave(TestRun& run, QString page, int row)
-{
-    try {
-        co_return co_await Render::SaveArticlePage(*run.state, page, row);
-    } catch (const Text::Failure&) {
-        co_return std::nullopt;
-    }
-}
-
 PageOutcome Save(TestRun& run, const QString& page, int row)
 {
-    const std::optional<PageOutcome> outcome = QCoro::waitFor(TrySave(run, page, row));
-    if (!outcome) {
-        throw Text::Failure(QStringLiteral("page not saved"));
-    }
-    return *outcome;
+    return TestSupport::Wait(Render::SaveArticlePage(*run.state, page, row));
 }
 
 bool Fails(TestRun& run, const QString& page, int row)
 {
-    return !QCoro::waitFor(TrySave(run, page, row)).has_value();
+    try {
+        Save(run, page, row);
+    } catch (const Text::Failure&) {
+        return true;
+    }
+    return false;
 }
 
 QByteArray Local(const QString& text)

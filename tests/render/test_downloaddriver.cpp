@@ -4,13 +4,13 @@
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
 #include "support/testrun.h"
-
-#include <QCoro/QCoroTask>
+#include "support/wait.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace DownloadFixture;
 using FakeWeb::Response;
@@ -27,7 +27,7 @@ Response Page(const QByteArray& body)
 
 void Download(TestRun& run)
 {
-    QCoro::waitFor(Render::DownloadDriver(*run.state));
+    TestSupport::Wait(Render::DownloadDriver(*run.state));
 }
 
 int PagesWritten(const TestRun& run)
@@ -179,6 +179,31 @@ private slots:
                  Render::FallbackPage(*run.state, 2) + QStringLiteral("\r\n"));
         QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
         QCOMPARE(run.ui.status(), QStringLiteral("文章下载完成...."));
+    }
+
+    void timeOutsFollowTheWindowTimer()
+    {
+        TestRun run;
+        Render::DownloadProgress progress(*run.state);
+        progress.useInternalTicker = false;
+        progress.tickIntervalMs = 20;
+        progress.maxResends = 1;
+        QTimer windowTimer;
+        connect(&windowTimer, &QTimer::timeout, &windowTimer, [&] {
+            for (int slot = 0; slot < 10; ++slot) {
+                ++run.state->slotTicks[size_t(slot)];
+            }
+        });
+        windowTimer.start(30);
+        MakeSinaTask(*run.state, 6);
+        Response silent;
+        silent.mode = Response::Mode::NeverAnswer;
+        m_web.addRoute(ArticleUrl(5), silent);
+
+        Download(run);
+        QCOMPARE(m_web.requestCount(ArticleUrl(5)), 2);
+        QCOMPARE(PagesWritten(run), 6);
+        QVERIFY(run.state->slotTicks[9] > 0);
     }
 
     void retriesPagesWithoutBodyThenFallsBack()

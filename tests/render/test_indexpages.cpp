@@ -2,9 +2,8 @@
 #include "model/endpoints.h"
 #include "render/indexpages.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/safefilename.h"
-
-#include <QCoro/QCoroTask>
 
 #include <QDir>
 #include <QTest>
@@ -74,7 +73,7 @@ private slots:
         MakeSinaTask(*run.state, 3,
                      [](int n) { return n == 2 ? QStringLiteral("技术") : QStringLiteral("生活 随笔"); });
         WritePageOfSize(run.state->articlePagePath(1), 2500);
-        QCoro::waitFor(Render::WriteIndexPages(*run.state, Now));
+        TestSupport::Wait(Render::WriteIndexPages(*run.state, Now));
 
         const QString home = Lines({
             QStringLiteral("<center><table  width=90% border=1 bordercolordark=#dddddd cellspacing=0 "
@@ -147,7 +146,7 @@ private slots:
         for (int row = 1; row <= 3; ++row) {
             WritePageOfSize(run.state->articlePagePath(row), sizes[row - 1]);
         }
-        QCoro::waitFor(Render::WriteIndexPages(*run.state, Now));
+        TestSupport::Wait(Render::WriteIndexPages(*run.state, Now));
 
         const auto page = [&](const QString& name) {
             return ReadPage(run.path(QStringLiteral("blog/") + name));
