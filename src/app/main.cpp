@@ -1,12 +1,86 @@
+#include "app/batchmode.h"
+#include "assets/assetfetcher.h"
+#include "model/runstate.h"
+#include "ui/mainwindow.h"
+#include "ui/shell.h"
+#include "ui/sinalogout.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+
+namespace {
+
+// The program with its window: one network manager (it honours the system's proxy settings, http_proxy
+// among them), the run's state in the program's own folder, the image fetcher and the main window.
+int RunWindow(QApplication& app)
+{
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    QNetworkAccessManager network;
+    network.setCookieJar(new Ui::SessionCookieJar(&network));
+
+    Ui::DesktopShell shell;
+    Ui::MainWindow window(shell);
+    Model::RunState state(QCoreApplication::applicationDirPath(), window, &network);
+    Assets::AssetFetcher fetcher(state);
+
+    window.Load(state);
+    window.show();
+    return app.exec();
+}
+
+} // namespace
+
+namespace {
+
+constexpr auto VersionText = "20120419";
+
+// Without a window: the automatic backup of auto.cfg, or the usual --help and --version.
+bool WantsConsole(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--version" ||
+            argument == "-v") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int RunConsole(QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "qvlrx 卷轴匣: backs up a blog into a CHM e-book.\n"
+        "Without options it opens its window. With --batch it runs the automatic backup that auto.cfg in "
+        "the\n"
+        "program folder describes, without a window and without questions, printing every status text."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("batch"), QStringLiteral("Run the automatic backup of auto.cfg without a window.")));
+    parser.process(app);
+    if (!parser.isSet(QStringLiteral("batch"))) {
+        parser.showHelp(0);
+    }
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    QNetworkAccessManager network;
+    return App::RunBatch(QCoreApplication::applicationDirPath(), network);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (WantsConsole(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("qvlrx"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+        return RunConsole(app);
+    }
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("qvlrx卷轴匣(博客备份工具)"));
-    window.resize(600, 420);
-    window.show();
-    return app.exec();
+    return RunWindow(app);
 }

@@ -18,30 +18,6 @@ namespace {
 
 const QString Http = QStringLiteral("http://");
 
-FieldRule From(FieldSource source, QString start, QString end, int skip, bool trim = false)
-{
-    FieldRule rule;
-    rule.source = source;
-    rule.cuts = {Cut{std::move(start), std::move(end), skip}};
-    rule.trim = trim;
-    return rule;
-}
-
-FieldRule Fixed(QString text)
-{
-    FieldRule rule;
-    rule.source = FieldSource::Fixed;
-    rule.fixed = std::move(text);
-    return rule;
-}
-
-void PagesOneTo(WalkState& walk, qint64 count)
-{
-    walk.firstPageNumber = 1;
-    walk.lastPageNumber = count;
-    walk.pageCount = count;
-}
-
 } // namespace
 
 ListPagePlatform Baidu()

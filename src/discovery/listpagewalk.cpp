@@ -6,6 +6,8 @@
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
 
+#include <QSet>
+
 namespace Discovery {
 
 namespace {
@@ -91,14 +93,16 @@ QString CutField(const FieldRule& rule, const PageLists& lists, const QString& e
     if (rule.trim) {
         text = Text::Trim(text);
     }
-    return text + rule.suffix;
+    text += rule.suffix;
+    return rule.finish ? rule.finish(text) : text;
 }
 
 } // namespace
 
 QString CleanListPage(const ListPagePlatform& platform, const QString& page)
 {
-    return ApplyReplacements(page, platform.cleanUp);
+    const QString cleaned = ApplyReplacements(page, platform.cleanUp);
+    return platform.finishCleanUp ? platform.finishCleanUp(cleaned) : cleaned;
 }
 
 ListPageEntries ReadListPage(const ListPagePlatform& platform, const QString& page)
@@ -116,7 +120,8 @@ ListPageEntries ReadListPage(const ListPagePlatform& platform, const QString& pa
         }
         const qsizetype count = lists.entries.size() - 1; // the last element is no entry
         for (qsizetype j = 0; j < count; ++j) {
-            const QString entry = ApplyReplacements(lists.entries.at(j), platform.entryCleanUp);
+            const QString entry =
+                ApplyReplacements(lists.entries.at(j), platform.entryCleanUp).mid(platform.entryDropChars);
             ListEntry article;
             article.title = CutField(platform.title, lists, entry, j);
             article.category = CutField(platform.category, lists, entry, j);
@@ -165,6 +170,13 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
     }
     platform.readPages(walk);
 
+    QSet<QString> listed;
+    if (platform.skipListedLinks) {
+        for (int row = 1; row <= state.articles.articleCount(); ++row) {
+            listed.insert(state.articles.link(row));
+        }
+    }
+
     try {
         for (qint64 i = walk.firstPageNumber; i <= walk.lastPageNumber; ++i) {
             co_await Text::LetEventsRun();
@@ -173,6 +185,8 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
             QString page;
             if (platform.firstPageIsListPage && i == walk.firstPageNumber) {
                 page = walk.firstPage;
+            } else if (platform.fetchListPage) {
+                page = co_await platform.fetchListPage(state, walk, i);
             } else {
                 page = co_await Text::FetchPage(state.http, platform.pageAddress(walk, i), platform.charset);
             }
@@ -187,10 +201,16 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
                 if (platform.letEventsRunPerEntry) {
                     co_await Text::LetEventsRun();
                 }
+                if (listed.contains(entry.link)) {
+                    continue;
+                }
                 state.addArticleRow(entry.title, entry.category, entry.link, entry.date);
             }
             if (read.failure) {
                 throw *read.failure;
+            }
+            if (platform.afterPage) {
+                platform.afterPage(state, walk, i);
             }
         }
     } catch (const Text::Failure&) {

@@ -60,6 +60,9 @@ struct FieldRule
     bool trim = false; // blanks removed from both ends after the cuts
     QString suffix;    // appended after the cuts
     QString fixed;     // the field when the source is Fixed
+    // The last step, after the cuts, the trim and the suffix (a field without cuts gets its whole
+    // element): a file-name clean-up, a default for an empty text, a choice made from the element.
+    std::function<QString(const QString&)> finish;
 };
 
 using Replacements = QList<QPair<QString, QString>>;
@@ -83,12 +86,17 @@ struct ListPagePlatform
     // itself and is not fetched again.
     std::function<QString(const WalkState&, qint64 page)> pageAddress;
     bool firstPageIsListPage = false;
+    // Fetches list page i in place of the plain fetch of pageAddress (a list page that only names the
+    // data script holding its articles, for instance).
+    std::function<QCoro::Task<QString>(Model::RunState&, WalkState, qint64 page)> fetchListPage;
 
     // "查找文章：" + page + "页/" + count + "页" unless set.
     std::function<QString(const WalkState&, qint64 page)> statusText;
 
     Replacements cleanUp; // applied to every list page, in order
-    QString stopUnless;   // when set, the walk ends at the first cleaned page without this text
+    // A last clean-up step after the replacements (unescaping, for instance).
+    std::function<QString(const QString& page)> finishCleanUp;
+    QString stopUnless; // when set, the walk ends at the first cleaned page without this text
 
     QString entryPattern; // the entry list; entryPieces replaces it for pages read without a pattern
     QString titlePattern;
@@ -97,6 +105,7 @@ struct ListPagePlatform
     // The entry list of a page read without a pattern: the pieces, of which the last is no entry.
     std::function<QStringList(const QString& page)> entryPieces;
     Replacements entryCleanUp; // applied to every entry element before its fields are cut
+    int entryDropChars = 0;    // characters dropped from the front of every entry element after that
 
     // The page split at blockSeparator: block k (all but the last) gives the category of entry k.
     QString blockSeparator;
@@ -108,6 +117,12 @@ struct ListPagePlatform
     FieldRule date;
 
     bool letEventsRunPerEntry = false;
+    // An entry whose link is already in the article list when the walk begins (rows loaded for a
+    // resumed search) is not appended again.
+    bool skipListedLinks = false;
+
+    // Runs after every list page whose entries were all appended (a checkpoint, for instance).
+    std::function<void(Model::RunState&, const WalkState&, qint64 page)> afterPage;
 
     // Runs when the page loop is over, also when a failure ended it (not when the page count failed).
     std::function<void(Model::RunState&, const WalkState&)> afterWalk;

@@ -1,14 +1,191 @@
-#include "discovery/finders.h"
+#include "discovery/sinafinder.h"
 
+#include "discovery/finders.h"
+#include "model/endpoints.h"
 #include "model/runstate.h"
+#include "text/failure.h"
+#include "text/matching.h"
+#include "text/pagefetch.h"
+#include "text/safefilename.h"
+#include "text/textprimitives.h"
+
+#include <QSet>
 
 namespace Discovery {
 
+namespace {
+
+using Text::HashToQuote;
+using Text::TextBetween;
+
+const QString Charset = QStringLiteral("UTF-8");
+const QString AllArticles = QStringLiteral("全部博文");
+const QString Favourites = QStringLiteral("博文收藏");
+const QString Uncategorised = QStringLiteral("未分类");
+
+// No blog has this many articles in one list; a larger count is a damaged page, not a plan.
+constexpr qint64 MaxListArticles = qint64(SinaPageSize) * 20000;
+
+QString ArticlePrefix()
+{
+    return QStringLiteral("http://") + Model::Endpoints::SinaBlogHost() + QStringLiteral("/s/");
+}
+
+qint64 Count(const QString& text)
+{
+    return Text::ToWholeNumber(text);
+}
+
+} // namespace
+
+QStringList SinaListPageAddresses(qint64 count, const QString& firstPageAddress)
+{
+    if (count > MaxListArticles) {
+        throw Text::Failure(QStringLiteral("implausible article count %1").arg(count));
+    }
+    QStringList addresses;
+    if (count <= 0) {
+        return addresses;
+    }
+    if (firstPageAddress.size() < 6) {
+        throw Text::Failure(QStringLiteral("not a list page address: \"%1\"").arg(firstPageAddress));
+    }
+    const QString base = Text::Left(firstPageAddress, int(firstPageAddress.size()) - 6);
+    for (qint64 n = 1; count > 0; ++n) {
+        count -= SinaPageSize;
+        addresses.append(base + Text::Num(n) + QStringLiteral(".html"));
+    }
+    return addresses;
+}
+
+void AddSinaListPages(Model::RunState& state, qint64 count, const QString& firstPageAddress)
+{
+    for (const QString& address : SinaListPageAddresses(count, firstPageAddress)) {
+        state.ui.addListLine(address);
+    }
+}
+
+void PlanSinaListPages(Model::RunState& state, const QString& page)
+{
+    const QString blogAddress = state.task.BlogAddress;
+    const QStringList lines = Text::Split(page, QStringLiteral("\n"));
+    for (const QString& line : lines) {
+        // The category list: one "<li  >" piece per category, with its count and first list page.
+        if (line.contains(QStringLiteral("<strong>全部博文</strong>"))) {
+            const QStringList pieces = Text::Split(line, QStringLiteral("<li  >"));
+            for (qsizetype i = 1; i < pieces.size(); ++i) {
+                const QString& piece = pieces.at(i);
+                const QString count =
+                    TextBetween(piece, QStringLiteral("<em>("), QStringLiteral(")</em>"), 1);
+                const QString first = QStringLiteral("http") +
+                                      TextBetween(piece, QStringLiteral("http"), QStringLiteral(".html"), 1) +
+                                      QStringLiteral(".html");
+                AddSinaListPages(state, Count(count), first);
+            }
+        }
+        // The favourites: their pages are named like the article list with "favourites" for
+        // "articlelist", and the page number follows the "_0" directly.
+        if (line.contains(QStringLiteral("博文收藏</a><em>"))) {
+            const QString count =
+                TextBetween(line, QStringLiteral("博文收藏</a><em>("), QStringLiteral(")</em></"), 1);
+            const QString renamed =
+                Text::Replace(blogAddress, QStringLiteral("articlelist"), QStringLiteral("favourites"));
+            AddSinaListPages(state, Count(count), Text::Left(renamed, int(blogAddress.size()) - 2));
+        }
+        // All articles of the blog.
+        if (line.contains(QStringLiteral("comp_title=\"全部博文"))) {
+            const QString count =
+                TextBetween(line, QStringLiteral("全部博文<em>("), QStringLiteral(")</em>"), 1);
+            AddSinaListPages(state, Count(count), blogAddress);
+        }
+    }
+}
+
+SinaListPage ReadSinaListPage(const QString& page)
+{
+    const QString host = Model::Endpoints::SinaBlogHost();
+    const QString prefix = ArticlePrefix();
+    const QString quoteClose = QStringLiteral("\">");
+    SinaListPage list;
+    if (page.contains(QStringLiteral("<strong>博文收藏</strong><em>("))) {
+        list.favourites = true;
+        list.category = Favourites;
+        const QStringList titles =
+            Text::MatchList(HashToQuote(QStringLiteral("class=#text#><a title=#.*# target=#_blank")), page);
+        const QStringList dates =
+            Text::MatchList(HashToQuote(QStringLiteral("class=#time SG_txtc#>.*</div></li>")), page);
+        const QStringList links = Text::MatchList(
+            HashToQuote(QStringLiteral("http://") + host + QStringLiteral("/s/blog_.*.html#>")), page);
+        for (qsizetype j = 0; j < links.size(); ++j) {
+            if (j >= titles.size() || j >= dates.size()) {
+                list.incomplete = true;
+                break;
+            }
+            list.entries.append(SinaListEntry{
+                TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0),
+                TextBetween(links.at(j), prefix, quoteClose, 5),
+                TextBetween(dates.at(j), QStringLiteral("SG_txtc\">"), QStringLiteral("</div></li>"), 5)});
+        }
+        return list;
+    }
+    const QStringList anchors = Text::MatchList(
+        HashToQuote(QStringLiteral("<a title=.*target=#_blank# href=.*>.*</a></span>")), page);
+    const QStringList dates =
+        Text::MatchList(HashToQuote(QStringLiteral("<span class=#atc_tm SG_txtc#>.*</span>")), page);
+    const QString heading =
+        Text::MatchAll(HashToQuote(QStringLiteral("<span comp_title=#.*<em>.*</em># class=#title#>")), page);
+    list.category = TextBetween(heading, QStringLiteral("<span comp_title=\""), QStringLiteral("<em>"), 0);
+    for (qsizetype j = 0; j < anchors.size(); ++j) {
+        if (j >= dates.size()) {
+            list.incomplete = true;
+            break;
+        }
+        const QString& anchor = anchors.at(j);
+        list.entries.append(SinaListEntry{
+            TextBetween(anchor, QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0),
+            TextBetween(anchor, prefix, quoteClose, 5),
+            TextBetween(dates.at(j), QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>"), 5)});
+    }
+    return list;
+}
+
 QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
 {
-    Q_UNUSED(state)
-    Q_UNUSED(address)
-    co_return;
+    const QString firstPage = co_await Text::FetchPageUntilOk(state.http, address, Charset);
+    PlanSinaListPages(state, firstPage);
+
+    // The walk reads the queue as planned; the list box only shows it.
+    const QStringList queue = state.ui.listLines();
+    const int pageCount = int(queue.size());
+    // Links read from category and all-articles pages. An article of the all-articles pages that was
+    // already met under its category is not appended again.
+    QSet<QString> seenLinks;
+    for (int k = 0; k < pageCount; ++k) {
+        const QString page = co_await Text::FetchPageUntilOk(state.http, queue.at(k), Charset);
+        co_await Text::LetEventsRun();
+        state.setStatus(QStringLiteral("查找文章：") + Text::Num(k + 1) + QStringLiteral("页/") +
+                        Text::Num(pageCount) + QStringLiteral("页"));
+        const SinaListPage list = ReadSinaListPage(page);
+        for (const SinaListEntry& entry : list.entries) {
+            const QString title = Text::SafeFileName(entry.title);
+            if (list.favourites) {
+                state.addArticleRow(title, Favourites, entry.link, entry.date);
+                continue;
+            }
+            if (list.category == AllArticles) {
+                if (!seenLinks.contains(entry.link)) {
+                    state.addArticleRow(title, Uncategorised, entry.link, entry.date);
+                }
+            } else {
+                state.addArticleRow(title, list.category, entry.link, entry.date);
+            }
+            seenLinks.insert(entry.link);
+        }
+        if (list.incomplete) {
+            throw Text::Failure(
+                QStringLiteral("list page %1 lacks a title or date").arg(queue.at(k).left(200)));
+        }
+    }
 }
 
 } // namespace Discovery

@@ -1,8 +1,10 @@
 #include "model/autoconfig.h"
 
+#include "model/platformprofile.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
+#include "text/textprimitives.h"
 
 #include <QFileInfo>
 
@@ -27,6 +29,16 @@ QString ReadAutoConfigField(const QString& programFolder, int index)
     } catch (const Text::Failure&) {
         // The end tag stands only before the start tag: the field is as good as missing.
         return Text::NotFound;
+    }
+}
+
+std::optional<int> AutomaticPlatformCode(const QString& programFolder)
+{
+    try {
+        const int code = Text::ToInt(ReadAutoConfigField(programFolder, 0));
+        return IsPlatformCode(code) ? std::optional<int>(code) : std::nullopt;
+    } catch (const Text::Failure&) {
+        return std::nullopt;
     }
 }
 

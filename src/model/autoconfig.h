@@ -2,12 +2,18 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace Model {
 
 // One field of auto.cfg in the program folder: 0 platform code, 1 task name, 2 blog address, 3 images,
 // 4 comments. Empty when the file does not exist (or for another index), "未找到" when its tags are
 // missing. The file is read anew on every call.
 QString ReadAutoConfigField(const QString& programFolder, int index);
+
+// The platform of the automatic task: field 0 when it is a whole number from 0 to 16, none otherwise (then
+// no automatic task may start).
+std::optional<int> AutomaticPlatformCode(const QString& programFolder);
 
 // Truth value of a settings field: "True"/"False" or a number, 0 meaning false.
 bool ConfigTruth(const QString& value);

@@ -1,11 +1,18 @@
 #include "generators.h"
 
+#include "cerspblog.h"
+#include "chinaunixblog.h"
 #include "cnblogsblog.h"
+#include "csdnblog.h"
 #include "health39blog.h"
+#include "ifengblog.h"
 #include "listpageblogs.h"
+#include "listpagesamples.h"
 #include "neteaseblog.h"
 #include "qzoneblog.h"
 #include "server.h"
+#include "sinablog.h"
+#include "yaolanblog.h"
 
 namespace FakeWeb {
 
@@ -13,6 +20,7 @@ const QList<Generator>& generators()
 {
     // clang-format off
     static const QList<Generator> all = {
+        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3\" (every key optional)."), installSinaBlog},
         {QStringLiteral("health39"),
          QStringLiteral(
              "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
@@ -33,6 +41,12 @@ const QList<Generator>& generators()
         {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianyaBlog(s, parseBlogSize(a)); }},
         {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianya2Blog(s, parseBlogSize(a)); }},
         {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCto51Blog(s, parseBlogSize(a)); }},
+        {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), [](Server& s, const QString& a) { ListPageSamples::announce(installIfengBlog(s, parseBlogSize(a))); }},
+        {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installYaolanBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCsdnBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("chinaunix-blog"), QStringLiteral("A ChinaUnix blog: UID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installChinaUnixBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("cersp-blog"), QStringLiteral("A CERSP area 1 blog: UID[:ARTICLES] (30 a page)."), [](Server& s, const QString& a) { installCerspBlog(s, parseBlogSize(a)); }},
+        {QStringLiteral("cersp-eblog"), QStringLiteral("A CERSP area 2 blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), [](Server& s, const QString& a) { ListPageSamples::announce(installCerspEblogBlog(s, parseBlogSize(a))); }},
     };
     // clang-format on
     return all;

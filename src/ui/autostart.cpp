@@ -1,0 +1,34 @@
+#include "ui/autostart.h"
+
+#include "model/autoconfig.h"
+#include "model/runstate.h"
+
+namespace Ui {
+
+AutomaticStart ReadAutomaticStart(const Model::RunState& state)
+{
+    AutomaticStart start;
+    const QString platformField = state.readAutoConfigField(0);
+    if (platformField.isEmpty()) {
+        return start;
+    }
+    const std::optional<int> platform = Model::AutomaticPlatformCode(state.programFolder);
+    if (!platform) {
+        start.kind = AutomaticStart::Kind::Invalid;
+        start.question = QStringLiteral("auto.cfg 设置有误：<blog> 应为 0 到 16 的博客编号，现为“") +
+                         platformField + QStringLiteral("”，未执行全自动备份");
+        return start;
+    }
+    start.kind = AutomaticStart::Kind::Ready;
+    start.platform = *platform;
+    start.name = state.readAutoConfigField(1);
+    start.address = state.readAutoConfigField(2);
+    start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
+    start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
+    start.question = QStringLiteral("即将执行全自动备份，是否继续？") + QStringLiteral("\r\n") +
+                     state.profiles[*platform].Name + QStringLiteral("博客：") + start.name +
+                     QStringLiteral("\r\n");
+    return start;
+}
+
+} // namespace Ui

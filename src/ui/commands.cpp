@@ -1,0 +1,127 @@
+#include "ui/commands.h"
+
+#include "assets/assetfetcher.h"
+#include "discovery/discoverydriver.h"
+#include "model/runstate.h"
+#include "model/taskfiles.h"
+#include "output/chmpacker.h"
+#include "output/renamer.h"
+#include "output/txtconverter.h"
+#include "render/downloaddriver.h"
+#include "text/failure.h"
+#include "ui/commandrunner.h"
+#include "ui/newtaskdialog.h"
+#include "ui/sinalogout.h"
+
+#include <QFileDialog>
+#include <QNetworkAccessManager>
+
+namespace Ui {
+
+namespace {
+
+QCoro::Task<> PackChmCommand(Model::RunState& state)
+{
+    co_await Output::PackChm(state);
+}
+
+} // namespace
+
+Commands::Commands(Model::RunState& state, CommandRunner& runner, QWidget& window)
+    : QObject(&window), m_state(state), m_runner(runner), m_window(window)
+{
+}
+
+Commands::~Commands() = default;
+
+void Commands::newTask()
+{
+    if (m_dialog == nullptr) {
+        m_dialog = new NewTaskDialog(m_state.automaticMode(), &m_window);
+        connect(m_dialog, &NewTaskDialog::taskRequested, this, &Commands::startTask);
+    }
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+void Commands::startTask(const NewTask& task)
+{
+    if (m_runner.isRunning(Command::Discovery)) {
+        // A second search would fill the same list as the first.
+        m_state.setStatus(QStringLiteral("正在寻找文章，请等本次寻找结束后再新建任务"));
+        return;
+    }
+    if (task.platform == Model::Sina && m_state.http.manager != nullptr) {
+        LogOutOfSina(*m_state.http.manager);
+    }
+    m_state.task.FetchImages = task.fetchImages;
+    m_state.task.FetchComments = task.fetchComments;
+    Model::RunState& state = m_state;
+    const NewTask started = task;
+    m_runner.run(Command::Discovery, [&state, started] {
+        return Discovery::Start(state, started.platform, started.name, started.address);
+    });
+}
+
+void Commands::download()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::Download, [&state] { return Render::DownloadDriver(state); });
+}
+
+void Commands::importList()
+{
+    const QString fileName = QFileDialog::getOpenFileName(&m_window, QString(), m_state.programFolder,
+                                                          QStringLiteral("INI File (*.ini)"));
+    if (!fileName.isEmpty()) {
+        importFile(fileName);
+    }
+}
+
+void Commands::importFile(const QString& fileName)
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::Import, [&state, fileName] { return Model::ImportTaskList(state, fileName); });
+}
+
+void Commands::exportList()
+{
+    try {
+        Model::ExportTaskList(m_state);
+    } catch (const Text::Failure& failure) {
+        m_state.setStatus(QStringLiteral("导出失败：") + failure.message());
+    }
+}
+
+void Commands::packChm()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::PackChm, [&state] { return PackChmCommand(state); });
+}
+
+void Commands::convertToText()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::ToText, [&state] { return Output::ConvertToText(state); });
+}
+
+void Commands::openProgramFolder()
+{
+    m_state.ui.openLocal(m_state.programFolder);
+}
+
+void Commands::renamePages()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::Rename, [&state] { return Output::RenamePagesToTitles(state); });
+}
+
+void Commands::fetchImagesAgain()
+{
+    if (m_state.assetFetcher != nullptr) {
+        m_state.assetFetcher->FetchAgain();
+    }
+}
+
+} // namespace Ui

@@ -1,0 +1,214 @@
+#include "ui/newtaskdialog.h"
+
+#include "model/platformprofile.h"
+#include "text/safefilename.h"
+#include "ui/platformchoices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace Ui {
+
+namespace {
+
+// Platforms whose name becomes a folder name as typed, since their address is typed apart.
+bool NameIsFolderName(int code)
+{
+    return code == Model::Sina || code == Model::Ifeng || code == Model::CerspEblog;
+}
+
+// Puts text into a line edit that is being typed in, keeping the cursor where the user left it.
+void ReplaceTyped(QLineEdit* edit, const QString& text)
+{
+    const int fromEnd = int(edit->text().size()) - edit->cursorPosition();
+    edit->setText(text);
+    edit->setCursorPosition(std::max(0, int(text.size()) - fromEnd));
+}
+
+} // namespace
+
+NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
+    : QDialog(parent), m_platform(new QComboBox(this)), m_name(new QLineEdit(this)),
+      m_address(new QLineEdit(this)), m_addressLabel(new QLabel(QStringLiteral("地址"), this)),
+      m_hint(new QLabel(this)), m_images(new QCheckBox(QStringLiteral("图片"), this)),
+      m_comments(new QCheckBox(QStringLiteral("评论"), this))
+{
+    setWindowTitle(QStringLiteral("新增"));
+    setModal(false);
+
+    m_platform->setObjectName(QStringLiteral("Combo1"));
+    m_name->setObjectName(QStringLiteral("Text1"));
+    m_address->setObjectName(QStringLiteral("Text2"));
+    m_addressLabel->setObjectName(QStringLiteral("Label2"));
+    m_hint->setObjectName(QStringLiteral("Label3"));
+    m_images->setObjectName(QStringLiteral("Check1"));
+    m_comments->setObjectName(QStringLiteral("Check2"));
+
+    m_platform->setPlaceholderText(QStringLiteral("请选择"));
+    if (automaticMode) {
+        m_platform->addItem(PlatformChoices()[Model::Sina].item);
+    } else {
+        for (const PlatformChoice& choice : PlatformChoices()) {
+            m_platform->addItem(choice.item);
+        }
+    }
+    m_platform->setCurrentIndex(-1);
+    m_platform->setMaxVisibleItems(ChoiceCount);
+
+    m_hint->setWordWrap(true);
+    m_hint->setMinimumHeight(m_hint->fontMetrics().lineSpacing() * 3);
+    m_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_images->setChecked(true);
+
+    auto* notice = new QLabel(QStringLiteral("请勿下载有版权文章与评论"), this);
+    notice->setObjectName(QStringLiteral("Label5"));
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("Command2"));
+    // Enter acts as OK only in the name field.
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+
+    auto* grid = new QGridLayout(this);
+    auto* platformLabel = new QLabel(QStringLiteral("博客"), this);
+    platformLabel->setObjectName(QStringLiteral("Label4"));
+    auto* nameLabel = new QLabel(QStringLiteral("名称"), this);
+    nameLabel->setObjectName(QStringLiteral("Label1"));
+    grid->addWidget(platformLabel, 0, 0);
+    grid->addWidget(m_platform, 0, 1);
+    grid->addWidget(nameLabel, 1, 0);
+    grid->addWidget(m_name, 1, 1);
+    grid->addWidget(m_addressLabel, 2, 0);
+    grid->addWidget(m_address, 2, 1);
+    grid->addWidget(m_hint, 3, 0, 1, 2);
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(m_images);
+    switches->addWidget(m_comments);
+    switches->addSpacing(12);
+    switches->addWidget(notice);
+    switches->addStretch();
+    grid->addLayout(switches, 4, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 5, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    setMinimumWidth(440);
+
+    connect(m_platform, &QComboBox::activated, this, &NewTaskDialog::platformChosen);
+    connect(m_name, &QLineEdit::textChanged, this, &NewTaskDialog::nameEdited);
+    connect(m_address, &QLineEdit::textChanged, this, &NewTaskDialog::addressEdited);
+    connect(m_name, &QLineEdit::returnPressed, this, &NewTaskDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &NewTaskDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &NewTaskDialog::reject);
+
+    if (automaticMode) {
+        choosePlatform(0);
+    }
+}
+
+int NewTaskDialog::platform() const
+{
+    return PlatformOfItem(m_platform->currentText());
+}
+
+void NewTaskDialog::choosePlatform(int index)
+{
+    m_platform->setCurrentIndex(index);
+    platformChosen();
+}
+
+void NewTaskDialog::platformChosen()
+{
+    const int code = platform();
+    if (code >= 0) {
+        const PlatformChoice& choice = PlatformChoices()[size_t(code)];
+        m_name->setEnabled(true);
+        m_address->setEnabled(choice.typedAddress);
+        // The example values are there to be overtyped; the name's example also builds the address.
+        m_name->setText(choice.exampleName);
+        if (choice.typedAddress) {
+            m_address->setText(choice.exampleAddress);
+        }
+        m_hint->setText(QString(choice.hint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QPalette palette = m_addressLabel->palette();
+        palette.setColor(QPalette::WindowText,
+                         choice.typedAddress ? QColor(255, 0, 0) : this->palette().color(QPalette::Dark));
+        m_addressLabel->setPalette(palette);
+        m_images->setEnabled(true);
+        m_images->setChecked(true);
+        switch (choice.comments) {
+        case CommentSwitch::EnabledOn:
+            m_comments->setEnabled(true);
+            m_comments->setChecked(true);
+            break;
+        case CommentSwitch::DisabledKept:
+            m_comments->setEnabled(false);
+            break;
+        case CommentSwitch::DisabledOff:
+            m_comments->setEnabled(false);
+            m_comments->setChecked(false);
+            break;
+        }
+    }
+    m_name->setFocus();
+    m_name->selectAll();
+}
+
+void NewTaskDialog::nameEdited()
+{
+    const int code = platform();
+    if (code < 0) {
+        return;
+    }
+    if (NameIsFolderName(code)) {
+        const QString safe = Text::SafeFileName(m_name->text());
+        if (safe != m_name->text()) {
+            ReplaceTyped(m_name, safe);
+        }
+    } else {
+        m_address->setText(GeneratedAddress(code, m_name->text()));
+    }
+}
+
+void NewTaskDialog::addressEdited()
+{
+    if (platform() != Model::CerspEblog) {
+        return;
+    }
+    const QString address = EblogAddress(m_address->text());
+    if (address != m_address->text()) {
+        ReplaceTyped(m_address, address);
+    }
+}
+
+void NewTaskDialog::accept()
+{
+    if (m_platform->currentIndex() < 0) {
+        QMessageBox::information(this, QString(), QStringLiteral("请输入正确信息"));
+        return;
+    }
+    hide();
+    NewTask task;
+    task.platform = m_platform->currentIndex();
+    task.name = m_name->text();
+    task.address = m_address->text();
+    task.fetchImages = m_images->isChecked();
+    task.fetchComments = m_comments->isChecked();
+    Q_EMIT taskRequested(task);
+}
+
+void NewTaskDialog::reject()
+{
+    hide();
+}
+
+} // namespace Ui

@@ -1,0 +1,115 @@
+// qvlrx --batch: the unattended backup of auto.cfg, from a generated Sina blog behind the fake web to a
+// CHM with every image and comment page in place.
+#include "app/batchmode.h"
+#include "fakeweb.h"
+#include "sinablog.h"
+#include "text/safefilename.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void WriteAutoConfig(const QString& folder, const QByteArray& platform, const QString& address)
+{
+    QFile file(folder + QStringLiteral("/auto.cfg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\r\n<blog>" + platform + "</blog>\r\n<name>batchdemo</name>\r\n<href>" + address.toUtf8() +
+               "</href>\r\n<pic>True</pic>\r\n<cmt>True</cmt>\r\n");
+}
+
+} // namespace
+
+class TestBatchMode : public QObject
+{
+    Q_OBJECT
+
+    FakeWeb::Server m_web;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_web.listen());
+        FakeWeb::useAsProxy(m_web);
+    }
+    void init() { m_web.clear(); }
+
+    void backsUpASinaBlogCompletely()
+    {
+        FakeWeb::SinaBlogOptions options;
+        options.articles = 24;
+        options.categories = 3;
+        options.favourites = 2;
+        options.images = 2;
+        options.comments = 60;
+        const FakeWeb::SinaBlog blog(options);
+        blog.install(m_web);
+
+        QTemporaryDir folder;
+        WriteAutoConfig(folder.path(), "0", blog.firstPageAddress());
+        QNetworkAccessManager network;
+        QCOMPARE(App::RunBatch(folder.path(), network), 0);
+
+        const QString task = folder.filePath(QStringLiteral("batchdemo"));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));
+        QVERIFY(QFile::exists(task + QStringLiteral("/index.html")));
+        QVERIFY(QFile::exists(task + QStringLiteral("/all.htm")));
+        // The project files are gone once the CHM is made.
+        QVERIFY(!QFile::exists(task + QStringLiteral("/blog.hhp")));
+
+        // Every article page is saved, and every image and comment link of it names a file beside it.
+        int pages = 0;
+        QDirIterator it(task, {QStringLiteral("blog_*.html")}, QDir::Files, QDirIterator::Subdirectories);
+        const QRegularExpression source(QStringLiteral("src=\"([^\"]+)\""));
+        const QRegularExpression comment(QStringLiteral("<a href=(http___[^>]+comment_[^>]+)>"));
+        int images = 0;
+        int comments = 0;
+        while (it.hasNext()) {
+            const QString path = it.next();
+            ++pages;
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            const QDir beside = QFileInfo(path).dir();
+            for (auto match = source.globalMatch(text); match.hasNext(); ++images) {
+                const QString name = match.next().captured(1);
+                QVERIFY2(beside.exists(name), qPrintable(path + QStringLiteral(": ") + name));
+            }
+            for (auto match = comment.globalMatch(text); match.hasNext(); ++comments) {
+                const QString name = match.next().captured(1);
+                QVERIFY2(beside.exists(name), qPrintable(path + QStringLiteral(": ") + name));
+            }
+        }
+        QCOMPARE(pages, 24);
+        QVERIFY(images >= 48);
+        QVERIFY(comments > 0);
+    }
+
+    void endsWithAnErrorWhenNothingIsFound()
+    {
+        QTemporaryDir folder;
+        WriteAutoConfig(folder.path(), "0", QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
+        QNetworkAccessManager network;
+        QCOMPARE(App::RunBatch(folder.path(), network), 3);
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));
+    }
+
+    void refusesAConfigWithoutAPlatform()
+    {
+        QTemporaryDir folder;
+        QNetworkAccessManager network;
+        QCOMPARE(App::RunBatch(folder.path(), network), 2);
+        WriteAutoConfig(folder.path(), "17", QString());
+        QCOMPARE(App::RunBatch(folder.path(), network), 2);
+        WriteAutoConfig(folder.path(), "x", QString());
+        QCOMPARE(App::RunBatch(folder.path(), network), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchMode)
+#include "test_batchmode.moc"

@@ -1,0 +1,218 @@
+#include "discovery/discoverydriver.h"
+#include "model/taskfiles.h"
+#include "support/testrun.h"
+#include "support/wait.h"
+#include "text/failure.h"
+#include "text/textfiles.h"
+
+#include <QFile>
+#include <QTest>
+
+using Discovery::FinderTable;
+using Model::CommandStates;
+using Model::RunState;
+
+namespace {
+
+const CommandStates DiscoveryBegins{true, false, false, true, false, false};
+const CommandStates DiscoveryEnds{true, true, false, true, true, true};
+
+// A finder that appends `rows` articles and then, when asked to, fails.
+FinderTable TableWith(int code, int rows, bool fail)
+{
+    FinderTable table = Discovery::Finders();
+    table[size_t(code)] = [rows, fail](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
+        for (int i = 1; i <= rows; ++i) {
+            state.addArticleRow(QStringLiteral("标题%1").arg(i), QStringLiteral("分类"),
+                                QStringLiteral("blog_%1.html").arg(i), QStringLiteral("2012-01-01"));
+        }
+        co_await Text::LetEventsRun();
+        if (fail) {
+            throw Text::Failure(QStringLiteral("list page failed"));
+        }
+    };
+    return table;
+}
+
+bool Exists(const TestRun& run, const QString& name)
+{
+    return QFile::exists(run.path(name));
+}
+
+} // namespace
+
+class TestDiscoveryDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyPlatformHasAFinder()
+    {
+        for (const Discovery::Finder& finder : Discovery::Finders()) {
+            QVERIFY(bool(finder));
+        }
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("fail");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("checkpointKept");
+        QTest::newRow("none found") << 0 << false << QStringLiteral("未找到文章，请检查地址") << true;
+        QTest::newRow("finished") << 3 << false
+                                  << QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务")
+                                  << false;
+        QTest::newRow("failed part-way")
+            << 2 << true
+            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
+            << true;
+        QTest::newRow("failed at once")
+            << 0 << true << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
+    }
+    void outcomes()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, fail);
+        QFETCH(QString, status);
+        QFETCH(bool, checkpointKept);
+        TestRun run;
+        // A checkpoint of another task: no question, and only a finished search removes it.
+        Text::WriteTextFile(run.folder.path(), QStringLiteral("find.dat"),
+                            QStringLiteral("<blog>3</blog><name>other</name><page>2</page>"));
+        run.ui.addListLine(QStringLiteral("help line"));
+        run.state->addArticleRow(QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old"),
+                                 QString());
+
+        TestSupport::Wait(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
+                                           QStringLiteral("http://a.b/"), TableWith(2, rows, fail)));
+
+        QCOMPARE(run.ui.status(), status);
+        QCOMPARE(run.state->articles.articleCount(), rows);
+        QCOMPARE(Exists(run, QStringLiteral("find.dat")), checkpointKept);
+        QVERIFY(run.ui.questions.isEmpty());
+        QCOMPARE(run.ui.commandStates, (QList<CommandStates>{DiscoveryBegins, DiscoveryEnds}));
+        QVERIFY(run.ui.statusHistory.contains(QStringLiteral("正在查找文章..")));
+        QCOMPARE(run.ui.listCount(), 0);
+        QCOMPARE(run.state->stageText, QStringLiteral("100"));
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("blogname"));
+        QCOMPARE(run.state->task.PlatformCode, 2);
+        QCOMPARE(run.state->task.BlogAddress, QStringLiteral("http://a.b/"));
+        QVERIFY(!run.state->discoveryRunning);
+    }
+
+    void resumeAnswered_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void resumeAnswered()
+    {
+        QFETCH(bool, yes);
+        TestRun run;
+        // The interrupted search of task "feng" on iFeng saved two rows and reached page 3.
+        run.state->task =
+            Model::BlogTask{QStringLiteral("feng"), 5, QStringLiteral("http://feng/"), true, false};
+        run.state->addArticleRow(QStringLiteral("甲"), QStringLiteral("散文"), QStringLiteral("1"),
+                                 QStringLiteral("d1"));
+        run.state->addArticleRow(QStringLiteral("乙"), QStringLiteral("散文"), QStringLiteral("2"),
+                                 QStringLiteral("d2"));
+        Model::expini(*run.state);
+        Model::WriteCheckpoint(*run.state, 3);
+        run.state->ResetArticleList();
+        run.state->task = Model::BlogTask{};
+        run.ui.answers = {yes};
+
+        std::optional<int> passed = -1;
+        int rowsWhenFinderStarted = -1;
+        FinderTable table = Discovery::Finders();
+        table[5] = [&](RunState& state, QString, std::optional<int> resumePage) -> QCoro::Task<> {
+            passed = resumePage;
+            rowsWhenFinderStarted = state.articles.articleCount();
+            state.addArticleRow(QStringLiteral("丙"), QStringLiteral("散文"), QStringLiteral("3"),
+                                QStringLiteral("d3"));
+            co_return;
+        };
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 5, QStringLiteral("feng"), QStringLiteral("http://feng/"), table));
+
+        QCOMPARE(run.ui.questions, QStringList{QStringLiteral(
+                                       "提示|检测到上次查找文章异常中断，是否继续?\r\n凤凰 : feng  第3页")});
+        if (yes) {
+            QCOMPARE(passed, std::optional<int>(4));
+            QCOMPARE(rowsWhenFinderStarted, 2);
+            QCOMPARE(run.state->articles.articleCount(), 3);
+            // The loaded rows are counted, so the next article of the category is the third.
+            QCOMPARE(run.state->articles.text(3, Model::ArticleList::PositionColumn), QStringLiteral("3"));
+            QCOMPARE(run.state->categories.countOf(QStringLiteral("散文")), 3);
+        } else {
+            QCOMPARE(passed, std::nullopt);
+            QCOMPARE(rowsWhenFinderStarted, 0);
+            QCOMPARE(run.state->articles.articleCount(), 1);
+        }
+        // A search that finished no longer needs its checkpoint either way.
+        QVERIFY(!Exists(run, QStringLiteral("find.dat")));
+    }
+
+    void secondStartIsRefusedWhileASearchRuns()
+    {
+        TestRun run;
+        QString statusSeenBySecond;
+        FinderTable table = Discovery::Finders();
+        table[1] = [&](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
+            state.addArticleRow(QStringLiteral("一"), QStringLiteral("c"), QStringLiteral("l1"),
+                                QStringLiteral("d"));
+            // The new-task dialog starts another task from within this search.
+            co_await Discovery::Start(state, 2, QStringLiteral("second"), QStringLiteral("http://second/"),
+                                      table);
+            statusSeenBySecond = state.ui.status();
+            state.addArticleRow(QStringLiteral("二"), QStringLiteral("c"), QStringLiteral("l2"),
+                                QStringLiteral("d"));
+        };
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 1, QStringLiteral("first"), QStringLiteral("http://first/"), table));
+
+        QCOMPARE(statusSeenBySecond, QStringLiteral("上一个任务的查找或下载尚未结束，请稍后再新建任务"));
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("first"));
+        QCOMPARE(run.state->articles.articleCount(), 2);
+        QCOMPARE(run.ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+
+        // Once it is over, a new task starts normally.
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1, false)));
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("third"));
+        QCOMPARE(run.state->articles.articleCount(), 1);
+    }
+
+    void unknownPlatformStartsNoTask()
+    {
+        TestRun run;
+        run.state->task.TaskName = QStringLiteral("kept");
+        run.state->addArticleRow(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                 QStringLiteral("d"));
+        for (const int code : {-1, 17, 255}) {
+            TestSupport::Wait(
+                Discovery::Start(*run.state, code, QStringLiteral("x"), QStringLiteral("http://x/")));
+            QCOMPARE(run.ui.status(), QStringLiteral("平台代号%1无效，任务未开始").arg(code));
+        }
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("kept"));
+        QCOMPARE(run.state->articles.articleCount(), 1);
+        QVERIFY(run.ui.commandStates.isEmpty());
+    }
+
+    void automaticModeLeavesTheButtonsAlone()
+    {
+        TestRun run;
+        Text::WriteTextFile(run.folder.path(), QStringLiteral("auto.cfg"),
+                            QStringLiteral("  <blog>2</blog><name>auto</name>"));
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0, false)));
+        QVERIFY(run.ui.commandStates.isEmpty());
+        QCOMPARE(run.ui.status(), QStringLiteral("未找到文章，请检查地址"));
+        QVERIFY(!run.state->discoveryRunning);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDiscoveryDriver)
+#include "test_discoverydriver.moc"

@@ -1,0 +1,322 @@
+#include "sinablog.h"
+#include "ui/commandrunner.h"
+#include "ui/commands.h"
+#include "ui/modalanswerer.h"
+#include "ui/newtaskdialog.h"
+#include "ui/platformchoices.h"
+#include "ui/sinalogout.h"
+#include "ui/windowrun.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkCookie>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+struct Dialog
+{
+    Ui::NewTaskDialog dialog;
+    QComboBox* platforms;
+    QLineEdit* name;
+    QLineEdit* address;
+    QCheckBox* images;
+    QCheckBox* comments;
+
+    explicit Dialog(bool automaticMode = false)
+        : dialog(automaticMode), platforms(dialog.findChild<QComboBox*>(QStringLiteral("Combo1"))),
+          name(dialog.findChild<QLineEdit*>(QStringLiteral("Text1"))),
+          address(dialog.findChild<QLineEdit*>(QStringLiteral("Text2"))),
+          images(dialog.findChild<QCheckBox*>(QStringLiteral("Check1"))),
+          comments(dialog.findChild<QCheckBox*>(QStringLiteral("Check2")))
+    {
+        dialog.show();
+    }
+    void type(const QString& text)
+    {
+        name->clear();
+        QTest::keyClicks(name, text);
+    }
+    QString hint() const { return dialog.findChild<QLabel*>(QStringLiteral("Label3"))->text(); }
+};
+
+QNetworkCookie Cookie(const QByteArray& name, const QString& domain)
+{
+    QNetworkCookie cookie(name, "1");
+    cookie.setDomain(domain);
+    cookie.setPath(QStringLiteral("/"));
+    return cookie;
+}
+
+} // namespace
+
+class TestNewTaskDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void offersTheSeventeenPlatforms()
+    {
+        Dialog d;
+        const QStringList items{"新浪",          "百度",          "和讯",   "网易",  "搜狐", "凤凰",
+                                "QQ空间",        "39健康",        "天涯",   "摇篮",  "CSDN", "ChinaUnix",
+                                "中国教育平台1", "中国教育平台2", "博客园", "天涯2", "51cto"};
+        QCOMPARE(d.platforms->count(), 17);
+        for (int i = 0; i < items.size(); ++i) {
+            QCOMPARE(d.platforms->itemText(i), items.at(i));
+        }
+        QCOMPARE(d.platforms->currentIndex(), -1);
+        QCOMPARE(d.platforms->placeholderText(), QStringLiteral("请选择"));
+        QCOMPARE(d.dialog.windowTitle(), QStringLiteral("新增"));
+    }
+
+    void automaticModeOffersOnlySina()
+    {
+        Dialog d(true);
+        QCOMPARE(d.platforms->count(), 1);
+        QCOMPARE(d.platforms->currentText(), QStringLiteral("新浪"));
+        QCOMPARE(d.dialog.platform(), 0);
+    }
+
+    void addressFollowsTheName_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("百度") << 1 << "http://hi.baidu.com/ab_c/blog";
+        QTest::newRow("和讯") << 2 << "http://ab_c.blog.hexun.com";
+        QTest::newRow("网易") << 3 << "http://ab_c.blog.163.com/blog/";
+        QTest::newRow("搜狐") << 4 << "http://ab_c.blog.sohu.com/entry/";
+        QTest::newRow("QQ空间") << 6 << "http://user.qzone.qq.com/ab_c/blog";
+        QTest::newRow("39健康") << 7 << "http://blog.39.net/ab_c/ArticleList_0_1.html";
+        QTest::newRow("天涯") << 8 << "http://blog.tianya.cn/blogger/blog_main.asp?BlogID=ab_c";
+        QTest::newRow("摇篮") << 9 << "http://space.yaolan.com/ab_c/blog/list";
+        QTest::newRow("CSDN") << 10 << "http://blog.csdn.net/ab_c/article/list";
+        QTest::newRow("ChinaUnix") << 11 << "http://blog.chinaunix.net/space.php?uid=ab_c&page=1";
+        QTest::newRow("中国教育平台1") << 12 << "http://blog.cersp.com/index/ab_c.jspx";
+        QTest::newRow("博客园") << 14 << "http://www.cnblogs.com/ab_c";
+        QTest::newRow("天涯2") << 15 << "http://ab_c.blog.tianya.cn";
+        QTest::newRow("51cto") << 16 << "http://ab_c.blog.51cto.com";
+    }
+    void addressFollowsTheName()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, address);
+        Dialog d;
+        d.dialog.choosePlatform(code);
+        QVERIFY(!d.address->isEnabled());
+        QVERIFY(!d.address->text().isEmpty()); // built from the example name
+        d.type(QStringLiteral("ab_c"));
+        QCOMPARE(d.address->text(), address);
+        QCOMPARE(d.name->text(), QStringLiteral("ab_c"));
+    }
+
+    void typedNamesBecomeFolderNames_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::newRow("新浪") << 0;
+        QTest::newRow("凤凰") << 5;
+        QTest::newRow("中国教育平台2") << 13;
+    }
+    void typedNamesBecomeFolderNames()
+    {
+        QFETCH(int, code);
+        Dialog d;
+        d.dialog.choosePlatform(code);
+        QVERIFY(d.address->isEnabled());
+        QVERIFY(d.address->text().startsWith(QStringLiteral("http://")));
+        QCOMPARE(d.dialog.findChild<QLabel*>(QStringLiteral("Label2"))->palette().color(QPalette::WindowText),
+                 QColor(255, 0, 0));
+        const QString example = d.address->text();
+        d.type(QStringLiteral("my/blog?2 x"));
+        QCOMPARE(d.name->text(), QStringLiteral("my_blog_2-x"));
+        QCOMPARE(d.address->text(), example); // the typed address is left alone
+    }
+
+    void portalAddressPointsToTheEblogHost()
+    {
+        Dialog d;
+        d.dialog.choosePlatform(13);
+        d.address->setText(QStringLiteral("http://www.cersp.com/userlog3/45/index.shtml"));
+        QCOMPARE(d.address->text(), QStringLiteral("http://eblog.cersp.com/userlog3/45/index.shtml"));
+        d.dialog.choosePlatform(0);
+        d.address->setText(QStringLiteral("http://www.cersp.com/x"));
+        QCOMPARE(d.address->text(), QStringLiteral("http://www.cersp.com/x"));
+    }
+
+    void switchesAndHintsFollowThePlatform()
+    {
+        Dialog d;
+        d.dialog.choosePlatform(0);
+        QVERIFY(d.comments->isEnabled() && d.comments->isChecked());
+        QCOMPARE(d.hint(), QStringLiteral("请输入名称与地址，名称可以随意，地址就是填 “博文目录” 的链接\n"
+                                          "下载时会自动退出登录新浪，下载完后请重新登录。"));
+        // 百度 disables the comments switch but keeps it on.
+        d.images->setChecked(false);
+        d.dialog.choosePlatform(1);
+        QVERIFY(!d.comments->isEnabled() && d.comments->isChecked());
+        QVERIFY(d.images->isEnabled() && d.images->isChecked());
+        QCOMPARE(d.hint(), QStringLiteral("地址不需输入，会自动生成"));
+        // 天涯 turns it off.
+        d.dialog.choosePlatform(8);
+        QVERIFY(!d.comments->isEnabled() && !d.comments->isChecked());
+        QCOMPARE(d.hint(), QStringLiteral("名称就是填ID，地址不需输入，会自动生成,天涯的图片有防盗链,"
+                                          "评论目前只下一页，且是强制的"));
+        QVERIFY(d.name->hasSelectedText());
+        QCOMPARE(d.name->selectedText(), d.name->text());
+    }
+
+    void okWithoutAPlatformAsksForCorrectInput()
+    {
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        ModalAnswerer answerer;
+        d.name->setFocus();
+        QTest::keyClick(d.name, Qt::Key_Return);
+        QTRY_COMPARE(answerer.texts, QStringList{QStringLiteral("请输入正确信息")});
+        QTest::mouseClick(d.dialog.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTRY_COMPARE(answerer.texts.size(), 2);
+        QVERIFY(d.dialog.isVisible());
+        QCOMPARE(requested.count(), 0);
+    }
+
+    void enterHandsTheTaskOverAndCancelChangesNothing()
+    {
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        d.dialog.choosePlatform(14);
+        d.type(QStringLiteral("someone"));
+        QTest::keyClick(d.name, Qt::Key_Return);
+        QVERIFY(!d.dialog.isVisible());
+        QCOMPARE(requested.count(), 1);
+        const auto task = requested.first().first().value<Ui::NewTask>();
+        QCOMPARE(task.platform, 14);
+        QCOMPARE(task.name, QStringLiteral("someone"));
+        QCOMPARE(task.address, QStringLiteral("http://www.cnblogs.com/someone"));
+        QVERIFY(task.fetchImages);
+        QVERIFY(!task.fetchComments);
+
+        d.dialog.show();
+        QCOMPARE(d.name->text(), QStringLiteral("someone")); // the fields stay
+        QTest::mouseClick(d.dialog.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+        QVERIFY(!d.dialog.isVisible());
+        QCOMPARE(requested.count(), 1);
+    }
+
+    void newTaskButtonStartsTheTaskThroughTheDialog()
+    {
+        WindowRun run;
+        QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        Ui::NewTaskDialog* dialog = run.window->commands().newTaskDialog();
+        QVERIFY(dialog != nullptr && dialog->isVisible());
+        dialog->choosePlatform(2);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("hexun1"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(run.state->task.PlatformCode, 2);
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("hexun1"));
+        QCOMPARE(run.state->task.BlogAddress, QStringLiteral("http://hexun1.blog.hexun.com"));
+        QVERIFY(run.state->task.FetchImages);
+        auto* runner = run.window->findChild<Ui::CommandRunner*>();
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
+
+        // Shown again, the dialog is the same one with its fields.
+        QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(run.window->commands().newTaskDialog(), dialog);
+        QCOMPARE(name->text(), QStringLiteral("hexun1"));
+    }
+
+    void sinaTaskFillsTheArticleGrid()
+    {
+        WindowRun run;
+        FakeWeb::SinaBlogOptions options;
+        options.articles = 60;
+        options.categories = 3;
+        const FakeWeb::SinaBlog blog(options);
+        blog.install(run.web);
+
+        QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        Ui::NewTaskDialog* dialog = run.window->commands().newTaskDialog();
+        dialog->choosePlatform(0);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("sina/test"));
+        auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        address->setText(blog.firstPageAddress());
+        QTest::keyClick(name, Qt::Key_Return);
+
+        auto* runner = run.window->findChild<Ui::CommandRunner*>();
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 60000);
+        QCOMPARE(run.state->task.TaskName, QStringLiteral("sina_test"));
+        QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        const QList<FakeWeb::SinaExpectedRow> expected = blog.expectedRows();
+        const Model::ArticleList& list = run.state->articles;
+        QCOMPARE(list.articleCount(), int(expected.size()));
+        for (int row = 1; row <= list.articleCount(); ++row) {
+            const FakeWeb::SinaExpectedRow& want = expected.at(row - 1);
+            QCOMPARE(list.title(row), want.title);
+            QCOMPARE(list.category(row), want.category);
+            QCOMPARE(list.link(row), want.link);
+            QCOMPARE(list.date(row), want.date);
+        }
+        // The grid shows the rows, and 下载 is ready.
+        auto* grid = run.find<QTableView>(QStringLiteral("msh"));
+        QCOMPARE(grid->model()->rowCount(), list.articleCount() + 1);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), expected.first().title);
+        QVERIFY(run.find<QPushButton>(QStringLiteral("Command2"))->isEnabled());
+    }
+
+    void sinaTaskForgetsTheSinaCookies()
+    {
+        QVERIFY(Ui::IsSinaCookieDomain(QStringLiteral(".sina.com.cn")));
+        QVERIFY(Ui::IsSinaCookieDomain(QStringLiteral("login.sina.com.cn")));
+        QVERIFY(Ui::IsSinaCookieDomain(QStringLiteral("simg.sinajs.cn")));
+        QVERIFY(!Ui::IsSinaCookieDomain(QStringLiteral("notsina.com.cn")));
+        QVERIFY(!Ui::IsSinaCookieDomain(QStringLiteral("sina.com.cn.example.org")));
+
+        WindowRun run;
+        auto* jar = new Ui::SessionCookieJar;
+        run.network.setCookieJar(jar);
+        jar->insertCookie(Cookie("SUP", QStringLiteral(".sina.com.cn")));
+        jar->insertCookie(Cookie("SUB", QStringLiteral("blog.sina.com.cn")));
+        jar->insertCookie(Cookie("U", QStringLiteral(".sinajs.cn")));
+        jar->insertCookie(Cookie("keep", QStringLiteral("www.cnblogs.com")));
+        QCOMPARE(jar->cookieCount(), 4);
+
+        // Another platform leaves the cookies alone.
+        Ui::NewTask other;
+        other.platform = 14;
+        other.name = QStringLiteral("a");
+        other.address = QStringLiteral("http://www.cnblogs.com/a");
+        run.window->commands().startTask(other);
+        QCOMPARE(jar->cookieCount(), 4);
+        auto* runner = run.window->findChild<Ui::CommandRunner*>();
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
+
+        Ui::NewTask sina;
+        sina.platform = 0;
+        sina.name = QStringLiteral("s");
+        sina.address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
+        run.window->commands().startTask(sina);
+        QCOMPARE(jar->cookieCount(), 1);
+        QVERIFY(jar->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/"))).isEmpty());
+        QCOMPARE(jar->cookiesForUrl(QUrl(QStringLiteral("http://www.cnblogs.com/"))).size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
+
+        // A jar of another kind is replaced by an empty one.
+        run.network.setCookieJar(new QNetworkCookieJar);
+        Ui::LogOutOfSina(run.network);
+        auto* fresh = qobject_cast<Ui::SessionCookieJar*>(run.network.cookieJar());
+        QVERIFY(fresh != nullptr);
+        QCOMPARE(fresh->cookieCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestNewTaskDialog)
+#include "test_newtaskdialog.moc"
