@@ -1,6 +1,7 @@
 #include "app/batchmode.h"
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
+#include "render/downloadprogress.h"
 #include "ui/mainwindow.h"
 #include "ui/shell.h"
 #include "ui/sinalogout.h"
@@ -25,6 +26,11 @@ int RunWindow(QApplication& app)
     Ui::MainWindow window(shell);
     Model::RunState state(QCoreApplication::applicationDirPath(), window, &network);
     Assets::AssetFetcher fetcher(state);
+    // The download shows its five slot marks in the window, whose timer advances the slots' tick counts.
+    Render::DownloadProgress download(state);
+    download.useInternalTicker = false;
+    QObject::connect(&download, &Render::DownloadProgress::slotMarkChanged, &window,
+                     &Ui::MainWindow::setSlotMark);
 
     window.Load(state);
     window.show();

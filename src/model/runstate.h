@@ -16,6 +16,9 @@
 namespace Assets {
 class AssetFetcher;
 }
+namespace Render {
+class DownloadProgress;
+}
 
 namespace Model {
 
@@ -92,6 +95,9 @@ public:
 
     // Records the stage for the update check, which then reports again.
     void SetReportStage(int code);
+
+    // The marks and settings of the article download, when the window (or a test) made one.
+    Render::DownloadProgress* downloadProgress = nullptr;
 };
 
 } // namespace Model

@@ -1,13 +1,356 @@
 #include "render/downloaddriver.h"
 
+#include "assets/assetfetcher.h"
 #include "model/runstate.h"
+#include "render/articlecursor.h"
+#include "render/articlepage.h"
+#include "render/articleslot.h"
+#include "render/downloadprogress.h"
+#include "render/indexpages.h"
+#include "text/charset.h"
+#include "text/pagefetch.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <array>
+#include <exception>
 
 namespace Render {
 
+using Text::Num;
+
+namespace {
+
+constexpr int SlotCount = DownloadProgress::SlotCount;
+constexpr int TimeoutTicks = 5;
+constexpr int TickedEntries = 10; // the tick counts the one-second timer advances
+
+const QString Requested = QStringLiteral("○");
+const QString Handled = QStringLiteral("●");
+
+// Clears the running flag however the download ends.
+class RunningFlag
+{
+public:
+    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RunningFlag() { m_flag = false; }
+    Q_DISABLE_COPY_MOVE(RunningFlag)
+
+private:
+    bool& m_flag;
+};
+
+// One download run: the five article slots working through the article list.
+class DownloadRun
+{
+public:
+    explicit DownloadRun(Model::RunState& state) : m_state(state), m_cursor(state)
+    {
+        const DownloadProgress* progress = m_state.downloadProgress;
+        m_ticker.setInterval(progress != nullptr ? std::max(1, progress->tickIntervalMs) : 1000);
+        QObject::connect(&m_ticker, &QTimer::timeout, &m_wakeup, [this] { tick(); });
+    }
+    Q_DISABLE_COPY_MOVE(DownloadRun)
+
+    // Fetches and saves every article that has no page yet.
+    QCoro::Task<> fetchAll()
+    {
+        m_ticker.start();
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            const int row = co_await nextRow();
+            if (row == 0) {
+                m_slots[size_t(slot)].finished = true;
+            } else {
+                m_state.slotTicks[size_t(slot)] = 0;
+                startRow(slot, row);
+            }
+        }
+        for (;;) {
+            m_wakeup.clear();
+            bool acted = false;
+            for (int slot = 0; slot < SlotCount; ++slot) {
+                ArticleSlot& current = m_slots[size_t(slot)];
+                if (current.finished) {
+                    continue;
+                }
+                if (current.completed()) {
+                    co_await complete(slot);
+                    acted = true;
+                }
+                if (!current.finished && m_state.slotTicks[size_t(slot)] >= TimeoutTicks) {
+                    co_await timeOut(slot);
+                    acted = true;
+                }
+            }
+            showProgress();
+            if (allFinished()) {
+                break;
+            }
+            if (acted) {
+                co_await Text::LetEventsRun();
+            } else {
+                co_await m_wakeup.next();
+            }
+        }
+        m_ticker.stop();
+    }
+
+private:
+    bool allFinished() const
+    {
+        for (const ArticleSlot& slot : m_slots) {
+            if (!slot.finished) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Advances the tick counts unless another timer does: the window's one-second timer says so through
+    // DownloadProgress, and a timer that nobody announced shows itself by moving the last ticked entry,
+    // which the download never resets, between two ticks of this one.
+    void tick()
+    {
+        const DownloadProgress* progress = m_state.downloadProgress;
+        int& watched = m_state.slotTicks[size_t(TickedEntries - 1)];
+        if (m_ownTicks && m_lastWatched >= 0 && watched != m_lastWatched) {
+            m_ownTicks = false;
+        }
+        if (m_ownTicks && (progress == nullptr || progress->useInternalTicker)) {
+            for (int i = 0; i < TickedEntries; ++i) {
+                ++m_state.slotTicks[size_t(i)];
+            }
+        }
+        m_lastWatched = watched;
+        m_wakeup.wake();
+    }
+
+    int maxResends() const
+    {
+        const DownloadProgress* progress = m_state.downloadProgress;
+        return progress != nullptr ? progress->maxResends : 5;
+    }
+
+    void showMark(int slot, const QString& mark)
+    {
+        if (m_state.downloadProgress != nullptr) {
+            m_state.downloadProgress->showSlotMark(slot, mark);
+        }
+    }
+
+    void AdvanceSlotIndicator(int slot)
+    {
+        static const std::array<QString, 3> marks{QStringLiteral("★"), QStringLiteral("◆"),
+                                                  QStringLiteral("■")};
+        int& phase = m_slots[size_t(slot)].phase;
+        phase = (phase + 1) % 3;
+        showMark(slot, marks[size_t(phase)]);
+    }
+
+    QCoro::Task<int> nextRow()
+    {
+        const int row = co_await m_cursor.NextArticleRow();
+        m_lastRow = row;
+        co_return row;
+    }
+
+    void send(int slot)
+    {
+        ArticleSlot& current = m_slots[size_t(slot)];
+        if (m_state.http.manager == nullptr) {
+            current.finished = true;
+            return;
+        }
+        current.send(*m_state.http.manager, m_state.articleFetchAddress(current.row), m_state.http.timeoutMs,
+                     m_wakeup);
+    }
+
+    // Sends the request of a newly taken row.
+    void startRow(int slot, int row)
+    {
+        ArticleSlot& current = m_slots[size_t(slot)];
+        current.row = row;
+        current.link = m_state.articles.link(row);
+        current.resends = 0;
+        m_state.articles.setMark(row, Requested);
+        send(slot);
+    }
+
+    // The row of the slot is still the article that was requested (the list may be edited meanwhile).
+    bool sameArticle(const ArticleSlot& current) const
+    {
+        return current.row <= m_state.articles.articleCount() &&
+               m_state.articles.link(current.row) == current.link;
+    }
+
+    // A page arrived: the next row is requested, then the page is saved.
+    QCoro::Task<> complete(int slot)
+    {
+        ArticleSlot& current = m_slots[size_t(slot)];
+        m_state.slotTicks[size_t(slot)] = 0;
+        const int row = current.row;
+        const bool same = sameArticle(current);
+        const QByteArray body = current.takeBody();
+        if (same) {
+            m_state.articles.setMark(row, Handled);
+        }
+        showMark(slot, Handled);
+        int next = co_await nextRow();
+        if (next != 0) {
+            startRow(slot, next);
+            AdvanceSlotIndicator(slot);
+        }
+        PageOutcome outcome = PageOutcome::Written;
+        if (same) {
+            try {
+                outcome = co_await SaveArticlePage(m_state,
+                                                   Text::DecodeBytes(body, m_state.profile().Charset), row);
+            } catch (const std::exception&) {
+            }
+        }
+        if (outcome == PageOutcome::TryAgain) {
+            m_cursor.revisit(row);
+        }
+        if (next == 0) {
+            // A row handed back by the last page is fetched again before the slot ends.
+            if (outcome == PageOutcome::TryAgain) {
+                next = co_await nextRow();
+            }
+            if (next == 0) {
+                current.finished = true;
+            } else {
+                startRow(slot, next);
+                AdvanceSlotIndicator(slot);
+            }
+        }
+    }
+
+    // No answer within 5 ticks: the request is sent again, a bounded number of times.
+    QCoro::Task<> timeOut(int slot)
+    {
+        ArticleSlot& current = m_slots[size_t(slot)];
+        m_state.slotTicks[size_t(slot)] = 0;
+        current.abort();
+        if (current.resends >= maxResends()) {
+            co_await giveUp(slot);
+            co_return;
+        }
+        ++current.resends;
+        if (sameArticle(current)) {
+            m_state.articles.setMark(current.row, Requested);
+        }
+        AdvanceSlotIndicator(slot);
+        co_await Text::LetEventsRun();
+        if (!current.finished) {
+            send(slot);
+        }
+    }
+
+    // The row's requests kept timing out: it gets the page that points to its web address.
+    QCoro::Task<> giveUp(int slot)
+    {
+        ArticleSlot& current = m_slots[size_t(slot)];
+        const int row = current.row;
+        if (sameArticle(current)) {
+            m_state.articles.setMark(row, Handled);
+            try {
+                SaveFallbackPage(m_state, row);
+            } catch (const std::exception&) {
+            }
+        }
+        showMark(slot, Handled);
+        const int next = co_await nextRow();
+        if (next == 0) {
+            current.finished = true;
+        } else {
+            startRow(slot, next);
+            AdvanceSlotIndicator(slot);
+        }
+    }
+
+    void showProgress()
+    {
+        if (m_state.listScrolling && m_lastRow > 5) {
+            m_state.articles.setFirstVisibleRow(m_lastRow - 5);
+        }
+        m_state.setStatus(QStringLiteral("下载文章：") + Num(m_lastRow) + u'/' +
+                          Num(m_state.articles.articleCount()) + QStringLiteral(" 图片剩余:") +
+                          Num(m_state.ui.listCount()));
+    }
+
+    Model::RunState& m_state;
+    ArticleCursor m_cursor;
+    DownloadWakeup m_wakeup;
+    QTimer m_ticker;
+    std::array<ArticleSlot, SlotCount> m_slots;
+    int m_lastRow = 0;
+    bool m_ownTicks = true;
+    int m_lastWatched = -1;
+};
+
+// Index pages of an earlier run lie directly in the task folder; article pages without a category lie
+// there too and stay.
+void DeleteOldIndexPages(const Model::RunState& state)
+{
+    const QDir folder(state.taskFolder());
+    const QSet<QString> articlePages = ArticlePagesInTaskFolder(state);
+    const QStringList names = folder.entryList({QStringLiteral("*.htm")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (!articlePages.contains(name)) {
+            QFile::remove(folder.filePath(name));
+        }
+    }
+}
+
+} // namespace
+
 QCoro::Task<> DownloadDriver(Model::RunState& state)
 {
-    Q_UNUSED(state)
-    co_return;
+    if (state.downloadRunning) {
+        co_return;
+    }
+    const RunningFlag running(state.downloadRunning);
+
+    state.SetReportStage(200);
+    state.ui.clearList();
+    QFile::remove(Text::JoinPath(state.taskFolder(), QStringLiteral("下载记录.htm")));
+    const int articleCount = state.articles.articleCount();
+    for (int row = 1; row <= articleCount; ++row) {
+        state.articles.setMark(row, QString());
+    }
+    if (articleCount < 5) {
+        state.ui.tell(QStringLiteral("很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"));
+        co_return;
+    }
+
+    state.setStatus(QStringLiteral("正在下载文章.."));
+    state.attemptList.clear();
+    state.SetCommandStates(false, false, false, true, false, false);
+    QDir().mkpath(state.taskFolder());
+
+    {
+        DownloadRun run(state);
+        co_await run.fetchAll();
+    }
+
+    co_await Text::LetEventsRun();
+    DeleteOldIndexPages(state);
+    try {
+        co_await WriteIndexPages(state);
+    } catch (const std::exception&) {
+    }
+
+    state.SetReportStage(300);
+    state.setStatus(QStringLiteral("文章下载完成...."));
+    state.SetCommandStates(false, false, true, true, true, false);
+    try {
+        Assets::StartAssetDownloads(state);
+    } catch (const std::exception&) {
+    }
 }
 
 } // namespace Render

@@ -1,0 +1,68 @@
+#include "render/articlecursor.h"
+
+#include "model/runstate.h"
+#include "text/pagefetch.h"
+#include "text/textprimitives.h"
+
+#include <QFileInfo>
+
+namespace Render {
+
+ArticleCursor::ArticleCursor(Model::RunState& state)
+    : m_state(state), m_knownCount(state.articles.articleCount())
+{
+}
+
+void ArticleCursor::revisit(int row)
+{
+    if (row > 0 && row < m_next) {
+        m_revisit.insert(row);
+    }
+}
+
+QCoro::Task<int> ArticleCursor::NextArticleRow()
+{
+    for (;;) {
+        // Rows removed from or added to the list meanwhile renumber it: look over it again from the top.
+        if (m_state.articles.articleCount() != m_knownCount) {
+            m_knownCount = m_state.articles.articleCount();
+            m_next = 1;
+            m_revisit.clear();
+        }
+        int row = 0;
+        if (!m_revisit.empty()) {
+            row = *m_revisit.begin();
+            m_revisit.erase(m_revisit.begin());
+        } else if (m_next <= m_knownCount) {
+            row = m_next++;
+        } else {
+            co_return 0;
+        }
+        if (co_await takes(row)) {
+            co_return row;
+        }
+    }
+}
+
+QCoro::Task<bool> ArticleCursor::takes(int row)
+{
+    Model::ArticleList& articles = m_state.articles;
+    if (row > articles.articleCount() || !articles.mark(row).isEmpty()) {
+        co_return false;
+    }
+    if (row % 100 == 0) {
+        co_await Text::LetEventsRun();
+        if (row > articles.articleCount()) {
+            co_return false;
+        }
+    }
+    if (!QFileInfo::exists(m_state.articlePagePath(row))) {
+        co_return true;
+    }
+    articles.setMark(row, QStringLiteral("●"));
+    m_state.setStatus(QStringLiteral("下载文章：") + Text::Num(row) + u'/' +
+                      Text::Num(articles.articleCount()));
+    co_return false;
+}
+
+} // namespace Render

@@ -1,0 +1,203 @@
+#include "render/articlepage.h"
+
+#include "assets/sinacomments.h"
+#include "model/endpoints.h"
+#include "model/runstate.h"
+#include "render/imagereferences.h"
+#include "text/charset.h"
+#include "text/failure.h"
+#include "text/matching.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <exception>
+
+namespace Render {
+
+using Text::Find;
+using Text::HashToQuote;
+using Text::Num;
+using Text::Replace;
+
+namespace {
+
+// Hand-overs of a row to page assembly in this download run. The attempt list holds the row numbers,
+// each followed by a comma. The entries of a row leave the list once a page of the row is written, so
+// it holds only rows that wait for another attempt and stays short however long the article list.
+int RecordAttempt(QString& attempts, int row)
+{
+    const QString entry = Num(row);
+    attempts += entry + u',';
+    int count = 0;
+    for (const QString& piece : Text::Split(attempts, QStringLiteral(","))) {
+        if (piece == entry) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void ForgetAttempts(QString& attempts, int row)
+{
+    const QString entry = Num(row);
+    QString kept;
+    const QStringList pieces = Text::Split(attempts, QStringLiteral(","));
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        if (pieces.at(i) != entry) {
+            kept += pieces.at(i) + u',';
+        }
+    }
+    attempts = kept;
+}
+
+// The markup of the iFeng article service arrives as a script string.
+void UnescapeScriptText(QString& page)
+{
+    page = Replace(page, QStringLiteral("\\\""), QStringLiteral("\""));
+    page = Replace(page, QStringLiteral("<\\/"), QStringLiteral("</"));
+    page = Replace(page, QStringLiteral("\\/"), QStringLiteral("/"));
+    page = Replace(page, QStringLiteral("\\n"), QStringLiteral("\r\n"));
+    page = Replace(page, QStringLiteral("\\t"), QString());
+    page = Replace(page, QStringLiteral("\\r"), QString());
+    Model::UnescapeUnicode(page);
+}
+
+void MakeCategoryFolder(Model::RunState& state, int row)
+{
+    // The task folder is made again too, should it have gone during the download.
+    const QString folder = state.categoryFolder(state.articles.category(row));
+    if (!QDir().mkpath(folder)) {
+        throw Text::Failure(QStringLiteral("cannot create the folder %1").arg(folder));
+    }
+}
+
+bool Contains(const QString& page, const QString& marker)
+{
+    return Find(page, marker) > 0;
+}
+
+QString Header(const Model::RunState& state, int row)
+{
+    const Model::ArticleList& articles = state.articles;
+    const QString address = state.articleAddress(row);
+    return QStringLiteral("<font color=#339933 size=5>") + articles.title(row) +
+           QStringLiteral("</font><br><font color=#993333 size=3>分类: ") + articles.category(row) +
+           QStringLiteral("<br>日期: ") + articles.date(row) +
+           QStringLiteral("</font><br>原文地址: <a target=_blank href=") + address + u'>' + address +
+           QStringLiteral("</a><hr size=1 color=#C0C0C0>");
+}
+
+// The last page handled, kept for looking into markers that no longer match. Only a help, overwritten
+// by every article in place: it failing to be written costs no article.
+void WriteLastPage(const Model::RunState& state, const QString& page)
+{
+    QFile file(state.pathInProgramFolder(QStringLiteral("TEST.htm")));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(Text::EncodeLocal(page + QStringLiteral("\r\n")));
+    }
+}
+
+void WriteFallback(Model::RunState& state, int row)
+{
+    Text::WriteTextFileAt(state.articlePagePath(row), FallbackPage(state, row));
+    ForgetAttempts(state.attemptList, row);
+}
+
+} // namespace
+
+QString FallbackPage(const Model::RunState& state, int row)
+{
+    return QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
+                          "后重新下载。"
+                          "<br><A target=_blank href=") +
+           state.articleAddress(row) + QStringLiteral(">点击这里打开网络地址") +
+           QStringLiteral("</a> <br><br> --qvlrx博客下载备份工具<br><br> <a href= ") +
+           Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> ");
+}
+
+void SaveFallbackPage(Model::RunState& state, int row)
+{
+    MakeCategoryFolder(state, row);
+    WriteFallback(state, row);
+}
+
+QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, int row)
+{
+    const int platform = state.task.PlatformCode;
+
+    const bool giveUp = RecordAttempt(state.attemptList, row) > 3;
+    if (giveUp) {
+        ForgetAttempts(state.attemptList, row);
+    }
+
+    QString body;
+    if (platform == Model::Ifeng) {
+        UnescapeScriptText(page);
+        body = page;
+    }
+
+    MakeCategoryFolder(state, row);
+
+    if (platform == Model::Cnblogs) {
+        page = Replace(page, HashToQuote(QStringLiteral("<div class = #post#>")),
+                       HashToQuote(QStringLiteral("<div class=#post#>")));
+    }
+
+    WriteLastPage(state, page);
+
+    if (platform == Model::CerspEblog) {
+        page = Replace(page, QStringLiteral("STRONG>"), QStringLiteral("strong>"));
+        page = Replace(page, QStringLiteral("TD>"), QStringLiteral("td>"));
+        // Pages of the other layout lack the end marker; from the first such page on, the rest of
+        // the program run cuts with the markers of that layout.
+        if (Find(page, state.profile().BodyEndMarker) <= 1) {
+            state.profiles.SetBodyMarkers(Model::CerspEblog, HashToQuote(QStringLiteral("相册</a>")),
+                                          QStringLiteral(">阅读全文<span id="));
+        }
+    }
+
+    const Model::PlatformProfile profile = state.profile();
+    if (platform == Model::CerspEblog || Find(page, profile.BodyEndMarker) > 1) {
+        // An end marker that lies only before the search start cuts out no body either.
+        try {
+            body = Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10);
+        } catch (const Text::Failure&) {
+            body = Text::NotFound;
+        }
+    }
+
+    body = Replace(body, HashToQuote(QStringLiteral("<param VALUE=## />")), QStringLiteral("<已替代>"));
+
+    if (state.task.FetchImages) {
+        body = RewriteImages(state, body, row);
+    }
+
+    if (body.size() < 5) {
+        if (Contains(page, profile.NoArticleMarker1) || Contains(page, profile.NoArticleMarker2) ||
+            Contains(page, profile.NoArticleMarker3) || giveUp) {
+            WriteFallback(state, row);
+            co_return PageOutcome::FallbackWritten;
+        }
+        state.articles.setMark(row, QString());
+        QFile::remove(state.articlePagePath(row));
+        co_return PageOutcome::TryAgain;
+    }
+
+    QString text = QStringLiteral("<title>") + state.articles.title(row) + QStringLiteral("</title>\r\n") +
+                   Header(state, row) + body;
+    if (state.task.FetchComments) {
+        // Comments that cannot be had cost the article nothing: its page is written without them.
+        try {
+            text = co_await Assets::AppendSinaComments(state, text, row);
+        } catch (const std::exception&) {
+        }
+    }
+    Text::WriteTextFileAt(state.articlePagePath(row), text);
+    ForgetAttempts(state.attemptList, row);
+    co_return PageOutcome::Written;
+}
+
+} // namespace Render

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <coroutine>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace Render {
+
+// Tells a waiting download that there is something to look at: a reply arrived or a tick passed.
+// pending() stays true from wake() until the download has looked. The waiting coroutine is resumed
+// from the event loop, never from inside the signal that woke it.
+class DownloadWakeup final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DownloadWakeup)
+
+public:
+    DownloadWakeup() = default;
+
+    void wake();
+    bool pending() const { return m_pending; }
+    void clear() { m_pending = false; }
+
+    // co_await wakeup.next(): returns at once when a wake is pending, else at the next wake.
+    struct Awaiter
+    {
+        DownloadWakeup& wakeup;
+        bool await_ready() const noexcept { return wakeup.m_pending; }
+        void await_suspend(std::coroutine_handle<> waiter) noexcept { wakeup.m_waiter = waiter; }
+        void await_resume() const noexcept {}
+    };
+    Awaiter next() { return Awaiter{*this}; }
+
+private:
+    bool m_pending = false;
+    bool m_resumeQueued = false;
+    std::coroutine_handle<> m_waiter;
+};
+
+// One of the five article request slots: the article it fetches and its request.
+class ArticleSlot
+{
+public:
+    ArticleSlot() = default;
+    ~ArticleSlot();
+    Q_DISABLE_COPY_MOVE(ArticleSlot)
+
+    int row = 0;
+    QString link;          // the row's link when the row was taken, to notice a renumbered list
+    bool finished = false; // no article left for this slot
+    int phase = 0;         // of its indicator: 0 "★", 1 "◆", 2 "■"
+    int resends = 0;       // of the current row after time-outs
+
+    // Sends a GET for the address; the request gives up by itself after timeoutMs of silence.
+    void send(QNetworkAccessManager& network, const QString& address, int timeoutMs, DownloadWakeup& wakeup);
+    // The request has an answer (or failed).
+    bool completed() const;
+    // The body of the completed answer (empty for a failed request); the request is released.
+    QByteArray takeBody();
+    // Drops the request; its end is never reported.
+    void abort();
+
+private:
+    struct ReplyDeleter
+    {
+        void operator()(QNetworkReply* reply) const;
+    };
+    std::unique_ptr<QNetworkReply, ReplyDeleter> m_reply;
+    QMetaObject::Connection m_wakes;
+};
+
+} // namespace Render

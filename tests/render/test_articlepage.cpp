@@ -1,0 +1,251 @@
+#include "downloadfixture.h"
+#include "model/endpoints.h"
+#include "render/articlepage.h"
+#include "support/testrun.h"
+#include "support/wait.h"
+#include "text/failure.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace DownloadFixture;
+using Render::PageOutcome;
+
+namespace {
+
+PageOutcome Save(TestRun& run, const QString& page, int row)
+{
+    return TestSupport::Wait(Render::SaveArticlePage(*run.state, page, row));
+}
+
+bool Fails(TestRun& run, const QString& page, int row)
+{
+    try {
+        Save(run, page, row);
+    } catch (const Text::Failure&) {
+        return true;
+    }
+    return false;
+}
+
+QByteArray Local(const QString& text)
+{
+    return Text::EncodeLocal(text);
+}
+
+} // namespace
+
+class TestArticlePage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesHeaderAndBody()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->articles.setMark(1, QStringLiteral("●"));
+        const QString body = QStringLiteral("<p>正文 <b>第一段</b></p><param VALUE=\"\" /><p>end</p>");
+        QCOMPARE(Save(run, SinaPageText(body), 1), PageOutcome::Written);
+
+        const QString expected = QStringLiteral(
+            "<title>文章1</title>\r\n<font color=#339933 size=5>文章1</font><br><font color=#993333 "
+            "size=3>分类: 随笔<br>日期: 2012-04-2</font><br>原文地址: <a target=_blank "
+            "href=http://blog.sina.com.cn/s/blog_1.html>http://blog.sina.com.cn/s/blog_1.html</a>"
+            "<hr size=1 color=#C0C0C0><p>正文 <b>第一段</b></p><已替代><p>end</p>\r\n");
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("blog/随笔/blog_1.html"))), Local(expected));
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("TEST.htm"))),
+                 Local(SinaPageText(body) + QStringLiteral("\r\n")));
+        QCOMPARE(run.state->articles.mark(1), QStringLiteral("●"));
+        QVERIFY(run.state->attemptList.isEmpty());
+    }
+
+    void pagesWithoutCategoryOrWithAwkwardNames()
+    {
+        TestRun run;
+        const QString awkward = QStringLiteral("a/b\\c?d:e*f<g>h\"i..j&nbsp;k#l;m+n%o&p q");
+        MakeSinaTask(*run.state, 3, [&](int n) { return n == 1 ? QString() : awkward; });
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("没有分类的文章正文，第一篇")), 1),
+                 PageOutcome::Written);
+        QVERIFY(QFile::exists(run.path(QStringLiteral("blog/blog_1.html"))));
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("名字古怪的分类里的文章正文")), 2),
+                 PageOutcome::Written);
+        QVERIFY(QFile::exists(run.state->articlePagePath(2)));
+        QVERIFY(run.state->articlePagePath(2).startsWith(run.state->taskFolder() + u'/'));
+
+        // A body of 10 MB, and bytes that are no UTF-8 at all.
+        QString big = QString(10 * 1024 * 1024, u'字');
+        QCOMPARE(Save(run, SinaPageText(big), 3), PageOutcome::Written);
+        QVERIFY(QFileInfo(run.state->articlePagePath(3)).size() > 20 * 1024 * 1024);
+        const QByteArray garbled = QByteArray("\xff\xfe\x80") + BodyStart.toUtf8() +
+                                   QByteArray("\xc3\x28 invalid \xff bytes in the body") + BodyEnd.toUtf8();
+        QCOMPARE(Save(run, Text::DecodeBytes(garbled, QStringLiteral("UTF-8")), 3), PageOutcome::Written);
+    }
+
+    void retriesThreeTimesThenWritesTheFallbackPage()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 2);
+        const QString path = run.state->articlePagePath(2);
+        const QString broken =
+            QStringLiteral("<html>") + BodyStart + QStringLiteral("正文没有结束标记</html>");
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            QDir().mkpath(QFileInfo(path).path());
+            Text::WriteTextFileAt(path, QStringLiteral("earlier"));
+            run.state->articles.setMark(2, QStringLiteral("●"));
+            QCOMPARE(Save(run, broken, 2), PageOutcome::TryAgain);
+            QCOMPARE(run.state->articles.mark(2), QString());
+            QVERIFY(!QFile::exists(path));
+        }
+        run.state->articles.setMark(2, QStringLiteral("●"));
+        QCOMPARE(Save(run, broken, 2), PageOutcome::FallbackWritten);
+        QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
+        const QString fallback =
+            QStringLiteral(
+                "博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然后重新下载"
+                "。<br><A "
+                "target=_blank href=http://blog.sina.com.cn/s/blog_2.html>点击这里打开网络地址</a> <br><br> "
+                "--qvlrx博客下载备份工具<br><br> <a href= ") +
+            Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> \r\n");
+        QCOMPARE(ReadBytes(path), Local(fallback));
+        QVERIFY(run.state->attemptList.isEmpty());
+
+        // Counting starts again: the next hand-over is a first attempt.
+        QCOMPARE(Save(run, broken, 2), PageOutcome::TryAgain);
+    }
+
+    void noArticleMarkers()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 5);
+        // A page the platform serves for closed articles gets the fallback page at once.
+        QCOMPARE(Save(run, QStringLiteral("<p>此博文已关闭 <a>版权所有</a></p>"), 1),
+                 PageOutcome::FallbackWritten);
+
+        // 39 health has an empty second marker: any page without a body falls back at once, but an
+        // empty answer is tried again.
+        run.state->task.PlatformCode = Model::Health39;
+        QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 2), PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, QString(), 3), PageOutcome::TryAgain);
+    }
+
+    void bodyLengthAndMarkerPositions_data()
+    {
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<PageOutcome>("outcome");
+        QTest::newRow("five characters kept")
+            << int(Model::Ifeng) << QStringLiteral("abcde") << PageOutcome::Written;
+        QTest::newRow("four characters not")
+            << int(Model::Ifeng) << QStringLiteral("abcd") << PageOutcome::TryAgain;
+        QTest::newRow("end marker at position 1")
+            << int(Model::Sina) << BodyEnd + BodyStart + QStringLiteral("0123456789 正文") + BodyEnd
+            << PageOutcome::TryAgain;
+        QTest::newRow("end marker at position 2")
+            << int(Model::Sina) << u' ' + BodyEnd + BodyStart + QStringLiteral("0123456789 正文") + BodyEnd
+            << PageOutcome::Written;
+        QTest::newRow("end marker only before the start")
+            << int(Model::Sina)
+            << QStringLiteral("<p>") + BodyEnd + BodyStart + QStringLiteral("0123456789 正文")
+            << PageOutcome::TryAgain;
+        QTest::newRow("empty body") << int(Model::Sina) << QStringLiteral("<p>") + BodyStart + BodyEnd
+                                    << PageOutcome::TryAgain;
+    }
+    void bodyLengthAndMarkerPositions()
+    {
+        QFETCH(int, platform);
+        QFETCH(QString, page);
+        QFETCH(PageOutcome, outcome);
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->task.PlatformCode = platform;
+        run.state->articles.setMark(1, QStringLiteral("●"));
+        QCOMPARE(Save(run, page, 1), outcome);
+        QCOMPARE(QFile::exists(run.state->articlePagePath(1)), outcome == PageOutcome::Written);
+        QCOMPARE(run.state->articles.mark(1),
+                 outcome == PageOutcome::TryAgain ? QString() : QStringLiteral("●"));
+    }
+
+    void ifengScriptIsUnescaped()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->task.PlatformCode = Model::Ifeng;
+        const QString page =
+            QStringLiteral("var a={\"message\":\"<p class=\\\"t\\\">\\u4e2d\\u6587<\\/p>\\n<a "
+                           "href=\\\"x\\/y\\\">\\tz\\r<\\/a> \\u12\"}");
+        QCOMPARE(Save(run, page, 1), PageOutcome::Written);
+        const QString written = ReadPage(run.state->articlePagePath(1));
+        QVERIFY2(written.endsWith(QStringLiteral("var a={\"message\":\"<p class=\"t\">中文</p>\r\n<a "
+                                                 "href=\"x/y\">z</a> \\u12\"}\r\n")),
+                 qPrintable(written));
+    }
+
+    void cnblogsAndCerspRepairs()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 4);
+        run.state->task.PlatformCode = Model::Cnblogs;
+        QCOMPARE(
+            Save(run,
+                 QStringLiteral("<div class = \"post\">博客园的正文内容。</div>$ = jQuery.noConflict();"), 1),
+            PageOutcome::Written);
+        QVERIFY(
+            ReadPage(run.state->articlePagePath(1)).endsWith(QStringLiteral("博客园的正文内容。</div>\r\n")));
+
+        // The first education-platform page without the table's end marker switches the markers for
+        // this page and every later one.
+        run.state->task.PlatformCode = Model::CerspEblog;
+        QCOMPARE(Save(run, QStringLiteral("<a>相册</a>新版式的正文，这是第一篇>阅读全文<span id=1>"), 2),
+                 PageOutcome::Written);
+        QVERIFY(
+            ReadPage(run.state->articlePagePath(2)).endsWith(QStringLiteral("新版式的正文，这是第一篇\r\n")));
+        QCOMPARE(run.state->profile().BodyStartMarker, QStringLiteral("相册</a>"));
+        QCOMPARE(run.state->profile().BodyEndMarker, QStringLiteral(">阅读全文<span id="));
+        const QString oldLayout =
+            QStringLiteral("<TD>x</TD></STRONG></TD>旧版式的正文内容<td><div align=\"right\">"
+                           "<span class=\"textbox-urls\">");
+        QCOMPARE(Save(run, oldLayout, 3), PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, QStringLiteral("相册</A>相册</a>又一篇新版式的正文内容>阅读全文<span id=2"), 4),
+                 PageOutcome::Written);
+    }
+
+    void failedWritesLeaveNoPage()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 3,
+                     [](int n) { return n == 3 ? QStringLiteral("被占用") : QStringLiteral("随笔"); });
+
+        // A write cut off part-way (the file size limit stands in for a full disk or a kill).
+        const QString page = SinaPageText(QString(64 * 1024, u'长'));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 16 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool threw = Fails(run, page, 1);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(threw);
+        QVERIFY(!QFile::exists(run.state->articlePagePath(1)));
+        QCOMPARE(QDir(run.path(QStringLiteral("blog/随笔"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
+
+        // The task folder vanished during the download: it is made again.
+        QVERIFY(QDir(run.state->taskFolder()).removeRecursively());
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("文件夹被删除以后下载的文章")), 2),
+                 PageOutcome::Written);
+
+        // A file stands where the category folder belongs.
+        Text::WriteTextFileAt(run.path(QStringLiteral("blog/被占用")), QStringLiteral("a file"));
+        QVERIFY_THROWS_EXCEPTION(Text::Failure,
+                                 Save(run, SinaPageText(QStringLiteral("无处可放的文章正文")), 3));
+        QVERIFY(QFile::exists(run.state->articlePagePath(2)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArticlePage)
+#include "test_articlepage.moc"

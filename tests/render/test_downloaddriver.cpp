@@ -1,0 +1,280 @@
+#include "downloadfixture.h"
+#include "fakeweb.h"
+#include "render/articlepage.h"
+#include "render/downloaddriver.h"
+#include "render/downloadprogress.h"
+#include "support/testrun.h"
+#include "support/wait.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace DownloadFixture;
+using FakeWeb::Response;
+
+namespace {
+
+Response Page(const QByteArray& body)
+{
+    Response response;
+    response.body = body;
+    response.headers = {{"Content-Type", "text/html; charset=utf-8"}};
+    return response;
+}
+
+void Download(TestRun& run)
+{
+    TestSupport::Wait(Render::DownloadDriver(*run.state));
+}
+
+int PagesWritten(const TestRun& run)
+{
+    int count = 0;
+    for (int row = 1; row <= run.state->articles.articleCount(); ++row) {
+        count += QFile::exists(run.state->articlePagePath(row)) ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestDownloadDriver : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeWeb::Server m_web;
+
+    // Serves article n of any number with a body that names it.
+    void serveEveryArticle()
+    {
+        m_web.addHandler([](const FakeWeb::Request& request) -> std::optional<Response> {
+            static const QRegularExpression article(QStringLiteral("^/s/blog_(\\d+)\\.html$"));
+            const QRegularExpressionMatch match = article.match(request.path);
+            if (request.host != QStringLiteral("blog.sina.com.cn") || !match.hasMatch()) {
+                return std::nullopt;
+            }
+            return Page(SinaPage(QStringLiteral("<p>第%1篇文章的正文。</p>").arg(match.captured(1))));
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_web.listen());
+        FakeWeb::useAsProxy(m_web);
+    }
+
+    void init()
+    {
+        m_web.clear();
+        serveEveryArticle();
+    }
+
+    void refusesFewerThanFiveArticles()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 4);
+        run.state->articles.setMark(2, QStringLiteral("●"));
+        Download(run);
+        QCOMPARE(run.ui.messages, QStringList{QStringLiteral(
+                                      "很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”")});
+        QCOMPARE(m_web.requestCount(), 0);
+        QCOMPARE(run.state->articles.mark(2), QString());
+        QCOMPARE(run.state->stageText, QStringLiteral("200"));
+        QVERIFY(run.ui.commandStates.isEmpty());
+        QVERIFY(!run.state->downloadRunning);
+    }
+
+    void downloadsFiveArticles()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 5);
+        run.ui.addListLine(QStringLiteral("left from the discovery"));
+        Download(run);
+        QVERIFY(run.ui.messages.isEmpty());
+        QCOMPARE(m_web.requestCount(), 5);
+        QCOMPARE(PagesWritten(run), 5);
+        QVERIFY(
+            ReadPage(run.state->articlePagePath(4)).endsWith(QStringLiteral("<p>第4篇文章的正文。</p>\r\n")));
+        for (int row = 1; row <= 5; ++row) {
+            QCOMPARE(run.state->articles.mark(row), QStringLiteral("●"));
+        }
+        QVERIFY(QFile::exists(run.path(QStringLiteral("blog/index.html"))));
+        QCOMPARE(run.ui.listCount(), 0);
+        QVERIFY(run.ui.statusHistory.contains(QStringLiteral("正在下载文章..")));
+        QVERIFY(run.ui.statusHistory.contains(QStringLiteral("下载文章：0/5 图片剩余:0")));
+        QCOMPARE(run.ui.status(), QStringLiteral("文章下载完成...."));
+        QCOMPARE(run.state->stageText, QStringLiteral("300"));
+        const QList<Model::CommandStates> states{{false, false, false, true, false, false},
+                                                 {false, false, true, true, true, false}};
+        QCOMPARE(run.ui.commandStates, states);
+        QVERIFY(!run.state->downloadRunning);
+    }
+
+    void fetchesOnlyMissingPagesAndReplacesOldIndexPages()
+    {
+        TestRun run;
+        Render::DownloadProgress progress(*run.state);
+        QSignalSpy marks(&progress, &Render::DownloadProgress::slotMarkChanged);
+        // Article 9 has no category: its page lies beside the index pages and must stay.
+        MakeSinaTask(*run.state, 10, [](int n) { return n == 9 ? QString() : QStringLiteral("随笔"); });
+        run.state->task.PlatformCode = 0;
+        for (int row : {1, 2, 4, 6, 8, 9, 10}) {
+            QDir().mkpath(QFileInfo(run.state->articlePagePath(row)).path());
+            Text::WriteTextFileAt(run.state->articlePagePath(row), QStringLiteral("saved earlier"));
+        }
+        run.state->articles.setText(9, Model::ArticleList::LinkColumn, QStringLiteral("blog_9.htm"));
+        QDir().mkpath(run.path(QStringLiteral("blog/随笔")));
+        Text::WriteTextFileAt(run.path(QStringLiteral("blog/old.htm")), QStringLiteral("old index"));
+        Text::WriteTextFileAt(run.path(QStringLiteral("blog/下载记录.htm")), QStringLiteral("record"));
+        Text::WriteTextFileAt(run.path(QStringLiteral("blog/随笔/photo.htm")), QStringLiteral("image"));
+        Text::WriteTextFileAt(run.state->articlePagePath(9), QStringLiteral("saved earlier"));
+
+        Download(run);
+        QCOMPARE(m_web.requestLog(),
+                 (QStringList{QStringLiteral("GET ") + ArticleUrl(3), QStringLiteral("GET ") + ArticleUrl(5),
+                              QStringLiteral("GET ") + ArticleUrl(7)}));
+        // Slots 3 and 4 found nothing to fetch from the start.
+        for (const QList<QVariant>& mark : marks) {
+            QVERIFY(mark.at(0).toInt() < 3);
+        }
+        QCOMPARE(progress.slotMark(0), QStringLiteral("●"));
+        QCOMPARE(progress.slotMark(3), QString());
+        QCOMPARE(ReadPage(run.state->articlePagePath(2)), QStringLiteral("saved earlier\r\n"));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/old.htm"))));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/下载记录.htm"))));
+        QVERIFY(QFile::exists(run.path(QStringLiteral("blog/随笔/photo.htm"))));
+        QCOMPARE(ReadPage(run.state->articlePagePath(9)), QStringLiteral("saved earlier\r\n"));
+
+        // All pages present: nothing is requested, every row is marked.
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestCount(), 0);
+        for (int row = 1; row <= 10; ++row) {
+            QCOMPARE(run.state->articles.mark(row), QStringLiteral("●"));
+        }
+        QVERIFY(QFile::exists(run.path(QStringLiteral("blog/all.htm"))));
+    }
+
+    void resendsARequestThatNeverCompletes()
+    {
+        TestRun run;
+        Render::DownloadProgress progress(*run.state);
+        progress.tickIntervalMs = 40;
+        progress.maxResends = 2;
+        MakeSinaTask(*run.state, 12);
+        Response silent;
+        silent.mode = Response::Mode::NeverAnswer;
+        m_web.addRoute(ArticleUrl(2), silent);
+
+        Download(run);
+        QCOMPARE(m_web.requestCount(ArticleUrl(2)), 3);
+        QCOMPARE(m_web.requestCount(), 14);
+        QCOMPARE(PagesWritten(run), 12);
+        QCOMPARE(ReadPage(run.state->articlePagePath(2)),
+                 Render::FallbackPage(*run.state, 2) + QStringLiteral("\r\n"));
+        QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
+        QCOMPARE(run.ui.status(), QStringLiteral("文章下载完成...."));
+    }
+
+    void timeOutsFollowTheWindowTimer()
+    {
+        TestRun run;
+        Render::DownloadProgress progress(*run.state);
+        progress.useInternalTicker = false;
+        progress.tickIntervalMs = 20;
+        progress.maxResends = 1;
+        QTimer windowTimer;
+        connect(&windowTimer, &QTimer::timeout, &windowTimer, [&] {
+            for (int slot = 0; slot < 10; ++slot) {
+                ++run.state->slotTicks[size_t(slot)];
+            }
+        });
+        windowTimer.start(30);
+        MakeSinaTask(*run.state, 6);
+        Response silent;
+        silent.mode = Response::Mode::NeverAnswer;
+        m_web.addRoute(ArticleUrl(5), silent);
+
+        Download(run);
+        QCOMPARE(m_web.requestCount(ArticleUrl(5)), 2);
+        QCOMPARE(PagesWritten(run), 6);
+        QVERIFY(run.state->slotTicks[9] > 0);
+    }
+
+    void retriesPagesWithoutBodyThenFallsBack()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 8);
+        m_web.addRoute(ArticleUrl(3), Page(QByteArray("<html>no body markers here</html>")));
+        Response error;
+        error.status = 500;
+        error.body = "Internal Server Error";
+        m_web.addRoute(ArticleUrl(5), error);
+        Response reset;
+        reset.mode = Response::Mode::Reset;
+        m_web.addRoute(ArticleUrl(6), reset);
+        m_web.addRoute(ArticleUrl(8),
+                       Page(SinaPage(QStringLiteral("<p>最后一篇，拿到空白正文</p>")).replace("<p>", "")));
+        // The article after the last: its first hand-over fails, so the last slot must not end before it.
+        m_web.addRoute(ArticleUrl(7), Page(QByteArray("<html>still no body</html>")));
+
+        Download(run);
+        for (int row : {3, 5, 6, 7}) {
+            // The network layer itself tries a reset connection again a few times.
+            if (row == 6) {
+                QVERIFY(m_web.requestCount(ArticleUrl(row)) >= 4);
+            } else {
+                QCOMPARE(m_web.requestCount(ArticleUrl(row)), 4);
+            }
+            QCOMPARE(ReadPage(run.state->articlePagePath(row)),
+                     Render::FallbackPage(*run.state, row) + QStringLiteral("\r\n"));
+        }
+        QCOMPARE(PagesWritten(run), 8);
+        QVERIFY(run.state->attemptList.isEmpty());
+    }
+
+    void downloadsAThousandArticlesOnce()
+    {
+        TestRun run;
+        Render::DownloadProgress progress(*run.state);
+        QSignalSpy marks(&progress, &Render::DownloadProgress::slotMarkChanged);
+        MakeSinaTask(*run.state, 1000, [](int n) { return QStringLiteral("分类%1").arg(n % 7); });
+        // The same article listed twice.
+        run.state->addArticleRow(QStringLiteral("重复"), QStringLiteral("分类1"), ArticleLink(1), QString());
+        Download(run);
+        QCOMPARE(PagesWritten(run), 1001);
+        QVERIFY(m_web.requestCount() >= 1000 && m_web.requestCount() <= 1001);
+
+        QStringList slot0;
+        for (const QList<QVariant>& mark : marks) {
+            if (mark.at(0).toInt() == 0 && slot0.size() < 6) {
+                slot0.append(mark.at(1).toString());
+            }
+        }
+        QCOMPARE(slot0, (QStringList{QStringLiteral("●"), QStringLiteral("◆"), QStringLiteral("●"),
+                                     QStringLiteral("■"), QStringLiteral("●"), QStringLiteral("★")}));
+
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestCount(), 0);
+
+        // Every link of the index pages leads to a saved page.
+        const QString all = ReadPage(run.path(QStringLiteral("blog/all.htm")));
+        static const QRegularExpression link(QStringLiteral("href=([^>]+)>"));
+        int links = 0;
+        for (const QRegularExpressionMatch& match : link.globalMatch(all)) {
+            QVERIFY2(QFile::exists(run.path(QStringLiteral("blog/") + match.captured(1))),
+                     qPrintable(match.captured(1)));
+            ++links;
+        }
+        QCOMPARE(links, 1001);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadDriver)
+#include "test_downloaddriver.moc"
