@@ -65,7 +65,7 @@ inline void Build(Model::RunState& state, const QString& taskName = QStringLiter
                                    "</font><a href=%2><b>1</b></a>&nbsp;")
                         .arg(image, comments);
             WriteBytes(Text::JoinPath(state.categoryFolder(state.articles.category(row)), image),
-                       QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01", 14));
+                       QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01", 12));
             WritePage(Text::JoinPath(state.categoryFolder(state.articles.category(row)), comments),
                       QStringLiteral("<li>读者：好文章</li>"));
         }
