@@ -1,5 +1,6 @@
 #include "output/helpcompiler.h"
 
+#include "output/chmlisting.h"
 #include "text/charset.h"
 
 #include <QDir>
@@ -365,10 +366,14 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         }
     } else if (QFileInfo(output.fileName()).size() <= 0) {
         outcome.reason = QStringLiteral("CHM编译程序没有生成文件");
-    } else if (!MoveIntoPlace(output.fileName(), outcome.chmPath)) {
-        outcome.reason = QStringLiteral("无法写入") + outcome.chmPath;
     } else {
-        outcome.made = true;
+        // Readers that walk the listing would miss pages of a CHM whose listing takes several chunks.
+        RepairListingStart(output.fileName());
+        if (MoveIntoPlace(output.fileName(), outcome.chmPath)) {
+            outcome.made = true;
+        } else {
+            outcome.reason = QStringLiteral("无法写入") + outcome.chmPath;
+        }
     }
     co_return outcome;
 }

@@ -32,8 +32,9 @@ struct CompileOutcome
 // Compiles the help project at projectPath into the file its "Compiled file" line names, with the Free
 // Pascal help compiler (chmcmd) as a child process; the caller's event loop keeps running meanwhile.
 // chmcmd takes only what the project lists, so it compiles a copy of the project that lists every file of
-// the project's folder. The CHM is written under a temporary name and moved into place when complete,
-// so a failed compile leaves an earlier CHM as it was.
+// the project's folder. The CHM is written under a temporary name, its directory header corrected
+// (RepairListingStart) and moved into place when complete, so a failed compile leaves an earlier CHM as
+// it was.
 QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallback log,
                                            CompileProgressCallback progress,
                                            HelpCompilerSettings settings = {});
