@@ -121,10 +121,17 @@ SinaListPage ReadSinaListPage(const QString& page)
                 list.incomplete = true;
                 break;
             }
-            list.entries.append(SinaListEntry{
-                TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0),
-                TextBetween(links.at(j), prefix, quoteClose, 5),
-                TextBetween(dates.at(j), QStringLiteral("SG_txtc\">"), QStringLiteral("</div></li>"), 5)});
+            try {
+                const QString link = TextBetween(links.at(j), prefix, quoteClose, 5);
+                const QString title =
+                    TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+                const QString date =
+                    TextBetween(dates.at(j), QStringLiteral("SG_txtc\">"), QStringLiteral("</div></li>"), 5);
+                list.entries.append(SinaListEntry{title, link, date});
+            } catch (const Text::Failure&) {
+                list.incomplete = true;
+                break;
+            }
         }
         return list;
     }
@@ -140,11 +147,19 @@ SinaListPage ReadSinaListPage(const QString& page)
             list.incomplete = true;
             break;
         }
-        const QString& anchor = anchors.at(j);
-        list.entries.append(SinaListEntry{
-            TextBetween(anchor, QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0),
-            TextBetween(anchor, prefix, quoteClose, 5),
-            TextBetween(dates.at(j), QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>"), 5)});
+        // A field that cannot be cut ends the page there; the articles before it still count.
+        try {
+            const QString& anchor = anchors.at(j);
+            const QString link = TextBetween(anchor, prefix, quoteClose, 5);
+            const QString title =
+                TextBetween(anchor, QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+            const QString date =
+                TextBetween(dates.at(j), QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>"), 5);
+            list.entries.append(SinaListEntry{title, link, date});
+        } catch (const Text::Failure&) {
+            list.incomplete = true;
+            break;
+        }
     }
     return list;
 }
@@ -183,7 +198,7 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
         }
         if (list.incomplete) {
             throw Text::Failure(
-                QStringLiteral("list page %1 lacks a title or date").arg(queue.at(k).left(200)));
+                QStringLiteral("list page %1 lacks a title, link or date").arg(queue.at(k).left(200)));
         }
     }
 }

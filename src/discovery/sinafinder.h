@@ -41,7 +41,7 @@ struct SinaListPage
     // The list the page shows: "全部博文" for the all-articles pages, else the category's name.
     QString category;
     QList<SinaListEntry> entries;
-    // A title or date was missing: entries ends before the first article that lacks one.
+    // A title or date was missing, or a field could not be cut: entries ends before that article.
     bool incomplete = false;
 };
 

@@ -195,6 +195,18 @@ private slots:
         const Discovery::SinaListPage cut = ReadSinaListPage(page);
         QVERIFY(cut.incomplete);
         QCOMPARE(cut.entries.size(), 1);
+
+        // A date too short to be cut ends the page at that article; the one before it stays.
+        const Discovery::SinaListPage shortDate = ReadSinaListPage(
+            ListPage(QStringLiteral("读书"),
+                     ListEntry(QStringLiteral("一"), QStringLiteral("blog_a.html"),
+                               QStringLiteral("(2012-01-01 08:00)")) +
+                         ListEntry(QStringLiteral("二"), QStringLiteral("blog_b.html"), QString()) +
+                         ListEntry(QStringLiteral("三"), QStringLiteral("blog_c.html"),
+                                   QStringLiteral("(2012-01-03 08:00)"))));
+        QVERIFY(shortDate.incomplete);
+        QCOMPARE(shortDate.entries.size(), 1);
+        QCOMPARE(shortDate.entries.at(0).link, QStringLiteral("blog_a.html"));
     }
 
     // Walks a hand-made blog: a category page, the favourites and the all-articles pages.
