@@ -121,9 +121,9 @@ int HexDigit(QChar c)
 
 QString UnescapeUnicode(QString& text)
 {
-    // One pass, left to right: every escape is replaced where it stands. Replacing all copies of an
-    // escape at once (as a whole-text replace would) gives the same result, because a replaced
-    // character can never start a new escape.
+    // One pass, left to right: every escape is replaced where it stands, in time linear in the text. This
+    // equals replacing all copies of each escape as it is met, except where an escaped backslash, "u" or
+    // hexadecimal digit joins with what follows into a new escape; such text is not found in pages.
     if (!text.contains(QStringLiteral("\\u"))) {
         return text;
     }
