@@ -99,10 +99,10 @@ QStringList rowsOf(const Model::RunState& state)
     return rows;
 }
 
-QStringList rowsOf(const QList<FakeWeb::BlogArticle>& articles)
+QStringList rowsOf(const QList<FakeWeb::PageKit::ListedArticle>& articles)
 {
     QStringList rows;
-    for (const FakeWeb::BlogArticle& a : articles) {
+    for (const FakeWeb::PageKit::ListedArticle& a : articles) {
         rows.append(a.title + u'|' + a.category + u'|' + a.link + u'|' + a.date);
     }
     return rows;
@@ -330,7 +330,7 @@ private slots:
         for (const int savedPages : {2, 3}) {
             TestRun run;
             for (int j = 0; j < savedPages * 5; ++j) {
-                const FakeWeb::BlogArticle& a = blog.articles[j];
+                const FakeWeb::PageKit::ListedArticle& a = blog.articles[j];
                 run.state->addArticleRow(a.title, a.category, a.link, a.date);
             }
             QVERIFY(!runIfeng(*run.state, blog, 3));

@@ -255,11 +255,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 60000);
         QCOMPARE(run.state->task.TaskName, QStringLiteral("sina_test"));
         QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
-        const QList<FakeWeb::SinaExpectedRow> expected = blog.expectedRows();
+        const QList<FakeWeb::PageKit::ListedArticle> expected = blog.expectedRows();
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), int(expected.size()));
         for (int row = 1; row <= list.articleCount(); ++row) {
-            const FakeWeb::SinaExpectedRow& want = expected.at(row - 1);
+            const FakeWeb::PageKit::ListedArticle& want = expected.at(row - 1);
             QCOMPARE(list.title(row), want.title);
             QCOMPARE(list.category(row), want.category);
             QCOMPARE(list.link(row), want.link);

@@ -149,7 +149,7 @@ QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, c
 void addArticle(GeneratedBlog& blog, const QString& titleText, const QString& categoryText,
                 const QString& link, const QString& date, const QString& address)
 {
-    blog.articles.append(BlogArticle{titleText, categoryText, link, date});
+    blog.articles.append(PageKit::ListedArticle{titleText, categoryText, link, date});
     blog.articleAddresses.append(address);
 }
 

@@ -135,7 +135,7 @@ void announce(const GeneratedBlog& blog)
 void addArticle(GeneratedBlog& blog, const QString& title, const QString& category, const QString& link,
                 const QString& date, const QString& address)
 {
-    blog.articles.append(BlogArticle{title, category, link, date});
+    blog.articles.append(PageKit::ListedArticle{title, category, link, date});
     blog.articleAddresses.append(address);
 }
 
