@@ -8,15 +8,6 @@ namespace FakeWeb {
 
 using namespace ListPageSamples;
 
-namespace {
-
-Response gbPage(const QString& html)
-{
-    return PageKit::textPage(html, "gb2312");
-}
-
-} // namespace
-
 GeneratedBlog installCerspBlog(Server& server, const BlogSize& size)
 {
     constexpr int PageSize = 30;
@@ -78,11 +69,11 @@ GeneratedBlog installCerspEblogBlog(Server& server, const BlogSize& size)
     GeneratedBlog blog;
     blog.address = host + u'/' + folder + QStringLiteral("/index.shtml");
     blog.taskName = name;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    blog.pageCount = pageCount(size);
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString list = QStringLiteral("<div class=\"loglist\">\\n");
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString path =
                 folder + QStringLiteral("/archives/%1/%2.shtml").arg(2012 - i / 20).arg(40000 + i * 7);
             // Seconds stay at 00, as the site shows them.
