@@ -14,6 +14,7 @@
 #include "qzoneblog.h"
 #include "sinablog.h"
 #include "support/chmnames.h"
+#include "support/proxyweb.h"
 #include "text/safefilename.h"
 #include "ui/platformchoices.h"
 #include "yaolanblog.h"
@@ -166,14 +167,9 @@ class TestAllPlatforms : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void backsUpEveryPlatform_data()

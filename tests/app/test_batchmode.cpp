@@ -3,6 +3,7 @@
 #include "app/batchmode.h"
 #include "fakeweb.h"
 #include "sinablog.h"
+#include "support/proxyweb.h"
 #include "text/safefilename.h"
 
 #include <QDir>
@@ -29,14 +30,9 @@ class TestBatchMode : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void backsUpASinaBlogCompletely()
@@ -94,7 +90,8 @@ private Q_SLOTS:
     void endsWithAnErrorWhenNothingIsFound()
     {
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), "0", QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
+        WriteAutoConfig(folder.path(), "0",
+                        QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 3);
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));

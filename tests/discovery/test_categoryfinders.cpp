@@ -1,6 +1,7 @@
 #include "discovery/finders.h"
 #include "discovery/foundrows.h"
 #include "discovery/health39finder.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 
 #include "cnblogsblog.h"
@@ -15,7 +16,7 @@ class TestCategoryFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
     static void setTask(TestRun& run, int platform, const QString& name, const QString& address)
     {
@@ -25,11 +26,6 @@ class TestCategoryFinders : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void health39ListPagesPerTwentyFiveArticles_data()

@@ -3,6 +3,7 @@
 #include "discovery/listpagewalk.h"
 #include "fakeweb.h"
 #include "listpageblogs.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -120,14 +121,9 @@ class TestListPageFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
 
     void init() { m_server.clear(); }
 

@@ -8,6 +8,7 @@
 #include "fakeweb.h"
 #include "ifengblog.h"
 #include "pagekit.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/matching.h"
@@ -163,14 +164,9 @@ class TestMoreListPageFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
 
     void init() { m_server.clear(); }
 

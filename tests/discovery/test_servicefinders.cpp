@@ -1,5 +1,6 @@
 #include "discovery/finders.h"
 #include "discovery/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 
 #include "fakeweb.h"
@@ -53,7 +54,7 @@ class TestServiceFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
     static void setTask(TestRun& run, int platform, const QString& name, const QString& address)
     {
@@ -63,11 +64,6 @@ class TestServiceFinders : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void qzoneReadsTitleListsByHundreds_data()

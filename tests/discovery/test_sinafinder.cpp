@@ -3,6 +3,7 @@
 #include "discovery/sinafinder.h"
 #include "fakeweb.h"
 #include "sinablog.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/failure.h"
@@ -69,14 +70,9 @@ class TestSinaFinder : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void listPagesForCount_data()

@@ -3,6 +3,7 @@
 #include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 
@@ -46,7 +47,7 @@ class TestDownloadDriver : public QObject
     Q_OBJECT
 
 private:
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
     // Serves article n of any number with a body that names it.
     void serveEveryArticle()
@@ -62,11 +63,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
 
     void init()
     {

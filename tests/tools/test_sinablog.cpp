@@ -3,6 +3,7 @@
 #include "model/articlenames.h"
 #include "render/imagereferences.h"
 #include "sinablog.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/matching.h"
@@ -17,7 +18,7 @@ class TestSinaBlog : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
     Text::HttpAnswer get(TestRun& run, const QString& address)
     {
@@ -25,11 +26,6 @@ class TestSinaBlog : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void options()

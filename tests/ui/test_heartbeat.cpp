@@ -1,6 +1,7 @@
 // The one-second timer: slot ticks, the update check and its report number, the version line, and the
 // automatic packing at the end of an unattended backup.
 #include "fakeweb.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "ui/heartbeat.h"
 
@@ -12,7 +13,7 @@ class TestHeartbeat : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
     static void writeAutoConfig(TestRun& run)
     {
@@ -24,11 +25,6 @@ class TestHeartbeat : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void tickPhasesAndReply_data()
