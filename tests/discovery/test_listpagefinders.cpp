@@ -3,6 +3,7 @@
 #include "discovery/listpagewalk.h"
 #include "fakeweb.h"
 #include "listpageblogs.h"
+#include "support/foundrows.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/matching.h"
@@ -15,8 +16,6 @@
 #include <QUrl>
 
 #include <QCoro/QCoroTask>
-
-#include <optional>
 
 using namespace Discovery;
 using FakeWeb::BlogSize;
@@ -51,43 +50,12 @@ PlatformCase caseFor(int code)
     }
 }
 
-// The finder's failure message, or nothing when it ran to its end.
-QCoro::Task<std::optional<QString>> RunCatching(Model::RunState& state, Finder finder, QString address)
-{
-    try {
-        co_await finder(state, address);
-    } catch (const Text::Failure& failure) {
-        co_return failure.message();
-    }
-    co_return std::nullopt;
-}
-
-std::optional<QString> runFinder(TestRun& run, Finder finder, int code, const QString& taskName,
-                                 const QString& address)
-{
-    run.state->task.PlatformCode = code;
-    run.state->task.TaskName = taskName;
-    run.state->task.BlogAddress = address;
-    return QCoro::waitFor(RunCatching(*run.state, finder, address));
-}
-
 FakeWeb::Response gbPage(const QString& html)
 {
     FakeWeb::Response r;
     QStringEncoder encoder("GB18030");
     r.body = encoder.encode(html);
     return r;
-}
-
-QStringList searchStatuses(const FakeUserInterface& ui)
-{
-    QStringList result;
-    for (const QString& text : ui.statusHistory) {
-        if (text.startsWith(QStringLiteral("查找文章："))) {
-            result.append(text);
-        }
-    }
-    return result;
 }
 
 QString hexunEntry(const QString& name, int id, const QString& title, const QString& dateBlock)
@@ -157,30 +125,14 @@ private slots:
         const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
 
         TestRun run;
-        const std::optional<QString> failure = runFinder(run, platform.finder, code, name, blog.address);
-        QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+        QCOMPARE(FoundRows::RunFinder(*run.state, platform.finder, code, name, blog.address), QString());
 
-        const Model::ArticleList& list = run.state->articles;
         QCOMPARE(run.state->task.TaskName, blog.taskName);
-        QCOMPARE(list.articleCount(), blog.articles.size());
-        for (int j = 0; j < blog.articles.size(); ++j) {
-            const int row = j + 1;
-            QCOMPARE(list.title(row), blog.articles[j].title);
-            QCOMPARE(list.category(row), blog.articles[j].category);
-            QCOMPARE(list.link(row), blog.articles[j].link);
-            QCOMPARE(list.date(row), blog.articles[j].date);
-            QCOMPARE(run.state->articleFetchAddress(row), blog.articleAddresses[j]);
-        }
-        QCOMPARE(searchStatuses(run.ui).size(), blog.pageCount);
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
+        QCOMPARE(FoundRows::FetchAddresses(*run.state), blog.articleAddresses);
+        QCOMPARE(FoundRows::SearchStatuses(run.ui).size(), blog.pageCount);
         QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
-
-        const Model::PlatformProfile& profile = run.state->profile();
-        for (int row = 1; row <= list.articleCount(); ++row) {
-            const QString page = QCoro::waitFor(
-                Text::FetchPage(run.state->http, run.state->articleFetchAddress(row), profile.Charset));
-            QVERIFY(Text::Find(page, profile.BodyEndMarker) > 1);
-            QVERIFY(Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10).size() >= 10);
-        }
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
     }
 
     void baiduCountsPagesFromZero()
@@ -188,8 +140,10 @@ private slots:
         const GeneratedBlog blog =
             FakeWeb::installBaiduBlog(m_server, BlogSize{QStringLiteral("yunshan"), 45, 10});
         TestRun run;
-        QVERIFY(!runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("yunshan"), blog.address));
-        QCOMPARE(searchStatuses(run.ui),
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindBaiduArticles, Model::Baidu, QStringLiteral("yunshan"),
+                                      blog.address),
+                 QString());
+        QCOMPARE(FoundRows::SearchStatuses(run.ui),
                  QStringList({QStringLiteral("查找文章：1页/5页"), QStringLiteral("查找文章：2页/5页"),
                               QStringLiteral("查找文章：3页/5页"), QStringLiteral("查找文章：4页/5页"),
                               QStringLiteral("查找文章：5页/5页")}));
@@ -206,8 +160,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://hi.baidu.com/solo/blog"),
                           gbPage(QStringLiteral("<html><body>只有一页</body></html>")));
         TestRun run;
-        QVERIFY(runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("solo"),
-                          QStringLiteral("http://hi.baidu.com/solo/blog")));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindBaiduArticles, Model::Baidu, QStringLiteral("solo"),
+                                      QStringLiteral("http://hi.baidu.com/solo/blog"))
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
     }
@@ -240,8 +195,9 @@ private slots:
                                             QStringLiteral("[原创 2012-01-01 08:00]&nbsp;")) +
                                  QStringLiteral("<span class='multipage-current'>1</span>")));
         TestRun run;
-        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
-                           QStringLiteral("http://ab.blog.hexun.com")));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                                      QStringLiteral("http://ab.blog.hexun.com")),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
     }
@@ -267,8 +223,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/p3/default.aspx"), gbPage(page1));
 
         TestRun run;
-        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
-                           QStringLiteral("http://ab.blog.hexun.com")));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                                      QStringLiteral("http://ab.blog.hexun.com")),
+                 QString());
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), 2);
         QCOMPARE(list.title(1), QStringLiteral(" 有日期 ")); // Hexun titles keep their blanks
@@ -302,10 +259,10 @@ private slots:
                                   "%2;\n</script>")
                        .arg(total, perPage)));
         TestRun run;
-        const std::optional<QString> failure =
-            runFinder(run, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
-                      QStringLiteral("http://ab.blog.sohu.com/entry/"));
-        QCOMPARE(bool(failure), pages < 0);
+        const QString failure =
+            FoundRows::RunFinder(*run.state, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
+                                 QStringLiteral("http://ab.blog.sohu.com/entry/"));
+        QCOMPARE(!failure.isEmpty(), pages < 0);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://ab.blog.sohu.com/action/v_frag-ebi_k123-pg_")),
                  std::max(pages, 0));
     }
@@ -316,8 +273,10 @@ private slots:
             FakeWeb::installTianyaBlog(m_server, BlogSize{QStringLiteral("123"), 3, 10});
         TestRun run;
         // The task name plays no part in the list-page addresses.
-        QVERIFY(!runFinder(run, FindTianyaArticles, Model::Tianya, QStringLiteral("anything"),
-                           QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123")));
+        QCOMPARE(
+            FoundRows::RunFinder(*run.state, FindTianyaArticles, Model::Tianya, QStringLiteral("anything"),
+                                 QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123")),
+            QString());
         QCOMPARE(m_server.requestLog().first(),
                  QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123"));
         QCOMPARE(run.state->articles.articleCount(), 3);
@@ -328,8 +287,9 @@ private slots:
 
         m_server.clearLog();
         TestRun other;
-        QVERIFY(runFinder(other, FindTianyaArticles, Model::Tianya, QStringLiteral("123"),
-                          QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?ID=123")));
+        QVERIFY(!FoundRows::RunFinder(*other.state, FindTianyaArticles, Model::Tianya, QStringLiteral("123"),
+                                      QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?ID=123"))
+                     .isEmpty());
         QCOMPARE(QUrl::fromPercentEncoding(m_server.requestLog().first().toUtf8()),
                  QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=未找到"));
     }
@@ -348,7 +308,9 @@ private slots:
                                   "href=\"post_show.asp?idWriter=0&Key=0&BlogID=1&PostID=8\" "
                                   "target=_blank>也无日期</a></td>")));
         TestRun run;
-        QVERIFY(runFinder(run, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"), blog.address));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
+                                      blog.address)
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 20);
         QCOMPARE(run.state->task.TaskName, blog.taskName);
         QCOMPARE(run.state->articleFetchAddress(20), blog.articleAddresses[19]);
@@ -358,8 +320,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
                           gbPage(QStringLiteral("<span class=\"title2\">页码：1/1 <b></b></span>")));
         TestRun noRss;
-        QVERIFY(!runFinder(noRss, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
-                           QStringLiteral("http://qiu.blog.tianya.cn")));
+        QCOMPARE(FoundRows::RunFinder(*noRss.state, FindTianya2Articles, Model::Tianya2,
+                                      QStringLiteral("qiu"), QStringLiteral("http://qiu.blog.tianya.cn")),
+                 QString());
         QCOMPARE(noRss.state->task.TaskName, QStringLiteral("qiu"));
     }
 
@@ -371,7 +334,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/%1/p-2").arg(uid),
                           gbPage(QStringLiteral("<html><body>暂无文章</body></html>")));
         TestRun run;
-        QVERIFY(!runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"), blog.address));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
+                                      blog.address),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), 15);
         QCOMPARE(run.state->articles.link(11), blog.articles[20].link);
         QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找文章：3页/3页"));
@@ -401,8 +366,9 @@ private slots:
             gbPage(QStringLiteral("<a href=\"../rss.php?uid=77\"></a><div>&nbsp;页数 ( 1/2 )</div>")));
         m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/77/p-1"), gbPage(page));
         TestRun run;
-        QVERIFY(runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
-                          QStringLiteral("http://mu.blog.51cto.com")));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
+                                      QStringLiteral("http://mu.blog.51cto.com"))
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 3);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://mu.blog.51cto.com/77/p-2")), 0);
     }

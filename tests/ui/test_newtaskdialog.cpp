@@ -1,4 +1,5 @@
 #include "sinablog.h"
+#include "support/foundrows.h"
 #include "ui/commandrunner.h"
 #include "ui/commands.h"
 #include "ui/modalanswerer.h"
@@ -257,14 +258,7 @@ private slots:
         QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
         const QList<FakeWeb::PageKit::ListedArticle> expected = blog.expectedRows();
         const Model::ArticleList& list = run.state->articles;
-        QCOMPARE(list.articleCount(), int(expected.size()));
-        for (int row = 1; row <= list.articleCount(); ++row) {
-            const FakeWeb::PageKit::ListedArticle& want = expected.at(row - 1);
-            QCOMPARE(list.title(row), want.title);
-            QCOMPARE(list.category(row), want.category);
-            QCOMPARE(list.link(row), want.link);
-            QCOMPARE(list.date(row), want.date);
-        }
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(expected));
         // The grid shows the rows, and 下载 is ready.
         auto* grid = run.find<QTableView>(QStringLiteral("msh"));
         QCOMPARE(grid->model()->rowCount(), list.articleCount() + 1);
