@@ -14,6 +14,7 @@
 #include "qzoneblog.h"
 #include "sinablog.h"
 #include "support/chmnames.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 #include "text/safefilename.h"
 #include "ui/platformchoices.h"
@@ -24,8 +25,6 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -137,29 +136,7 @@ const QList<PlatformCase>& Cases()
     return cases;
 }
 
-void WriteAutoConfig(const QString& folder, int code, const QString& name, const QString& address,
-                     bool comments)
-{
-    QFile file(folder + QStringLiteral("/auto.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    // The program reads its settings as GB2312 (GB18030 here) and skips the first two bytes.
-    QStringEncoder encoder("GB18030");
-    file.write(
-        encoder.encode(QStringLiteral("\r\n<blog>%1</blog><name>%2</name><href>%3</href><pic>True</pic>"
-                                      "<cmt>%4</cmt>")
-                           .arg(code)
-                           .arg(name, address, comments ? QStringLiteral("True") : QStringLiteral("False"))));
-}
-
-QString ReadPage(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QStringDecoder decoder("GB18030");
-    return decoder.decode(file.readAll());
-}
+using TestSupport::ReadPage;
 
 } // namespace
 
@@ -199,7 +176,9 @@ private Q_SLOTS:
         }
 
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), platform.code, name, address, platform.comments);
+        TestSupport::WriteAutoConfig(folder.path(),
+                                     {QString::number(platform.code), name, address, QStringLiteral("True"),
+                                      platform.comments ? QStringLiteral("True") : QStringLiteral("False")});
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 0);
 

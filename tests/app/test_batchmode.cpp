@@ -3,6 +3,7 @@
 #include "app/batchmode.h"
 #include "fakeweb.h"
 #include "sinablog.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 #include "text/safefilename.h"
 
@@ -16,12 +17,9 @@
 
 namespace {
 
-void WriteAutoConfig(const QString& folder, const QByteArray& platform, const QString& address)
+void WriteAutoConfig(const QString& folder, const QString& platform, const QString& address)
 {
-    QFile file(folder + QStringLiteral("/auto.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("\r\n<blog>" + platform + "</blog>\r\n<name>batchdemo</name>\r\n<href>" + address.toUtf8() +
-               "</href>\r\n<pic>True</pic>\r\n<cmt>True</cmt>\r\n");
+    TestSupport::WriteAutoConfig(folder, {platform, QStringLiteral("batchdemo"), address});
 }
 
 } // namespace
@@ -47,7 +45,7 @@ private Q_SLOTS:
         blog.install(m_web);
 
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), "0", blog.firstPageAddress());
+        WriteAutoConfig(folder.path(), QStringLiteral("0"), blog.firstPageAddress());
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 0);
 
@@ -90,7 +88,7 @@ private Q_SLOTS:
     void endsWithAnErrorWhenNothingIsFound()
     {
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), "0",
+        WriteAutoConfig(folder.path(), QStringLiteral("0"),
                         QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 3);
@@ -102,9 +100,9 @@ private Q_SLOTS:
         QTemporaryDir folder;
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
-        WriteAutoConfig(folder.path(), "17", QString());
+        WriteAutoConfig(folder.path(), QStringLiteral("17"), QString());
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
-        WriteAutoConfig(folder.path(), "x", QString());
+        WriteAutoConfig(folder.path(), QStringLiteral("x"), QString());
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
     }
 };

@@ -1,4 +1,5 @@
 #include "output/txtconverter.h"
+#include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
 #include "text/charset.h"
@@ -12,11 +13,7 @@ using namespace Output;
 
 namespace {
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::ReadBytes;
 
 QByteArray Local(const QString& text)
 {

@@ -2,7 +2,7 @@
 // comments, the index page shown, and the CHM packed without the full-text question.
 #include "assets/assetfetcher.h"
 #include "sinablog.h"
-#include "text/textfiles.h"
+#include "support/files.h"
 #include "ui/modalanswerer.h"
 #include "windowrun.h"
 
@@ -26,10 +26,8 @@ private Q_SLOTS:
         options.comments = 3;
         const FakeWeb::SinaBlog blog(options);
         blog.install(run.web);
-        Text::WriteTextFileAt(run.path(QStringLiteral("auto.cfg")),
-                              QStringLiteral("\r\n<blog>0</blog><name>auto</name><href>") +
-                                  blog.firstPageAddress() +
-                                  QStringLiteral("</href><pic>True</pic><cmt>True</cmt>"));
+        TestSupport::WriteAutoConfig(run.folder.path(),
+                                     {QStringLiteral("0"), QStringLiteral("auto"), blog.firstPageAddress()});
         ModalAnswerer answerer;
         run.load();
 

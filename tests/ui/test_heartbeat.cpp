@@ -1,6 +1,7 @@
 // The one-second timer: slot ticks, the update check and its report number, the version line, and the
 // automatic packing at the end of an unattended backup.
 #include "fakeweb.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "ui/heartbeat.h"
@@ -17,11 +18,10 @@ class TestHeartbeat : public QObject
 
     static void writeAutoConfig(TestRun& run)
     {
-        QFile file(run.path(QStringLiteral("auto.cfg")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
-            "\r\n<blog>0</blog><name>me</name><href>http://blog.sina.com.cn/s/articlelist_1_0_1.html</href>"
-            "<pic>1</pic><cmt>1</cmt>");
+        TestSupport::WriteAutoConfig(run.folder.path(),
+                                     {QStringLiteral("0"), QStringLiteral("me"),
+                                      QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"),
+                                      QStringLiteral("1"), QStringLiteral("1")});
     }
 
 private Q_SLOTS:
