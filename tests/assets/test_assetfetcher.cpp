@@ -106,7 +106,6 @@ private:
     TestSupport::ProxyWeb m_server;
 
 private slots:
-
     void init() { m_server.clear(); }
 
     void emptyQueueReportsAndStartsNothing()

@@ -61,7 +61,6 @@ private:
     }
 
 private slots:
-
     void init() { m_server.clear(); }
 
     void oneLinkPerFiftyComments_data()

@@ -1,7 +1,11 @@
+#include "cerspblog.h"
+#include "chinaunixblog.h"
+#include "csdnblog.h"
 #include "discovery/finders.h"
 #include "discovery/listpageplatforms.h"
 #include "discovery/listpagewalk.h"
 #include "fakeweb.h"
+#include "ifengblog.h"
 #include "listpageblogs.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
@@ -10,6 +14,7 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "yaolanblog.h"
 
 #include <QStringEncoder>
 #include <QTest>
@@ -23,31 +28,37 @@ using FakeWeb::GeneratedBlog;
 
 namespace {
 
-using Finder = QCoro::Task<> (*)(Model::RunState&, QString);
-using Installer = GeneratedBlog (*)(FakeWeb::Server&, const BlogSize&);
-
+// A platform whose finder walks numbered list pages, and the generator of a blog for it.
 struct PlatformCase
 {
-    Finder finder;
-    Installer install;
+    int code;
+    const char* label;
+    std::function<QCoro::Task<>(Model::RunState&, QString)> finder;
+    GeneratedBlog (*install)(FakeWeb::Server&, const BlogSize&);
 };
 
-PlatformCase caseFor(int code)
+const QList<PlatformCase>& Platforms()
 {
-    switch (code) {
-    case Model::Baidu:
-        return {FindBaiduArticles, FakeWeb::installBaiduBlog};
-    case Model::Hexun:
-        return {FindHexunArticles, FakeWeb::installHexunBlog};
-    case Model::Sohu:
-        return {FindSohuArticles, FakeWeb::installSohuBlog};
-    case Model::Tianya:
-        return {FindTianyaArticles, FakeWeb::installTianyaBlog};
-    case Model::Tianya2:
-        return {FindTianya2Articles, FakeWeb::installTianya2Blog};
-    default:
-        return {FindCto51Articles, FakeWeb::installCto51Blog};
-    }
+    using namespace FakeWeb;
+    static const QList<PlatformCase> all = {
+        {Model::Baidu, "baidu", FindBaiduArticles, installBaiduBlog},
+        {Model::Hexun, "hexun", FindHexunArticles, installHexunBlog},
+        {Model::Sohu, "sohu", FindSohuArticles, installSohuBlog},
+        {Model::Tianya, "tianya", FindTianyaArticles, installTianyaBlog},
+        {Model::Tianya2, "tianya2", FindTianya2Articles, installTianya2Blog},
+        {Model::Cto51, "51cto", FindCto51Articles, installCto51Blog},
+        {Model::Ifeng, "ifeng",
+         [](Model::RunState& state, QString address) {
+             return FindIfengArticles(state, std::move(address), std::nullopt);
+         },
+         installIfengBlog},
+        {Model::Yaolan, "yaolan", FindYaolanArticles, installYaolanBlog},
+        {Model::Csdn, "csdn", FindCsdnArticles, installCsdnBlog},
+        {Model::ChinaUnix, "chinaunix", FindChinaUnixArticles, installChinaUnixBlog},
+        {Model::Cersp, "cersp", FindCerspArticles, installCerspBlog},
+        {Model::CerspEblog, "cersp-eblog", FindCerspEblogArticles, installCerspEblogBlog},
+    };
+    return all;
 }
 
 FakeWeb::Response gbPage(const QString& html)
@@ -92,46 +103,48 @@ class TestListPageFinders : public QObject
     TestSupport::ProxyWeb m_server;
 
 private slots:
-
     void init() { m_server.clear(); }
 
     // Every platform finds exactly the articles of a generated blog, in order, and the download side
     // finds each article page where the task's addresses point, with a body between the platform's markers.
     void discoversGeneratedBlog_data()
     {
-        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("platform"); // index in Platforms()
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("articles");
         QTest::addColumn<int>("perPage");
-        const QList<QPair<int, QString>> platforms = {
-            {Model::Baidu, QStringLiteral("baidu")},     {Model::Hexun, QStringLiteral("hexun")},
-            {Model::Sohu, QStringLiteral("sohu")},       {Model::Tianya, QStringLiteral("tianya")},
-            {Model::Tianya2, QStringLiteral("tianya2")}, {Model::Cto51, QStringLiteral("51cto")},
-        };
-        for (const auto& [code, label] : platforms) {
-            const QString name = code == Model::Tianya ? QStringLiteral("20481") : QStringLiteral("lanxin");
-            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << code << name << 23 << 10;
-            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << code << name << 4 << 10;
+        for (int index = 0; index < Platforms().size(); ++index) {
+            const int code = Platforms().at(index).code;
+            const bool numbered = code == Model::Tianya || code == Model::ChinaUnix || code == Model::Cersp;
+            const QString name = numbered ? QStringLiteral("20481") : QStringLiteral("lanxin");
+            // The first CERSP area lists 30 articles a page whatever the blog's size asks.
+            const int many = code == Model::Cersp ? 65 : 23;
+            const QString label = QString::fromLatin1(Platforms().at(index).label);
+            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << index << name << many << 10;
+            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << index << name << 4 << 10;
         }
     }
 
     void discoversGeneratedBlog()
     {
-        QFETCH(int, code);
+        QFETCH(int, platform);
         QFETCH(QString, name);
         QFETCH(int, articles);
         QFETCH(int, perPage);
-        const PlatformCase platform = caseFor(code);
-        const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
+        const PlatformCase& tested = Platforms().at(platform);
+        const GeneratedBlog blog = tested.install(m_server, BlogSize{name, articles, perPage});
 
         TestRun run;
-        QCOMPARE(FoundRows::RunFinder(*run.state, platform.finder, code, name, blog.address), QString());
+        QCOMPARE(FoundRows::RunFinder(*run.state, tested.finder, tested.code, name, blog.address), QString());
 
         QCOMPARE(run.state->task.TaskName, blog.taskName);
         QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
         QCOMPARE(FoundRows::FetchAddresses(*run.state), blog.articleAddresses);
         QCOMPARE(FoundRows::SearchStatuses(run.ui).size(), blog.pageCount);
-        QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
+        // The statuses of the first CERSP area name no page count.
+        if (tested.code != Model::Cersp) {
+            QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
+        }
         QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
     }
 

@@ -1,5 +1,6 @@
+// The list-page finders of iFeng, Yaolan, CSDN, ChinaUnix and the two CERSP areas, case by case; every
+// list-page platform finds a whole generated blog in test_listpagefinders.
 #include "cerspblog.h"
-#include "chinaunixblog.h"
 #include "csdnblog.h"
 #include "discovery/discoverydriver.h"
 #include "discovery/finders.h"
@@ -16,7 +17,6 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
-#include "yaolanblog.h"
 
 #include <QFile>
 #include <QTest>
@@ -28,36 +28,6 @@ using FakeWeb::BlogSize;
 using FakeWeb::GeneratedBlog;
 
 namespace {
-
-using Installer = GeneratedBlog (*)(FakeWeb::Server&, const BlogSize&);
-using Finder = std::function<QCoro::Task<>(Model::RunState&, QString)>;
-
-struct PlatformCase
-{
-    Finder finder;
-    Installer install;
-};
-
-PlatformCase caseFor(int code)
-{
-    switch (code) {
-    case Model::Ifeng:
-        return {[](Model::RunState& state, QString address) {
-                    return FindIfengArticles(state, std::move(address), std::nullopt);
-                },
-                FakeWeb::installIfengBlog};
-    case Model::Yaolan:
-        return {FindYaolanArticles, FakeWeb::installYaolanBlog};
-    case Model::Csdn:
-        return {FindCsdnArticles, FakeWeb::installCsdnBlog};
-    case Model::ChinaUnix:
-        return {FindChinaUnixArticles, FakeWeb::installChinaUnixBlog};
-    case Model::Cersp:
-        return {FindCerspArticles, FakeWeb::installCerspBlog};
-    default:
-        return {FindCerspEblogArticles, FakeWeb::installCerspEblogBlog};
-    }
-}
 
 // The iFeng finder from a start page over a generated blog: the failure's message, or "" when it finished.
 QString runIfeng(Model::RunState& state, const GeneratedBlog& blog, std::optional<int> startPage)
@@ -113,53 +83,7 @@ class TestMoreListPageFinders : public QObject
     TestSupport::ProxyWeb m_server;
 
 private slots:
-
     void init() { m_server.clear(); }
-
-    // Every platform finds exactly the articles of a generated blog, in order; every article is found
-    // where the download looks for it, with a body between the platform's markers.
-    void discoversGeneratedBlog_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("articles");
-        QTest::addColumn<int>("perPage");
-        const QList<QPair<int, QString>> platforms = {
-            {Model::Ifeng, QStringLiteral("ifeng")}, {Model::Yaolan, QStringLiteral("yaolan")},
-            {Model::Csdn, QStringLiteral("csdn")},   {Model::ChinaUnix, QStringLiteral("chinaunix")},
-            {Model::Cersp, QStringLiteral("cersp")}, {Model::CerspEblog, QStringLiteral("cersp-eblog")},
-        };
-        for (const auto& [code, label] : platforms) {
-            const bool numbered = code == Model::ChinaUnix || code == Model::Cersp;
-            const QString name = numbered ? QStringLiteral("20481") : QStringLiteral("lanxin");
-            // The first CERSP area lists 30 articles a page whatever the blog's size asks.
-            const int many = code == Model::Cersp ? 65 : 23;
-            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << code << name << many << 10;
-            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << code << name << 4 << 10;
-        }
-    }
-
-    void discoversGeneratedBlog()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, name);
-        QFETCH(int, articles);
-        QFETCH(int, perPage);
-        const PlatformCase platform = caseFor(code);
-        const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
-
-        TestRun run;
-        QCOMPARE(FoundRows::RunFinder(*run.state, platform.finder, code, name, blog.address), QString());
-
-        QCOMPARE(run.state->task.TaskName, blog.taskName);
-        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
-        QCOMPARE(FoundRows::FetchAddresses(*run.state), blog.articleAddresses);
-        QCOMPARE(FoundRows::SearchStatuses(run.ui).size(), blog.pageCount);
-        if (code != Model::Cersp) {
-            QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
-        }
-        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
-    }
 
     // The list page names its data script with a closing quote and a blank before the tag's end; the
     // address stops at the quote.

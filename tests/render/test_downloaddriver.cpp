@@ -63,7 +63,6 @@ private:
     }
 
 private slots:
-
     void init()
     {
         m_web.clear();
