@@ -97,14 +97,13 @@ const QList<PlatformCase>& Cases()
     static const QList<PlatformCase> cases = {
         {Model::Sina, true,
          [](Server& server) {
-             SinaBlogOptions options;
              // Large enough for a CHM whose file listing takes several chunks.
-             options.articles = 40;
-             options.categories = 2;
-             options.uncategorised = 3;
-             options.favourites = 2;
-             options.images = 2;
-             options.comments = 2;
+             const SinaBlogOptions options{.articles = 40,
+                                           .categories = 2,
+                                           .uncategorised = 3,
+                                           .favourites = 2,
+                                           .images = 2,
+                                           .comments = 2};
              const SinaBlog blog(options);
              blog.install(server);
              InstalledBlog result;

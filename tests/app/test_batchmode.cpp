@@ -35,13 +35,8 @@ private Q_SLOTS:
 
     void backsUpASinaBlogCompletely()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 24;
-        options.categories = 3;
-        options.favourites = 2;
-        options.images = 2;
-        options.comments = 60;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog(
+            {.articles = 24, .categories = 3, .favourites = 2, .images = 2, .comments = 60});
         blog.install(m_web);
 
         QTemporaryDir folder;

@@ -231,11 +231,7 @@ private slots:
 
     void wholeGeneratedBlogIsFound()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 1000;
-        options.categories = 5;
-        options.favourites = 20;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 1000, .categories = 5, .favourites = 20});
         blog.install(m_server);
 
         TestRun run;
@@ -266,12 +262,7 @@ private slots:
 
     void uncategorisedArticlesOfAGeneratedBlog()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 120;
-        options.categories = 3;
-        options.uncategorised = 7;
-        options.favourites = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 120, .categories = 3, .uncategorised = 7, .favourites = 3});
         blog.install(m_server);
 
         TestRun run;
@@ -287,10 +278,7 @@ private slots:
         TestRun run;
         run.state->http.timeoutMs = 300;
         run.state->http.untilOkAttempts = 2;
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 150;
-        options.categories = 1;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 150, .categories = 1});
         blog.install(m_server);
         // The second page of the category never answers.
         FakeWeb::Response silent;

@@ -49,10 +49,7 @@ private slots:
 
     void blogIsDeterministic()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.favourites = 7;
-        options.uncategorised = 4;
+        const SinaBlogOptions options{.articles = 60, .uncategorised = 4, .favourites = 7};
         const SinaBlog a(options);
         const SinaBlog b(options);
         QCOMPARE(a.expectedRows(), b.expectedRows());
@@ -69,11 +66,7 @@ private slots:
 
     void articlePagesImagesAndComments()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.images = 2;
-        options.comments = 55;
-        const SinaBlog blog(options);
+        const SinaBlog blog({.articles = 60, .images = 2, .comments = 55});
         blog.install(m_server);
         TestRun run;
         const FakeWeb::SinaArticle& article = blog.articles().at(53); // 53 comments: two pages
@@ -136,11 +129,7 @@ private slots:
     // reads, comment replies it turns into a list.
     void pagesFitTheDownloadSide()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.images = 2;
-        options.comments = 55;
-        const SinaBlog blog(options);
+        const SinaBlog blog({.articles = 60, .images = 2, .comments = 55});
         blog.install(m_server);
         TestRun run;
         const FakeWeb::SinaArticle& article = blog.articles().at(53);

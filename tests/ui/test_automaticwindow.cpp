@@ -19,12 +19,7 @@ private Q_SLOTS:
     {
         WindowRun run(false);
         Assets::AssetFetcher fetcher(*run.state);
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 12;
-        options.categories = 2;
-        options.images = 1;
-        options.comments = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 12, .categories = 2, .images = 1, .comments = 3});
         blog.install(run.web);
         TestSupport::WriteAutoConfig(run.folder.path(),
                                      {QStringLiteral("0"), QStringLiteral("auto"), blog.firstPageAddress()});

@@ -236,10 +236,7 @@ private slots:
     void sinaTaskFillsTheArticleGrid()
     {
         WindowRun run;
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 60;
-        options.categories = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 60, .categories = 3});
         blog.install(run.web);
 
         QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
