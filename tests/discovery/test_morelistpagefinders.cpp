@@ -204,9 +204,7 @@ private slots:
         QCOMPARE(FoundRows::Of(*whole.state), FoundRows::Of(blog.articles));
 
         TestRun run;
-        FakeWeb::Response broken;
-        broken.mode = FakeWeb::Response::Mode::Reset;
-        m_server.addRoute(third, broken);
+        m_server.addRoute(third, {.mode = FakeWeb::Response::Mode::Reset});
         TestSupport::Wait(Discovery::Start(*run.state, Model::Ifeng, blog.taskName, blog.address));
         QCOMPARE(run.state->articles.articleCount(), 10);
         QCOMPARE(checkpointText(run.folder.path()),

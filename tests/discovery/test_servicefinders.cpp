@@ -178,9 +178,7 @@ private slots:
         const FakeWeb::NeteaseBlog blog(QStringLiteral("pathonly"), 3, 1, false);
         blog.install(m_server);
         if (!answers) {
-            FakeWeb::Response reset;
-            reset.mode = FakeWeb::Response::Mode::Reset;
-            m_server.addRoute(blog.address(), reset);
+            m_server.addRoute(blog.address(), {.mode = FakeWeb::Response::Mode::Reset});
         }
         TestRun run;
         FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("pathonly"), blog.address());

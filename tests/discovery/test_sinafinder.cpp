@@ -281,9 +281,7 @@ private slots:
         const FakeWeb::SinaBlog blog({.articles = 150, .categories = 1});
         blog.install(m_server);
         // The second page of the category never answers.
-        FakeWeb::Response silent;
-        silent.mode = FakeWeb::Response::Mode::NeverAnswer;
-        m_server.addRoute(blog.categoryPageAddress(0, 2), silent);
+        m_server.addRoute(blog.categoryPageAddress(0, 2), {.mode = FakeWeb::Response::Mode::NeverAnswer});
         run.state->task.BlogAddress = blog.firstPageAddress();
 
         QElapsedTimer clock;

@@ -162,9 +162,7 @@ private slots:
         progress.tickIntervalMs = 40;
         progress.maxResends = 2;
         MakeSinaTask(*run.state, 12);
-        Response silent;
-        silent.mode = Response::Mode::NeverAnswer;
-        m_web.addRoute(ArticleUrl(2), silent);
+        m_web.addRoute(ArticleUrl(2), {.mode = Response::Mode::NeverAnswer});
 
         Download(run);
         QCOMPARE(m_web.requestCount(ArticleUrl(2)), 3);
@@ -191,9 +189,7 @@ private slots:
         });
         windowTimer.start(30);
         MakeSinaTask(*run.state, 6);
-        Response silent;
-        silent.mode = Response::Mode::NeverAnswer;
-        m_web.addRoute(ArticleUrl(5), silent);
+        m_web.addRoute(ArticleUrl(5), {.mode = Response::Mode::NeverAnswer});
 
         Download(run);
         QCOMPARE(m_web.requestCount(ArticleUrl(5)), 2);
