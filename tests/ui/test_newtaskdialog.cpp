@@ -281,20 +281,17 @@ private slots:
         QCOMPARE(jar->cookieCount(), 4);
 
         // Another platform leaves the cookies alone.
-        Ui::NewTask other;
-        other.platform = 14;
-        other.name = QStringLiteral("a");
-        other.address = QStringLiteral("http://www.cnblogs.com/a");
-        run.window->commands().startTask(other);
+        run.window->commands().startTask({.platform = 14,
+                                          .name = QStringLiteral("a"),
+                                          .address = QStringLiteral("http://www.cnblogs.com/a")});
         QCOMPARE(jar->cookieCount(), 4);
         auto* runner = run.window->findChild<Ui::CommandRunner*>();
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
 
-        Ui::NewTask sina;
-        sina.platform = 0;
-        sina.name = QStringLiteral("s");
-        sina.address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
-        run.window->commands().startTask(sina);
+        run.window->commands().startTask(
+            {.platform = 0,
+             .name = QStringLiteral("s"),
+             .address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html")});
         QCOMPARE(jar->cookieCount(), 1);
         QVERIFY(jar->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/"))).isEmpty());
         QCOMPARE(jar->cookiesForUrl(QUrl(QStringLiteral("http://www.cnblogs.com/"))).size(), 1);
