@@ -13,10 +13,9 @@ GeneratedBlog installCerspBlog(Server& server, const BlogSize& size)
     constexpr int PageSize = 30;
     const QString& uid = size.name;
     const QString host = QStringLiteral("http://blog.cersp.com");
-    GeneratedBlog blog;
-    blog.address = host + QStringLiteral("/index/%1.jspx").arg(uid);
-    blog.taskName = uid;
-    blog.pageCount = size.articles > 0 ? (size.articles + PageSize - 1) / PageSize : 0;
+    GeneratedBlog blog{.address = host + QStringLiteral("/index/%1.jspx").arg(uid),
+                       .taskName = uid,
+                       .pageCount = size.articles > 0 ? (size.articles + PageSize - 1) / PageSize : 0};
 
     server.addRoute(
         blog.address,
@@ -66,10 +65,9 @@ GeneratedBlog installCerspEblogBlog(Server& server, const BlogSize& size)
     const QString host = QStringLiteral("http://eblog.cersp.com");
     const QString uid = numberFor(name, QStringLiteral("eblog"));
     const QString folder = QStringLiteral("userlog%1/%2").arg(uid.toInt() % 30 + 1).arg(uid);
-    GeneratedBlog blog;
-    blog.address = host + u'/' + folder + QStringLiteral("/index.shtml");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = host + u'/' + folder + QStringLiteral("/index.shtml"),
+                       .taskName = name,
+                       .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString list = QStringLiteral("<div class=\"loglist\">\\n");

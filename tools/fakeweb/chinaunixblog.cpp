@@ -13,10 +13,7 @@ GeneratedBlog installChinaUnixBlog(Server& server, const BlogSize& size)
     const QString& uid = size.name;
     const QString host = QStringLiteral("http://blog.chinaunix.net");
     const QString listAddress = host + QStringLiteral("/space.php?uid=%1&page=%2").arg(uid);
-    GeneratedBlog blog;
-    blog.address = listAddress.arg(1);
-    blog.taskName = uid;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = listAddress.arg(1), .taskName = uid, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html = QStringLiteral("<html><head><title>%1的ChinaUnix博客</title></head><body>\n"

@@ -12,10 +12,8 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString root = QStringLiteral("http://blog.csdn.net/") + name;
-    GeneratedBlog blog;
-    blog.address = root + QStringLiteral("/article/list");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = root + QStringLiteral("/article/list"), .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =

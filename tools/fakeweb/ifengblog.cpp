@@ -62,10 +62,9 @@ GeneratedBlog installIfengBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString blogNumber = numberFor(name, QStringLiteral("ifeng"), 7);
-    GeneratedBlog blog;
-    blog.address = BlogHost + u'/' + blogNumber + QStringLiteral(".html");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = BlogHost + u'/' + blogNumber + QStringLiteral(".html"),
+                       .taskName = name,
+                       .pageCount = pageCount(size)};
 
     const QString head =
         QStringLiteral(

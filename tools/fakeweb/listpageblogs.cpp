@@ -84,10 +84,8 @@ GeneratedBlog installBaiduBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString space = QStringLiteral("http://hi.baidu.com/") + name;
-    GeneratedBlog blog;
-    blog.address = space + QStringLiteral("/blog");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = space + QStringLiteral("/blog"), .taskName = name, .pageCount = pageCount(size)};
     const int last = blog.pageCount - 1;
 
     for (int p = 1; p <= blog.pageCount; ++p) {
@@ -149,10 +147,7 @@ GeneratedBlog installHexunBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString root = QStringLiteral("http://%1.blog.hexun.com").arg(name);
-    GeneratedBlog blog;
-    blog.address = root;
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = root, .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =
@@ -212,10 +207,8 @@ GeneratedBlog installSohuBlog(Server& server, const BlogSize& size)
     const QString ebi =
         QString::number(stableNumber(QStringLiteral("ebi") + name), 16).rightJustified(8, u'0') +
         QStringLiteral("a1");
-    GeneratedBlog blog;
-    blog.address = root + QStringLiteral("/entry/");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = root + QStringLiteral("/entry/"), .taskName = name, .pageCount = pageCount(size)};
 
     server.addRoute(blog.address,
                     gbPage(QStringLiteral("<html><head><title>%1 - 搜狐博客</title>\n<script "
@@ -272,10 +265,9 @@ GeneratedBlog installTianyaBlog(Server& server, const BlogSize& size)
 {
     const QString& blogId = size.name;
     const QString host = QStringLiteral("http://blog.tianya.cn");
-    GeneratedBlog blog;
-    blog.address = host + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId;
-    blog.taskName = blogId;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = host + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId,
+                       .taskName = blogId,
+                       .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html = QStringLiteral("<html><head><title>%1的博客_天涯博客</title></head><body>\n<div "
@@ -339,10 +331,9 @@ GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size)
     const QString& name = size.name;
     const QString host = QStringLiteral("http://blog.tianya.cn");
     const QString rss = numberFor(name, QStringLiteral("rss"));
-    GeneratedBlog blog;
-    blog.address = QStringLiteral("http://%1.blog.tianya.cn").arg(name);
-    blog.taskName = rss;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = QStringLiteral("http://%1.blog.tianya.cn").arg(name),
+                       .taskName = rss,
+                       .pageCount = pageCount(size)};
     const auto pageQuery = [&](int k) {
         return QStringLiteral("view_blog.asp?BlogName=%1&CategoryID=0&page=%2&idWriter=0&Key=0")
             .arg(name)
@@ -413,10 +404,7 @@ GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
     const QString& name = size.name;
     const QString root = QStringLiteral("http://%1.blog.51cto.com").arg(name);
     const QString uid = numberFor(name, QStringLiteral("uid"));
-    GeneratedBlog blog;
-    blog.address = root;
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = root, .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =

@@ -12,10 +12,8 @@ GeneratedBlog installYaolanBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString space = QStringLiteral("http://space.yaolan.com/") + name;
-    GeneratedBlog blog;
-    blog.address = space + QStringLiteral("/blog/list");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = space + QStringLiteral("/blog/list"), .taskName = name, .pageCount = pageCount(size)};
     const QString number = numberFor(name, QStringLiteral("yaolan"));
 
     for (int p = 1; p <= blog.pageCount; ++p) {
