@@ -14,6 +14,8 @@
 #include "qzoneblog.h"
 #include "sinablog.h"
 #include "support/chmnames.h"
+#include "support/files.h"
+#include "support/proxyweb.h"
 #include "text/safefilename.h"
 #include "ui/platformchoices.h"
 #include "yaolanblog.h"
@@ -23,8 +25,6 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -97,14 +97,13 @@ const QList<PlatformCase>& Cases()
     static const QList<PlatformCase> cases = {
         {Model::Sina, true,
          [](Server& server) {
-             SinaBlogOptions options;
              // Large enough for a CHM whose file listing takes several chunks.
-             options.articles = 40;
-             options.categories = 2;
-             options.uncategorised = 3;
-             options.favourites = 2;
-             options.images = 2;
-             options.comments = 2;
+             const SinaBlogOptions options{.articles = 40,
+                                           .categories = 2,
+                                           .uncategorised = 3,
+                                           .favourites = 2,
+                                           .images = 2,
+                                           .comments = 2};
              const SinaBlog blog(options);
              blog.install(server);
              InstalledBlog result;
@@ -136,29 +135,7 @@ const QList<PlatformCase>& Cases()
     return cases;
 }
 
-void WriteAutoConfig(const QString& folder, int code, const QString& name, const QString& address,
-                     bool comments)
-{
-    QFile file(folder + QStringLiteral("/auto.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    // The program reads its settings as GB2312 (GB18030 here) and skips the first two bytes.
-    QStringEncoder encoder("GB18030");
-    file.write(
-        encoder.encode(QStringLiteral("\r\n<blog>%1</blog><name>%2</name><href>%3</href><pic>True</pic>"
-                                      "<cmt>%4</cmt>")
-                           .arg(code)
-                           .arg(name, address, comments ? QStringLiteral("True") : QStringLiteral("False"))));
-}
-
-QString ReadPage(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QStringDecoder decoder("GB18030");
-    return decoder.decode(file.readAll());
-}
+using TestSupport::ReadPage;
 
 } // namespace
 
@@ -166,14 +143,9 @@ class TestAllPlatforms : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void backsUpEveryPlatform_data()
@@ -203,7 +175,9 @@ private Q_SLOTS:
         }
 
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), platform.code, name, address, platform.comments);
+        TestSupport::WriteAutoConfig(folder.path(),
+                                     {QString::number(platform.code), name, address, QStringLiteral("True"),
+                                      platform.comments ? QStringLiteral("True") : QStringLiteral("False")});
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 0);
 

@@ -3,6 +3,8 @@
 #include "app/batchmode.h"
 #include "fakeweb.h"
 #include "sinablog.h"
+#include "support/files.h"
+#include "support/proxyweb.h"
 #include "text/safefilename.h"
 
 #include <QDir>
@@ -15,12 +17,9 @@
 
 namespace {
 
-void WriteAutoConfig(const QString& folder, const QByteArray& platform, const QString& address)
+void WriteAutoConfig(const QString& folder, const QString& platform, const QString& address)
 {
-    QFile file(folder + QStringLiteral("/auto.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("\r\n<blog>" + platform + "</blog>\r\n<name>batchdemo</name>\r\n<href>" + address.toUtf8() +
-               "</href>\r\n<pic>True</pic>\r\n<cmt>True</cmt>\r\n");
+    TestSupport::WriteAutoConfig(folder, {platform, QStringLiteral("batchdemo"), address});
 }
 
 } // namespace
@@ -29,29 +28,19 @@ class TestBatchMode : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void backsUpASinaBlogCompletely()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 24;
-        options.categories = 3;
-        options.favourites = 2;
-        options.images = 2;
-        options.comments = 60;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog(
+            {.articles = 24, .categories = 3, .favourites = 2, .images = 2, .comments = 60});
         blog.install(m_web);
 
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), "0", blog.firstPageAddress());
+        WriteAutoConfig(folder.path(), QStringLiteral("0"), blog.firstPageAddress());
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 0);
 
@@ -94,7 +83,8 @@ private Q_SLOTS:
     void endsWithAnErrorWhenNothingIsFound()
     {
         QTemporaryDir folder;
-        WriteAutoConfig(folder.path(), "0", QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
+        WriteAutoConfig(folder.path(), QStringLiteral("0"),
+                        QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 3);
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));
@@ -105,9 +95,9 @@ private Q_SLOTS:
         QTemporaryDir folder;
         QNetworkAccessManager network;
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
-        WriteAutoConfig(folder.path(), "17", QString());
+        WriteAutoConfig(folder.path(), QStringLiteral("17"), QString());
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
-        WriteAutoConfig(folder.path(), "x", QString());
+        WriteAutoConfig(folder.path(), QStringLiteral("x"), QString());
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
     }
 };

@@ -3,6 +3,7 @@
 #include "assets/sampleimages.h"
 #include "fakeweb.h"
 #include "render/imagereferences.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/charset.h"
 #include "text/matching.h"
@@ -102,15 +103,9 @@ class TestAssetFetcher : public QObject
     Q_OBJECT
 
 private:
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
-
     void init() { m_server.clear(); }
 
     void emptyQueueReportsAndStartsNothing()

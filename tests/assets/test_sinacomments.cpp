@@ -1,6 +1,7 @@
 #include "assets/assetnames.h"
 #include "assets/sinacomments.h"
 #include "fakeweb.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/failure.h"
 #include "text/safefilename.h"
@@ -49,7 +50,7 @@ class TestSinaComments : public QObject
     Q_OBJECT
 
 private:
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
     int addSinaRow(TestRun& run, const QString& link)
     {
@@ -60,12 +61,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
-
     void init() { m_server.clear(); }
 
     void oneLinkPerFiftyComments_data()

@@ -1,6 +1,7 @@
 #include "discovery/finders.h"
-#include "discovery/foundrows.h"
 #include "discovery/health39finder.h"
+#include "support/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 
 #include "cnblogsblog.h"
@@ -15,21 +16,9 @@ class TestCategoryFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
-
-    static void setTask(TestRun& run, int platform, const QString& name, const QString& address)
-    {
-        run.state->task.PlatformCode = platform;
-        run.state->task.TaskName = name;
-        run.state->task.BlogAddress = address;
-    }
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void health39ListPagesPerTwentyFiveArticles_data()
@@ -70,7 +59,7 @@ private slots:
         const FakeWeb::Health39Blog blog(QStringLiteral("jiankang"), 60, 1);
         blog.install(m_server);
         TestRun run;
-        setTask(run, Model::Health39, QStringLiteral("jiankang"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Health39, QStringLiteral("jiankang"), blog.address());
 
         QCOMPARE(FoundRows::Run(Discovery::FindHealth39Articles(*run.state, blog.address())), QString());
 
@@ -91,7 +80,7 @@ private slots:
         const FakeWeb::Health39Blog blog(QStringLiteral("li_ming"), 30, 2);
         blog.install(m_server);
         TestRun run;
-        setTask(run, Model::Health39, QStringLiteral("li_ming"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Health39, QStringLiteral("li_ming"), blog.address());
         QCOMPARE(FoundRows::Run(Discovery::FindHealth39Articles(*run.state, blog.address())), QString());
         QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.listedArticles()));
     }
@@ -106,7 +95,7 @@ private slots:
         const QString address = QStringLiteral("http://blog.39.net/x/ArticleList_0_1.html");
         m_server.addRoute(address, textPage(home, "gb2312"));
         TestRun run;
-        setTask(run, Model::Health39, QStringLiteral("x"), address);
+        FoundRows::SetTask(*run.state, Model::Health39, QStringLiteral("x"), address);
         QVERIFY(!FoundRows::Run(Discovery::FindHealth39Articles(*run.state, address)).isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
@@ -119,7 +108,7 @@ private slots:
         const FakeWeb::CnblogsBlog blog(QStringLiteral("coder"), 45, 5, 3);
         blog.install(m_server);
         TestRun run;
-        setTask(run, Model::Cnblogs, QStringLiteral("coder"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Cnblogs, QStringLiteral("coder"), blog.address());
 
         QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())), QString());
 
@@ -150,7 +139,7 @@ private slots:
         m_server.addRoute(host + "/MyPosts.html", textPage(posts, "utf-8"));
         m_server.addRoute(host + "/MyPosts.html?page=1", textPage(posts, "utf-8"));
         TestRun run;
-        setTask(run, Model::Cnblogs, QStringLiteral("d"), host);
+        FoundRows::SetTask(*run.state, Model::Cnblogs, QStringLiteral("d"), host);
         QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, host)), QString());
         QCOMPARE(FoundRows::Of(*run.state),
                  QStringList{"Hello_-World|[随笔]默认分类|2012/03/01/7.html|2012-03-01 10:20"});
@@ -164,7 +153,7 @@ private slots:
         m_server.addRoute(blog.address() + "/MyPosts.html",
                           textPage(QStringLiteral("<html></html>"), "utf-8"));
         TestRun run;
-        setTask(run, Model::Cnblogs, QStringLiteral("nopager"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Cnblogs, QStringLiteral("nopager"), blog.address());
         QVERIFY(!FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())).isEmpty());
         const QStringList expected = FoundRows::Of(blog.listedArticles())
                                          .filter(QRegularExpression("\\|\\[(文章\\]|随笔\\](?!默认分类))"));

@@ -1,13 +1,20 @@
+#include "cerspblog.h"
+#include "chinaunixblog.h"
+#include "csdnblog.h"
 #include "discovery/finders.h"
 #include "discovery/listpageplatforms.h"
 #include "discovery/listpagewalk.h"
 #include "fakeweb.h"
+#include "ifengblog.h"
 #include "listpageblogs.h"
+#include "support/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "yaolanblog.h"
 
 #include <QStringEncoder>
 #include <QTest>
@@ -15,59 +22,43 @@
 
 #include <QCoro/QCoroTask>
 
-#include <optional>
-
 using namespace Discovery;
 using FakeWeb::BlogSize;
 using FakeWeb::GeneratedBlog;
 
 namespace {
 
-using Finder = QCoro::Task<> (*)(Model::RunState&, QString);
-using Installer = GeneratedBlog (*)(FakeWeb::Server&, const BlogSize&);
-
+// A platform whose finder walks numbered list pages, and the generator of a blog for it.
 struct PlatformCase
 {
-    Finder finder;
-    Installer install;
+    int code;
+    const char* label;
+    std::function<QCoro::Task<>(Model::RunState&, QString)> finder;
+    GeneratedBlog (*install)(FakeWeb::Server&, const BlogSize&);
 };
 
-PlatformCase caseFor(int code)
+const QList<PlatformCase>& Platforms()
 {
-    switch (code) {
-    case Model::Baidu:
-        return {FindBaiduArticles, FakeWeb::installBaiduBlog};
-    case Model::Hexun:
-        return {FindHexunArticles, FakeWeb::installHexunBlog};
-    case Model::Sohu:
-        return {FindSohuArticles, FakeWeb::installSohuBlog};
-    case Model::Tianya:
-        return {FindTianyaArticles, FakeWeb::installTianyaBlog};
-    case Model::Tianya2:
-        return {FindTianya2Articles, FakeWeb::installTianya2Blog};
-    default:
-        return {FindCto51Articles, FakeWeb::installCto51Blog};
-    }
-}
-
-// The finder's failure message, or nothing when it ran to its end.
-QCoro::Task<std::optional<QString>> RunCatching(Model::RunState& state, Finder finder, QString address)
-{
-    try {
-        co_await finder(state, address);
-    } catch (const Text::Failure& failure) {
-        co_return failure.message();
-    }
-    co_return std::nullopt;
-}
-
-std::optional<QString> runFinder(TestRun& run, Finder finder, int code, const QString& taskName,
-                                 const QString& address)
-{
-    run.state->task.PlatformCode = code;
-    run.state->task.TaskName = taskName;
-    run.state->task.BlogAddress = address;
-    return QCoro::waitFor(RunCatching(*run.state, finder, address));
+    using namespace FakeWeb;
+    static const QList<PlatformCase> all = {
+        {Model::Baidu, "baidu", FindBaiduArticles, installBaiduBlog},
+        {Model::Hexun, "hexun", FindHexunArticles, installHexunBlog},
+        {Model::Sohu, "sohu", FindSohuArticles, installSohuBlog},
+        {Model::Tianya, "tianya", FindTianyaArticles, installTianyaBlog},
+        {Model::Tianya2, "tianya2", FindTianya2Articles, installTianya2Blog},
+        {Model::Cto51, "51cto", FindCto51Articles, installCto51Blog},
+        {Model::Ifeng, "ifeng",
+         [](Model::RunState& state, QString address) {
+             return FindIfengArticles(state, std::move(address), std::nullopt);
+         },
+         installIfengBlog},
+        {Model::Yaolan, "yaolan", FindYaolanArticles, installYaolanBlog},
+        {Model::Csdn, "csdn", FindCsdnArticles, installCsdnBlog},
+        {Model::ChinaUnix, "chinaunix", FindChinaUnixArticles, installChinaUnixBlog},
+        {Model::Cersp, "cersp", FindCerspArticles, installCerspBlog},
+        {Model::CerspEblog, "cersp-eblog", FindCerspEblogArticles, installCerspEblogBlog},
+    };
+    return all;
 }
 
 FakeWeb::Response gbPage(const QString& html)
@@ -76,17 +67,6 @@ FakeWeb::Response gbPage(const QString& html)
     QStringEncoder encoder("GB18030");
     r.body = encoder.encode(html);
     return r;
-}
-
-QStringList searchStatuses(const FakeUserInterface& ui)
-{
-    QStringList result;
-    for (const QString& text : ui.statusHistory) {
-        if (text.startsWith(QStringLiteral("查找文章："))) {
-            result.append(text);
-        }
-    }
-    return result;
 }
 
 QString hexunEntry(const QString& name, int id, const QString& title, const QString& dateBlock)
@@ -120,71 +100,52 @@ class TestListPageFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
-
     void init() { m_server.clear(); }
 
     // Every platform finds exactly the articles of a generated blog, in order, and the download side
     // finds each article page where the task's addresses point, with a body between the platform's markers.
     void discoversGeneratedBlog_data()
     {
-        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("platform"); // index in Platforms()
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("articles");
         QTest::addColumn<int>("perPage");
-        const QList<QPair<int, QString>> platforms = {
-            {Model::Baidu, QStringLiteral("baidu")},     {Model::Hexun, QStringLiteral("hexun")},
-            {Model::Sohu, QStringLiteral("sohu")},       {Model::Tianya, QStringLiteral("tianya")},
-            {Model::Tianya2, QStringLiteral("tianya2")}, {Model::Cto51, QStringLiteral("51cto")},
-        };
-        for (const auto& [code, label] : platforms) {
-            const QString name = code == Model::Tianya ? QStringLiteral("20481") : QStringLiteral("lanxin");
-            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << code << name << 23 << 10;
-            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << code << name << 4 << 10;
+        for (int index = 0; index < Platforms().size(); ++index) {
+            const int code = Platforms().at(index).code;
+            const bool numbered = code == Model::Tianya || code == Model::ChinaUnix || code == Model::Cersp;
+            const QString name = numbered ? QStringLiteral("20481") : QStringLiteral("lanxin");
+            // The first CERSP area lists 30 articles a page whatever the blog's size asks.
+            const int many = code == Model::Cersp ? 65 : 23;
+            const QString label = QString::fromLatin1(Platforms().at(index).label);
+            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << index << name << many << 10;
+            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << index << name << 4 << 10;
         }
     }
 
     void discoversGeneratedBlog()
     {
-        QFETCH(int, code);
+        QFETCH(int, platform);
         QFETCH(QString, name);
         QFETCH(int, articles);
         QFETCH(int, perPage);
-        const PlatformCase platform = caseFor(code);
-        const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
+        const PlatformCase& tested = Platforms().at(platform);
+        const GeneratedBlog blog = tested.install(m_server, BlogSize{name, articles, perPage});
 
         TestRun run;
-        const std::optional<QString> failure = runFinder(run, platform.finder, code, name, blog.address);
-        QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+        QCOMPARE(FoundRows::RunFinder(*run.state, tested.finder, tested.code, name, blog.address), QString());
 
-        const Model::ArticleList& list = run.state->articles;
         QCOMPARE(run.state->task.TaskName, blog.taskName);
-        QCOMPARE(list.articleCount(), blog.articles.size());
-        for (int j = 0; j < blog.articles.size(); ++j) {
-            const int row = j + 1;
-            QCOMPARE(list.title(row), blog.articles[j].title);
-            QCOMPARE(list.category(row), blog.articles[j].category);
-            QCOMPARE(list.link(row), blog.articles[j].link);
-            QCOMPARE(list.date(row), blog.articles[j].date);
-            QCOMPARE(run.state->articleFetchAddress(row), blog.articleAddresses[j]);
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
+        QCOMPARE(FoundRows::FetchAddresses(*run.state), blog.articleAddresses);
+        QCOMPARE(FoundRows::SearchStatuses(run.ui).size(), blog.pageCount);
+        // The statuses of the first CERSP area name no page count.
+        if (tested.code != Model::Cersp) {
+            QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
         }
-        QCOMPARE(searchStatuses(run.ui).size(), blog.pageCount);
-        QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
-
-        const Model::PlatformProfile& profile = run.state->profile();
-        for (int row = 1; row <= list.articleCount(); ++row) {
-            const QString page = QCoro::waitFor(
-                Text::FetchPage(run.state->http, run.state->articleFetchAddress(row), profile.Charset));
-            QVERIFY(Text::Find(page, profile.BodyEndMarker) > 1);
-            QVERIFY(Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10).size() >= 10);
-        }
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
     }
 
     void baiduCountsPagesFromZero()
@@ -192,8 +153,10 @@ private slots:
         const GeneratedBlog blog =
             FakeWeb::installBaiduBlog(m_server, BlogSize{QStringLiteral("yunshan"), 45, 10});
         TestRun run;
-        QVERIFY(!runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("yunshan"), blog.address));
-        QCOMPARE(searchStatuses(run.ui),
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindBaiduArticles, Model::Baidu, QStringLiteral("yunshan"),
+                                      blog.address),
+                 QString());
+        QCOMPARE(FoundRows::SearchStatuses(run.ui),
                  QStringList({QStringLiteral("查找文章：1页/5页"), QStringLiteral("查找文章：2页/5页"),
                               QStringLiteral("查找文章：3页/5页"), QStringLiteral("查找文章：4页/5页"),
                               QStringLiteral("查找文章：5页/5页")}));
@@ -210,8 +173,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://hi.baidu.com/solo/blog"),
                           gbPage(QStringLiteral("<html><body>只有一页</body></html>")));
         TestRun run;
-        QVERIFY(runFinder(run, FindBaiduArticles, Model::Baidu, QStringLiteral("solo"),
-                          QStringLiteral("http://hi.baidu.com/solo/blog")));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindBaiduArticles, Model::Baidu, QStringLiteral("solo"),
+                                      QStringLiteral("http://hi.baidu.com/solo/blog"))
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
     }
@@ -244,8 +208,9 @@ private slots:
                                             QStringLiteral("[原创 2012-01-01 08:00]&nbsp;")) +
                                  QStringLiteral("<span class='multipage-current'>1</span>")));
         TestRun run;
-        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
-                           QStringLiteral("http://ab.blog.hexun.com")));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                                      QStringLiteral("http://ab.blog.hexun.com")),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
     }
@@ -271,8 +236,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://ab.blog.hexun.com/p3/default.aspx"), gbPage(page1));
 
         TestRun run;
-        QVERIFY(!runFinder(run, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
-                           QStringLiteral("http://ab.blog.hexun.com")));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindHexunArticles, Model::Hexun, QStringLiteral("ab"),
+                                      QStringLiteral("http://ab.blog.hexun.com")),
+                 QString());
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), 2);
         QCOMPARE(list.title(1), QStringLiteral(" 有日期 ")); // Hexun titles keep their blanks
@@ -306,10 +272,10 @@ private slots:
                                   "%2;\n</script>")
                        .arg(total, perPage)));
         TestRun run;
-        const std::optional<QString> failure =
-            runFinder(run, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
-                      QStringLiteral("http://ab.blog.sohu.com/entry/"));
-        QCOMPARE(bool(failure), pages < 0);
+        const QString failure =
+            FoundRows::RunFinder(*run.state, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
+                                 QStringLiteral("http://ab.blog.sohu.com/entry/"));
+        QCOMPARE(!failure.isEmpty(), pages < 0);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://ab.blog.sohu.com/action/v_frag-ebi_k123-pg_")),
                  std::max(pages, 0));
     }
@@ -320,8 +286,10 @@ private slots:
             FakeWeb::installTianyaBlog(m_server, BlogSize{QStringLiteral("123"), 3, 10});
         TestRun run;
         // The task name plays no part in the list-page addresses.
-        QVERIFY(!runFinder(run, FindTianyaArticles, Model::Tianya, QStringLiteral("anything"),
-                           QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123")));
+        QCOMPARE(
+            FoundRows::RunFinder(*run.state, FindTianyaArticles, Model::Tianya, QStringLiteral("anything"),
+                                 QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123")),
+            QString());
         QCOMPARE(m_server.requestLog().first(),
                  QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=123"));
         QCOMPARE(run.state->articles.articleCount(), 3);
@@ -332,8 +300,9 @@ private slots:
 
         m_server.clearLog();
         TestRun other;
-        QVERIFY(runFinder(other, FindTianyaArticles, Model::Tianya, QStringLiteral("123"),
-                          QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?ID=123")));
+        QVERIFY(!FoundRows::RunFinder(*other.state, FindTianyaArticles, Model::Tianya, QStringLiteral("123"),
+                                      QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?ID=123"))
+                     .isEmpty());
         QCOMPARE(QUrl::fromPercentEncoding(m_server.requestLog().first().toUtf8()),
                  QStringLiteral("GET http://blog.tianya.cn/blogger/blog_main.asp?BlogID=未找到"));
     }
@@ -352,7 +321,9 @@ private slots:
                                   "href=\"post_show.asp?idWriter=0&Key=0&BlogID=1&PostID=8\" "
                                   "target=_blank>也无日期</a></td>")));
         TestRun run;
-        QVERIFY(runFinder(run, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"), blog.address));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
+                                      blog.address)
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 20);
         QCOMPARE(run.state->task.TaskName, blog.taskName);
         QCOMPARE(run.state->articleFetchAddress(20), blog.articleAddresses[19]);
@@ -362,8 +333,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
                           gbPage(QStringLiteral("<span class=\"title2\">页码：1/1 <b></b></span>")));
         TestRun noRss;
-        QVERIFY(!runFinder(noRss, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
-                           QStringLiteral("http://qiu.blog.tianya.cn")));
+        QCOMPARE(FoundRows::RunFinder(*noRss.state, FindTianya2Articles, Model::Tianya2,
+                                      QStringLiteral("qiu"), QStringLiteral("http://qiu.blog.tianya.cn")),
+                 QString());
         QCOMPARE(noRss.state->task.TaskName, QStringLiteral("qiu"));
     }
 
@@ -375,7 +347,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/%1/p-2").arg(uid),
                           gbPage(QStringLiteral("<html><body>暂无文章</body></html>")));
         TestRun run;
-        QVERIFY(!runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"), blog.address));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
+                                      blog.address),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), 15);
         QCOMPARE(run.state->articles.link(11), blog.articles[20].link);
         QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找文章：3页/3页"));
@@ -405,8 +379,9 @@ private slots:
             gbPage(QStringLiteral("<a href=\"../rss.php?uid=77\"></a><div>&nbsp;页数 ( 1/2 )</div>")));
         m_server.addRoute(QStringLiteral("http://mu.blog.51cto.com/77/p-1"), gbPage(page));
         TestRun run;
-        QVERIFY(runFinder(run, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
-                          QStringLiteral("http://mu.blog.51cto.com")));
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindCto51Articles, Model::Cto51, QStringLiteral("mu"),
+                                      QStringLiteral("http://mu.blog.51cto.com"))
+                     .isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 3);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://mu.blog.51cto.com/77/p-2")), 0);
     }

@@ -1,5 +1,6 @@
+// The list-page finders of iFeng, Yaolan, CSDN, ChinaUnix and the two CERSP areas, case by case; every
+// list-page platform finds a whole generated blog in test_listpagefinders.
 #include "cerspblog.h"
-#include "chinaunixblog.h"
 #include "csdnblog.h"
 #include "discovery/discoverydriver.h"
 #include "discovery/finders.h"
@@ -8,13 +9,14 @@
 #include "fakeweb.h"
 #include "ifengblog.h"
 #include "pagekit.h"
+#include "support/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
-#include "yaolanblog.h"
 
 #include <QFile>
 #include <QTest>
@@ -27,96 +29,11 @@ using FakeWeb::GeneratedBlog;
 
 namespace {
 
-using Installer = GeneratedBlog (*)(FakeWeb::Server&, const BlogSize&);
-using Finder = std::function<QCoro::Task<>(Model::RunState&, QString)>;
-
-struct PlatformCase
+// The iFeng finder from a start page over a generated blog: the failure's message, or "" when it finished.
+QString runIfeng(Model::RunState& state, const GeneratedBlog& blog, std::optional<int> startPage)
 {
-    Finder finder;
-    Installer install;
-};
-
-PlatformCase caseFor(int code)
-{
-    switch (code) {
-    case Model::Ifeng:
-        return {[](Model::RunState& state, QString address) {
-                    return FindIfengArticles(state, std::move(address), std::nullopt);
-                },
-                FakeWeb::installIfengBlog};
-    case Model::Yaolan:
-        return {FindYaolanArticles, FakeWeb::installYaolanBlog};
-    case Model::Csdn:
-        return {FindCsdnArticles, FakeWeb::installCsdnBlog};
-    case Model::ChinaUnix:
-        return {FindChinaUnixArticles, FakeWeb::installChinaUnixBlog};
-    case Model::Cersp:
-        return {FindCerspArticles, FakeWeb::installCerspBlog};
-    default:
-        return {FindCerspEblogArticles, FakeWeb::installCerspEblogBlog};
-    }
-}
-
-QCoro::Task<std::optional<QString>> RunCatching(QCoro::Task<> finder)
-{
-    try {
-        co_await std::move(finder);
-    } catch (const Text::Failure& failure) {
-        co_return failure.message();
-    }
-    co_return std::nullopt;
-}
-
-void prepareTask(Model::RunState& state, int code, const QString& taskName, const QString& address)
-{
-    state.task.PlatformCode = code;
-    state.task.TaskName = taskName;
-    state.task.BlogAddress = address;
-}
-
-// The finder's failure message, or nothing when it ran to its end.
-std::optional<QString> runFinder(Model::RunState& state, const Finder& finder, int code,
-                                 const QString& taskName, const QString& address)
-{
-    prepareTask(state, code, taskName, address);
-    return TestSupport::Wait(RunCatching(finder(state, address)));
-}
-
-std::optional<QString> runIfeng(Model::RunState& state, const GeneratedBlog& blog,
-                                std::optional<int> startPage)
-{
-    prepareTask(state, Model::Ifeng, blog.taskName, blog.address);
-    return TestSupport::Wait(RunCatching(FindIfengArticles(state, blog.address, startPage)));
-}
-
-QStringList rowsOf(const Model::RunState& state)
-{
-    QStringList rows;
-    for (int row = 1; row <= state.articles.articleCount(); ++row) {
-        rows.append(state.articles.title(row) + u'|' + state.articles.category(row) + u'|' +
-                    state.articles.link(row) + u'|' + state.articles.date(row));
-    }
-    return rows;
-}
-
-QStringList rowsOf(const QList<FakeWeb::BlogArticle>& articles)
-{
-    QStringList rows;
-    for (const FakeWeb::BlogArticle& a : articles) {
-        rows.append(a.title + u'|' + a.category + u'|' + a.link + u'|' + a.date);
-    }
-    return rows;
-}
-
-QStringList searchStatuses(const QStringList& history)
-{
-    QStringList result;
-    for (const QString& text : history) {
-        if (text.startsWith(QStringLiteral("查找文章："))) {
-            result.append(text);
-        }
-    }
-    return result;
+    FoundRows::SetTask(state, Model::Ifeng, blog.taskName, blog.address);
+    return FoundRows::Run(FindIfengArticles(state, blog.address, startPage));
 }
 
 QString checkpointText(const QString& programFolder)
@@ -163,77 +80,10 @@ class TestMoreListPageFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
-
     void init() { m_server.clear(); }
-
-    // Every platform finds exactly the articles of a generated blog, in order; every article is found
-    // where the download looks for it, with a body between the platform's markers.
-    void discoversGeneratedBlog_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("articles");
-        QTest::addColumn<int>("perPage");
-        const QList<QPair<int, QString>> platforms = {
-            {Model::Ifeng, QStringLiteral("ifeng")}, {Model::Yaolan, QStringLiteral("yaolan")},
-            {Model::Csdn, QStringLiteral("csdn")},   {Model::ChinaUnix, QStringLiteral("chinaunix")},
-            {Model::Cersp, QStringLiteral("cersp")}, {Model::CerspEblog, QStringLiteral("cersp-eblog")},
-        };
-        for (const auto& [code, label] : platforms) {
-            const bool numbered = code == Model::ChinaUnix || code == Model::Cersp;
-            const QString name = numbered ? QStringLiteral("20481") : QStringLiteral("lanxin");
-            // The first CERSP area lists 30 articles a page whatever the blog's size asks.
-            const int many = code == Model::Cersp ? 65 : 23;
-            QTest::newRow(qPrintable(label + QStringLiteral("-three-pages"))) << code << name << many << 10;
-            QTest::newRow(qPrintable(label + QStringLiteral("-one-page"))) << code << name << 4 << 10;
-        }
-    }
-
-    void discoversGeneratedBlog()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, name);
-        QFETCH(int, articles);
-        QFETCH(int, perPage);
-        const PlatformCase platform = caseFor(code);
-        const GeneratedBlog blog = platform.install(m_server, BlogSize{name, articles, perPage});
-
-        TestRun run;
-        const std::optional<QString> failure =
-            runFinder(*run.state, platform.finder, code, name, blog.address);
-        QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
-
-        QCOMPARE(rowsOf(*run.state), rowsOf(blog.articles));
-        for (int row = 1; row <= run.state->articles.articleCount(); ++row) {
-            QCOMPARE(run.state->articleFetchAddress(row), blog.articleAddresses[row - 1]);
-        }
-        QCOMPARE(searchStatuses(run.ui.statusHistory).size(), blog.pageCount);
-        if (code != Model::Cersp) {
-            QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
-        }
-
-        const Model::PlatformProfile& profile = run.state->profile();
-        for (int row = 1; row <= run.state->articles.articleCount(); ++row) {
-            QString page = TestSupport::Wait(
-                Text::FetchPage(run.state->http, run.state->articleFetchAddress(row), profile.Charset));
-            if (code == Model::CerspEblog) {
-                page =
-                    Text::Replace(Text::Replace(page, QStringLiteral("STRONG>"), QStringLiteral("strong>")),
-                                  QStringLiteral("TD>"), QStringLiteral("td>"));
-            }
-            QVERIFY2(Text::Find(page, profile.BodyEndMarker) > 1,
-                     qPrintable(run.state->articleFetchAddress(row)));
-            QVERIFY(Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10).size() >= 10);
-        }
-    }
 
     // The list page names its data script with a closing quote and a blank before the tag's end; the
     // address stops at the quote.
@@ -262,7 +112,7 @@ private slots:
         const GeneratedBlog blog =
             FakeWeb::installIfengBlog(m_server, BlogSize{QStringLiteral("feng"), 12, 12});
         TestRun run;
-        QVERIFY(!runIfeng(*run.state, blog, std::nullopt));
+        QCOMPARE(runIfeng(*run.state, blog, std::nullopt), QString());
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), 12);
         QCOMPARE(list.title(4), QStringLiteral("为什么_代码札记第4篇_续"));
@@ -291,9 +141,9 @@ private slots:
         QNetworkAccessManager network;
         Model::RunState state(folder.path(), ui, &network);
         state.http.timeoutMs = 3000;
-        QVERIFY(!runIfeng(state, blog, 4));
+        QCOMPARE(runIfeng(state, blog, 4), QString());
 
-        QCOMPARE(rowsOf(state), rowsOf(blog.articles.mid(15)));
+        QCOMPARE(FoundRows::Of(state), FoundRows::Of(blog.articles.mid(15)));
         for (int p = 1; p <= 6; ++p) {
             QCOMPARE(m_server.requestCount(listPage(p)), p >= 4 ? 1 : 0);
         }
@@ -308,15 +158,15 @@ private slots:
 
         m_server.clearLog();
         TestRun fromStart;
-        QVERIFY(!runIfeng(*fromStart.state, blog, std::nullopt));
+        QCOMPARE(runIfeng(*fromStart.state, blog, std::nullopt), QString());
         QCOMPARE(fromStart.state->articles.articleCount(), 30);
         QCOMPARE(m_server.requestCount(listPage(1)), 1);
-        QCOMPARE(searchStatuses(fromStart.ui.statusHistory).first(), QStringLiteral("查找文章：1页/6页"));
+        QCOMPARE(FoundRows::SearchStatuses(fromStart.ui).first(), QStringLiteral("查找文章：1页/6页"));
 
         // A start page beyond the last page reads none.
         m_server.clearLog();
         TestRun beyond;
-        QVERIFY(!runIfeng(*beyond.state, blog, 7));
+        QCOMPARE(runIfeng(*beyond.state, blog, 7), QString());
         QCOMPARE(beyond.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.ifeng.com/%1-").arg(number)), 0);
     }
@@ -330,11 +180,11 @@ private slots:
         for (const int savedPages : {2, 3}) {
             TestRun run;
             for (int j = 0; j < savedPages * 5; ++j) {
-                const FakeWeb::BlogArticle& a = blog.articles[j];
+                const FakeWeb::PageKit::ListedArticle& a = blog.articles[j];
                 run.state->addArticleRow(a.title, a.category, a.link, a.date);
             }
-            QVERIFY(!runIfeng(*run.state, blog, 3));
-            QCOMPARE(rowsOf(*run.state), rowsOf(blog.articles));
+            QCOMPARE(runIfeng(*run.state, blog, 3), QString());
+            QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
         }
     }
 
@@ -351,12 +201,10 @@ private slots:
 
         TestRun whole;
         TestSupport::Wait(Discovery::Start(*whole.state, Model::Ifeng, blog.taskName, blog.address));
-        QCOMPARE(rowsOf(*whole.state), rowsOf(blog.articles));
+        QCOMPARE(FoundRows::Of(*whole.state), FoundRows::Of(blog.articles));
 
         TestRun run;
-        FakeWeb::Response broken;
-        broken.mode = FakeWeb::Response::Mode::Reset;
-        m_server.addRoute(third, broken);
+        m_server.addRoute(third, {.mode = FakeWeb::Response::Mode::Reset});
         TestSupport::Wait(Discovery::Start(*run.state, Model::Ifeng, blog.taskName, blog.address));
         QCOMPARE(run.state->articles.articleCount(), 10);
         QCOMPARE(checkpointText(run.folder.path()),
@@ -375,7 +223,7 @@ private slots:
                                    "提示|检测到上次查找文章异常中断，是否继续?\r\n凤凰 : feng  第2页")});
         QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.ifeng.com/%1-1.html").arg(number)), 0);
         QCOMPARE(m_server.requestCount(third), 1);
-        QCOMPARE(rowsOf(again), rowsOf(blog.articles));
+        QCOMPARE(FoundRows::Of(again), FoundRows::Of(blog.articles));
         for (int row = 1; row <= 30; ++row) {
             QCOMPARE(again.articles.text(row, Model::ArticleList::PositionColumn),
                      whole.state->articles.text(row, Model::ArticleList::PositionColumn));
@@ -398,11 +246,13 @@ private slots:
         m_server.addRoute(blog.address, FakeWeb::PageKit::textPage(first, "utf-8"));
         m_server.clearLog();
 
-        QVERIFY(!runFinder(*run.state, FindCsdnArticles, Model::Csdn, QStringLiteral("qiu"), blog.address));
-        QCOMPARE(rowsOf(*run.state), rowsOf(blog.articles.mid(0, 10)));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCsdnArticles, Model::Csdn, QStringLiteral("qiu"),
+                                      blog.address),
+                 QString());
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles.mid(0, 10)));
         QCOMPARE(m_server.requestCount(blog.address + QStringLiteral("/1")), 1);
         QCOMPARE(m_server.requestCount(blog.address + QStringLiteral("/2")), 0);
-        QCOMPARE(searchStatuses(run.ui.statusHistory), QStringList({QStringLiteral("查找文章：1页/1页")}));
+        QCOMPARE(FoundRows::SearchStatuses(run.ui), QStringList({QStringLiteral("查找文章：1页/1页")}));
     }
 
     // The first area reads one list page per 30 articles begun, and files every article under "默认分类".
@@ -422,15 +272,16 @@ private slots:
         const GeneratedBlog blog =
             FakeWeb::installCerspBlog(m_server, BlogSize{QStringLiteral("7001"), total, 10});
         TestRun run;
-        QVERIFY(
-            !runFinder(*run.state, FindCerspArticles, Model::Cersp, QStringLiteral("7001"), blog.address));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCerspArticles, Model::Cersp, QStringLiteral("7001"),
+                                      blog.address),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), total);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.cersp.com/paginator/")), pages);
         QStringList expected;
         for (int p = 1; p <= pages; ++p) {
             expected.append(QStringLiteral("查找文章：%1页").arg(p));
         }
-        QCOMPARE(searchStatuses(run.ui.statusHistory), expected);
+        QCOMPARE(FoundRows::SearchStatuses(run.ui), expected);
         for (int row = 1; row <= total; ++row) {
             QCOMPARE(run.state->articles.category(row), QStringLiteral("默认分类"));
         }
@@ -444,8 +295,9 @@ private slots:
         const GeneratedBlog blog =
             FakeWeb::installCerspEblogBlog(m_server, BlogSize{QStringLiteral("园丁"), 12, 5});
         TestRun run;
-        QVERIFY(!runFinder(*run.state, FindCerspEblogArticles, Model::CerspEblog, QStringLiteral("园丁"),
-                           blog.address));
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCerspEblogArticles, Model::CerspEblog,
+                                      QStringLiteral("园丁"), blog.address),
+                 QString());
         QCOMPARE(run.state->articles.articleCount(), 12);
         QCOMPARE(m_server.requestCount(blog.address), 1);
         QCOMPARE(m_server.requestCount(QStringLiteral("http://eblog.cersp.com/cmd.asp")), 2);
@@ -476,9 +328,11 @@ private slots:
                           FakeWeb::PageKit::textPage(
                               entry.arg(1) + date.arg(1) + entry.arg(2) + entry.arg(3) + pager, "gb2312"));
         TestRun run;
-        QVERIFY(runFinder(*run.state, FindChinaUnixArticles, Model::ChinaUnix, QStringLiteral("5"),
-                          QStringLiteral("http://blog.chinaunix.net/space.php?uid=5&page=1")));
-        QCOMPARE(rowsOf(*run.state),
+        QVERIFY(!FoundRows::RunFinder(*run.state, FindChinaUnixArticles, Model::ChinaUnix,
+                                      QStringLiteral("5"),
+                                      QStringLiteral("http://blog.chinaunix.net/space.php?uid=5&page=1"))
+                     .isEmpty());
+        QCOMPARE(FoundRows::Of(*run.state),
                  QStringList({QStringLiteral("标题1|默认分类|uid-5-id-1.html|2012-01-01 08:00"),
                               QStringLiteral("标题2|默认分类|uid-5-id-2.html|未找到")}));
         QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.chinaunix.net/space.php?uid=5&page=2")),

@@ -1,5 +1,6 @@
 #include "discovery/finders.h"
-#include "discovery/foundrows.h"
+#include "support/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 
 #include "fakeweb.h"
@@ -53,21 +54,9 @@ class TestServiceFinders : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
-
-    static void setTask(TestRun& run, int platform, const QString& name, const QString& address)
-    {
-        run.state->task.PlatformCode = platform;
-        run.state->task.TaskName = name;
-        run.state->task.BlogAddress = address;
-    }
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void qzoneReadsTitleListsByHundreds_data()
@@ -86,7 +75,7 @@ private slots:
         const FakeWeb::QzoneBlog blog(QStringLiteral("10001"), count, 3);
         blog.install(m_server);
         TestRun run;
-        setTask(run, Model::Qzone, QStringLiteral("10001"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Qzone, QStringLiteral("10001"), blog.address());
 
         QCOMPARE(FoundRows::Run(Discovery::FindQzoneArticles(*run.state)), QString());
 
@@ -101,7 +90,7 @@ private slots:
         m_server.addRoute(QzoneService + "blog_get_category?uin=5",
                           textPage("_Callback({\"error\":1});", "gb2312"));
         TestRun run;
-        setTask(run, Model::Qzone, QStringLiteral("5"), QString());
+        FoundRows::SetTask(*run.state, Model::Qzone, QStringLiteral("5"), QString());
         QVERIFY(!FoundRows::Run(Discovery::FindQzoneArticles(*run.state)).isEmpty());
         QCOMPARE(run.state->articles.articleCount(), 0);
         QCOMPARE(m_server.requestCount(), 1);
@@ -122,7 +111,7 @@ private slots:
             return textPage(reply, "gb2312");
         });
         TestRun run;
-        setTask(run, Model::Qzone, QStringLiteral("7"), QString());
+        FoundRows::SetTask(*run.state, Model::Qzone, QStringLiteral("7"), QString());
         QVERIFY(!FoundRows::Run(Discovery::FindQzoneArticles(*run.state)).isEmpty());
         QCOMPARE(FoundRows::Of(*run.state),
                  (QStringList{"第一篇||11|2012-03-01 08:00", "第二篇|旅行|22|2012-03-02 09:30"}));
@@ -135,7 +124,7 @@ private slots:
         const FakeWeb::NeteaseBlog blog(QStringLiteral("xiaoyu"), 45, 3);
         blog.install(m_server);
         TestRun run;
-        setTask(run, Model::Netease, QStringLiteral("xiaoyu"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("xiaoyu"), blog.address());
         run.state->neteasePathForm = true;
 
         QCOMPARE(FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, blog.address())), QString());
@@ -164,7 +153,7 @@ private slots:
             QStringLiteral("http://126.blog.163.com/blog/"),
             textPage(QStringLiteral("userId:999,userName:'other'") + QString(600, u' '), "gb2312"));
         TestRun run;
-        setTask(run, Model::Netease, QStringLiteral("fan@126"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("fan@126"), blog.address());
 
         QCOMPARE(FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, blog.address())), QString());
 
@@ -189,12 +178,10 @@ private slots:
         const FakeWeb::NeteaseBlog blog(QStringLiteral("pathonly"), 3, 1, false);
         blog.install(m_server);
         if (!answers) {
-            FakeWeb::Response reset;
-            reset.mode = FakeWeb::Response::Mode::Reset;
-            m_server.addRoute(blog.address(), reset);
+            m_server.addRoute(blog.address(), {.mode = FakeWeb::Response::Mode::Reset});
         }
         TestRun run;
-        setTask(run, Model::Netease, QStringLiteral("pathonly"), blog.address());
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("pathonly"), blog.address());
         QCOMPARE(FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, blog.address())), QString());
         QVERIFY(run.state->neteasePathForm);
         QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.listedArticles()));
@@ -216,7 +203,8 @@ private slots:
             return textPage(first ? entries : QStringLiteral("error ") + QString(3000, u'!'), "gb2312");
         });
         TestRun run;
-        setTask(run, Model::Netease, QStringLiteral("e"), QStringLiteral("http://e.blog.163.com/blog/"));
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("e"),
+                           QStringLiteral("http://e.blog.163.com/blog/"));
         QCOMPARE(FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, "http://e.blog.163.com/blog/")),
                  QString());
         QCOMPARE(FoundRows::Of(*run.state), (QStringList{"中文||a1|2012-03-01", "Plain|旅行|a2|2012-03-01"}));

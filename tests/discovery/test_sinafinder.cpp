@@ -3,6 +3,8 @@
 #include "discovery/sinafinder.h"
 #include "fakeweb.h"
 #include "sinablog.h"
+#include "support/foundrows.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/failure.h"
@@ -54,29 +56,15 @@ FakeWeb::Response Page(const QString& html)
     return r;
 }
 
-QStringList Rows(const Model::ArticleList& list)
-{
-    QStringList rows;
-    for (int row = 1; row <= list.articleCount(); ++row) {
-        rows << list.title(row) + u'|' + list.category(row) + u'|' + list.link(row) + u'|' + list.date(row);
-    }
-    return rows;
-}
-
 } // namespace
 
 class TestSinaFinder : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void listPagesForCount_data()
@@ -241,7 +229,7 @@ private slots:
 
         TestSupport::Wait(Discovery::FindSinaArticles(*run.state, first));
 
-        QCOMPARE(Rows(run.state->articles),
+        QCOMPARE(FoundRows::Of(*run.state),
                  (QStringList{QStringLiteral("长号|甲|blog_112345.html|(2012-01-01 08:00)"),
                               QStringLiteral("短号|博文收藏|blog_12345.html|2012-01-02 08:00"),
                               QStringLiteral("短号|未分类|blog_12345.html|(2012-01-02 08:00)"),
@@ -255,11 +243,7 @@ private slots:
 
     void wholeGeneratedBlogIsFound()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 1000;
-        options.categories = 5;
-        options.favourites = 20;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 1000, .categories = 5, .favourites = 20});
         blog.install(m_server);
 
         TestRun run;
@@ -269,15 +253,10 @@ private slots:
         QCOMPARE(run.ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), 1020);
-        const QList<FakeWeb::SinaExpectedRow> expected = blog.expectedRows();
-        QCOMPARE(expected.size(), 1020);
+        QCOMPARE(blog.expectedRows().size(), 1020);
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.expectedRows()));
         QSet<QString> ownLinks;
         for (int row = 1; row <= list.articleCount(); ++row) {
-            const FakeWeb::SinaExpectedRow& want = expected.at(row - 1);
-            QCOMPARE(list.title(row), want.title);
-            QCOMPARE(list.category(row), want.category);
-            QCOMPARE(list.link(row), want.link);
-            QCOMPARE(list.date(row), want.date);
             if (list.category(row) != QStringLiteral("博文收藏")) {
                 ownLinks.insert(list.link(row));
             }
@@ -295,12 +274,7 @@ private slots:
 
     void uncategorisedArticlesOfAGeneratedBlog()
     {
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 120;
-        options.categories = 3;
-        options.uncategorised = 7;
-        options.favourites = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 120, .categories = 3, .uncategorised = 7, .favourites = 3});
         blog.install(m_server);
 
         TestRun run;
@@ -316,15 +290,10 @@ private slots:
         TestRun run;
         run.state->http.timeoutMs = 300;
         run.state->http.untilOkAttempts = 2;
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 150;
-        options.categories = 1;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 150, .categories = 1});
         blog.install(m_server);
         // The second page of the category never answers.
-        FakeWeb::Response silent;
-        silent.mode = FakeWeb::Response::Mode::NeverAnswer;
-        m_server.addRoute(blog.categoryPageAddress(0, 2), silent);
+        m_server.addRoute(blog.categoryPageAddress(0, 2), {.mode = FakeWeb::Response::Mode::NeverAnswer});
         run.state->task.BlogAddress = blog.firstPageAddress();
 
         QElapsedTimer clock;

@@ -1,4 +1,5 @@
 #include "model/taskfiles.h"
+#include "support/files.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/charset.h"
@@ -13,18 +14,8 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
 
 struct Article
 {
@@ -78,7 +69,7 @@ private slots:
         run.state->articles.setMark(1, QStringLiteral("√"));
         Model::ExportTaskList(*run.state);
         QCOMPARE(run.ui.status(), QStringLiteral("blog.ini 导出成功! 放在程序目录"));
-        QCOMPARE(FileBytes(run.path(QStringLiteral("blog.ini"))), Text::EncodeLocal(TwoArticlesFile));
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("blog.ini"))), Text::EncodeLocal(TwoArticlesFile));
 
         // A file that cannot be written is reported, not thrown at the window.
         run.state->task.TaskName = QStringLiteral("no/such");
@@ -208,7 +199,7 @@ private slots:
         TestRun run;
         run.state->task = Model::BlogTask{QStringLiteral("凤凰博客"), 5, QString(), false, false};
         Model::WriteCheckpoint(*run.state, 7);
-        QCOMPARE(FileBytes(run.path(QStringLiteral("find.dat"))),
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("find.dat"))),
                  Text::EncodeLocal(QStringLiteral("<blog>5</blog><name>凤凰博客</name><page>7</page>\r\n")));
     }
 

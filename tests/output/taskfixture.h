@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/runstate.h"
+#include "support/files.h"
 #include "text/charset.h"
 #include "text/textfiles.h"
 
@@ -13,14 +14,7 @@
 // folders (one with an image and a comment page), the category pages, all.htm and index.html.
 namespace TaskFixture {
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes);
-    }
-}
+using TestSupport::WriteBytes;
 
 inline void WritePage(const QString& path, const QString& text)
 {

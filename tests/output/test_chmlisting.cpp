@@ -3,6 +3,7 @@
 #include "output/chmlisting.h"
 #include "output/helpcompiler.h"
 #include "support/chmnames.h"
+#include "support/files.h"
 #include "support/wait.h"
 
 #include <QDir>
@@ -55,19 +56,8 @@ QByteArray Skeleton(quint32 first)
     return bytes;
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
 
 } // namespace
 

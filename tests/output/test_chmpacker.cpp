@@ -1,5 +1,6 @@
 #include "output/chmpacker.h"
 #include "output/helpcompiler.h"
+#include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
 #include "text/charset.h"
@@ -22,11 +23,7 @@ const QString PackQuestion = QStringLiteral(
     "CHM打包选项|是否需要全文检索?\r\n\r\n如果允许，则生成的CHM体积会大一倍(图片多的话影响小些)"
     "\r\n且打包速度会慢很多，需耐心等待！");
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::ReadBytes;
 
 // A stand-in compiler: a shell script with the given body.
 QString FakeCompiler(const QTemporaryDir& folder, const QByteArray& body)
@@ -140,8 +137,9 @@ private slots:
     {
         TestRun run;
         TaskFixture::Build(*run.state);
-        TaskFixture::WriteBytes(run.path(QStringLiteral("auto.cfg")),
-                                "xx<blog>0</blog><name>myblog</name><href>x</href><pic>1</pic><cmt>0</cmt>");
+        TestSupport::WriteAutoConfig(run.folder.path(),
+                                     {QStringLiteral("0"), QStringLiteral("myblog"), QStringLiteral("x"),
+                                      QStringLiteral("1"), QStringLiteral("0")});
         HelpCompilerSettings compiler;
         compiler.program = run.path(QStringLiteral("no-such-chmcmd"));
 

@@ -1,4 +1,5 @@
 #include "output/renamer.h"
+#include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
 
@@ -14,11 +15,7 @@ const QString RenameQuestion = QStringLiteral(
     "是否改名？|在文章下载完成后，可用此功能将清单中的文件名改为文章的标题\r\n但是改名后链接将失效,"
     "且暂不能生成CHM，是否继续？");
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::ReadBytes;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "output/txtconverter.h"
+#include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
 #include "text/charset.h"
@@ -10,20 +11,7 @@
 
 using namespace Output;
 
-namespace {
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Local(const QString& text)
-{
-    return Text::EncodeLocal(text);
-}
-
-} // namespace
+using TestSupport::ReadBytes;
 
 class TestTxtConverter : public QObject
 {
@@ -83,11 +71,12 @@ private slots:
     {
         TestRun run;
         const QString page = run.path(QStringLiteral("p.html"));
-        TaskFixture::WriteBytes(page,
-                                Local(QStringLiteral("<b>中文&nbsp;&#20013;&lt;</b><br>第二行</P>\r\n")));
+        TaskFixture::WriteBytes(
+            page, Text::EncodeLocal(QStringLiteral("<b>中文&nbsp;&#20013;&lt;</b><br>第二行</P>\r\n")));
         const QString text = ConvertPageToText(page, run.path(QStringLiteral("p.txt")));
         QCOMPARE(text, QStringLiteral("中文中&lt;\r\n第二行\r\n"));
-        QCOMPARE(ReadBytes(run.path(QStringLiteral("p.txt"))), Local(text + QStringLiteral("\r\n")));
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("p.txt"))),
+                 Text::EncodeLocal(text + QStringLiteral("\r\n")));
 
         QCOMPARE(
             ConvertPageToText(run.path(QStringLiteral("missing.html")), run.path(QStringLiteral("m.txt"))),
@@ -98,7 +87,8 @@ private slots:
     void largePage()
     {
         TestRun run;
-        const QByteArray piece = Local(QStringLiteral("<p>中文&#20013;&#x4E2D;&#12 text</p><br>"));
+        const QByteArray piece =
+            Text::EncodeLocal(QStringLiteral("<p>中文&#20013;&#x4E2D;&#12 text</p><br>"));
         const QByteArray page = piece.repeated(10 * 1024 * 1024 / piece.size());
         TaskFixture::WriteBytes(run.path(QStringLiteral("big.html")), page);
         QElapsedTimer clock;
@@ -136,13 +126,13 @@ private slots:
         QVERIFY(!QFile::exists(run.path(QStringLiteral("abc/abcTXT"))));
         const QString separator = QStringLiteral("----------------   %1.txt   ----------------\r\n");
         QCOMPARE(ReadBytes(run.path(QStringLiteral("abcTXT/allA.txt"))),
-                 Local(separator.arg(QStringLiteral("三-3")) + QStringLiteral("第三\r\n") +
-                       separator.arg(QStringLiteral("二")) + QStringLiteral("\r\n") +
-                       separator.arg(QStringLiteral("一")) + QStringLiteral("第一\r\n中\r\n")));
+                 Text::EncodeLocal(separator.arg(QStringLiteral("三-3")) + QStringLiteral("第三\r\n") +
+                                   separator.arg(QStringLiteral("二")) + QStringLiteral("\r\n") +
+                                   separator.arg(QStringLiteral("一")) + QStringLiteral("第一\r\n中\r\n")));
         QCOMPARE(ReadBytes(run.path(QStringLiteral("abcTXT/all随笔.txt"))),
-                 Local(separator.arg(QStringLiteral("随")) + QStringLiteral("随笔\r\n")));
+                 Text::EncodeLocal(separator.arg(QStringLiteral("随")) + QStringLiteral("随笔\r\n")));
         QCOMPARE(ReadBytes(run.path(QStringLiteral("abcTXT/A/一.txt"))),
-                 Local(QStringLiteral("第一\r\n中\r\n")));
+                 Text::EncodeLocal(QStringLiteral("第一\r\n中\r\n")));
         QVERIFY(QFile::exists(run.path(QStringLiteral("abcTXT/A/三-3.txt"))));
         QVERIFY(!QFile::exists(run.path(QStringLiteral("abcTXT/A/二.txt"))));
         QVERIFY(QFile::exists(run.path(QStringLiteral("abcTXT/A/old.txt"))));

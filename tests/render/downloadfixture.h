@@ -3,6 +3,7 @@
 // Shared pieces of the download and page tests: article lists, Sina-like pages, reading what was written.
 
 #include "model/runstate.h"
+#include "support/files.h"
 #include "text/charset.h"
 #include "text/textfiles.h"
 
@@ -57,15 +58,7 @@ inline void MakeSinaTask(Model::RunState& state, int count)
     MakeSinaTask(state, count, [](int) { return QStringLiteral("随笔"); });
 }
 
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline QString ReadPage(const QString& path)
-{
-    return Text::DecodeLocal(ReadBytes(path));
-}
+using TestSupport::ReadBytes;
+using TestSupport::ReadPage;
 
 } // namespace DownloadFixture

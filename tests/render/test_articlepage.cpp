@@ -31,11 +31,6 @@ bool Fails(TestRun& run, const QString& page, int row)
     return false;
 }
 
-QByteArray Local(const QString& text)
-{
-    return Text::EncodeLocal(text);
-}
-
 } // namespace
 
 class TestArticlePage : public QObject
@@ -56,9 +51,9 @@ private slots:
             "size=3>分类: 随笔<br>日期: 2012-04-2</font><br>原文地址: <a target=_blank "
             "href=http://blog.sina.com.cn/s/blog_1.html>http://blog.sina.com.cn/s/blog_1.html</a>"
             "<hr size=1 color=#C0C0C0><p>正文 <b>第一段</b></p><已替代><p>end</p>\r\n");
-        QCOMPARE(ReadBytes(run.path(QStringLiteral("blog/随笔/blog_1.html"))), Local(expected));
+        QCOMPARE(ReadBytes(run.path(QStringLiteral("blog/随笔/blog_1.html"))), Text::EncodeLocal(expected));
         QCOMPARE(ReadBytes(run.path(QStringLiteral("TEST.htm"))),
-                 Local(SinaPageText(body) + QStringLiteral("\r\n")));
+                 Text::EncodeLocal(SinaPageText(body) + QStringLiteral("\r\n")));
         QCOMPARE(run.state->articles.mark(1), QStringLiteral("●"));
         QVERIFY(run.state->attemptList.isEmpty());
     }
@@ -110,7 +105,7 @@ private slots:
                 "target=_blank href=http://blog.sina.com.cn/s/blog_2.html>点击这里打开网络地址</a> <br><br> "
                 "--qvlrx博客下载备份工具<br><br> <a href= ") +
             Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> \r\n");
-        QCOMPARE(ReadBytes(path), Local(fallback));
+        QCOMPARE(ReadBytes(path), Text::EncodeLocal(fallback));
         QVERIFY(run.state->attemptList.isEmpty());
 
         // Counting starts again: the next hand-over is a first attempt.

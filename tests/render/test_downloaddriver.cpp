@@ -3,6 +3,7 @@
 #include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 
@@ -46,7 +47,7 @@ class TestDownloadDriver : public QObject
     Q_OBJECT
 
 private:
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
     // Serves article n of any number with a body that names it.
     void serveEveryArticle()
@@ -62,12 +63,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
-
     void init()
     {
         m_web.clear();
@@ -167,9 +162,7 @@ private slots:
         progress.tickIntervalMs = 40;
         progress.maxResends = 2;
         MakeSinaTask(*run.state, 12);
-        Response silent;
-        silent.mode = Response::Mode::NeverAnswer;
-        m_web.addRoute(ArticleUrl(2), silent);
+        m_web.addRoute(ArticleUrl(2), {.mode = Response::Mode::NeverAnswer});
 
         Download(run);
         QCOMPARE(m_web.requestCount(ArticleUrl(2)), 3);
@@ -196,9 +189,7 @@ private slots:
         });
         windowTimer.start(30);
         MakeSinaTask(*run.state, 6);
-        Response silent;
-        silent.mode = Response::Mode::NeverAnswer;
-        m_web.addRoute(ArticleUrl(5), silent);
+        m_web.addRoute(ArticleUrl(5), {.mode = Response::Mode::NeverAnswer});
 
         Download(run);
         QCOMPARE(m_web.requestCount(ArticleUrl(5)), 2);

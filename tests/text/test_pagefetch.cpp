@@ -1,5 +1,6 @@
 // Fetching pages through the fake web: character sets, error pages, retries and time limits.
 #include "fakeweb.h"
+#include "support/proxyweb.h"
 #include "support/wait.h"
 #include "text/charset.h"
 #include "text/failure.h"
@@ -14,7 +15,7 @@ class TestPageFetch : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
     QNetworkAccessManager m_network;
     HttpContext m_http;
 
@@ -26,8 +27,6 @@ class TestPageFetch : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
         m_http.manager = &m_network;
         m_http.timeoutMs = 500;
         m_http.untilOkAttempts = 3;

@@ -1,4 +1,5 @@
 #include "fakeweb.h"
+#include "support/proxyweb.h"
 
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
@@ -51,16 +52,11 @@ private:
         return std::unique_ptr<QNetworkReply>(m_nam.get(request));
     }
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
     QNetworkAccessManager m_nam;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        QVERIFY(m_server.port() != 0);
-        FakeWeb::useAsProxy(m_server);
-    }
+    void initTestCase() { QVERIFY(m_server.port() != 0); }
 
     void init() { m_server.clear(); }
 

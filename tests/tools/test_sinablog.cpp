@@ -3,6 +3,7 @@
 #include "model/articlenames.h"
 #include "render/imagereferences.h"
 #include "sinablog.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/matching.h"
@@ -17,7 +18,7 @@ class TestSinaBlog : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_server;
+    TestSupport::ProxyWeb m_server;
 
     Text::HttpAnswer get(TestRun& run, const QString& address)
     {
@@ -25,11 +26,6 @@ class TestSinaBlog : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_server.listen());
-        FakeWeb::useAsProxy(m_server);
-    }
     void init() { m_server.clear(); }
 
     void options()
@@ -53,10 +49,7 @@ private slots:
 
     void blogIsDeterministic()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.favourites = 7;
-        options.uncategorised = 4;
+        const SinaBlogOptions options{.articles = 60, .uncategorised = 4, .favourites = 7};
         const SinaBlog a(options);
         const SinaBlog b(options);
         QCOMPARE(a.expectedRows(), b.expectedRows());
@@ -73,11 +66,7 @@ private slots:
 
     void articlePagesImagesAndComments()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.images = 2;
-        options.comments = 55;
-        const SinaBlog blog(options);
+        const SinaBlog blog({.articles = 60, .images = 2, .comments = 55});
         blog.install(m_server);
         TestRun run;
         const FakeWeb::SinaArticle& article = blog.articles().at(53); // 53 comments: two pages
@@ -140,11 +129,7 @@ private slots:
     // reads, comment replies it turns into a list.
     void pagesFitTheDownloadSide()
     {
-        SinaBlogOptions options;
-        options.articles = 60;
-        options.images = 2;
-        options.comments = 55;
-        const SinaBlog blog(options);
+        const SinaBlog blog({.articles = 60, .images = 2, .comments = 55});
         blog.install(m_server);
         TestRun run;
         const FakeWeb::SinaArticle& article = blog.articles().at(53);

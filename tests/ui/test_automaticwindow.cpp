@@ -2,7 +2,7 @@
 // comments, the index page shown, and the CHM packed without the full-text question.
 #include "assets/assetfetcher.h"
 #include "sinablog.h"
-#include "text/textfiles.h"
+#include "support/files.h"
 #include "ui/modalanswerer.h"
 #include "windowrun.h"
 
@@ -19,17 +19,10 @@ private Q_SLOTS:
     {
         WindowRun run(false);
         Assets::AssetFetcher fetcher(*run.state);
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 12;
-        options.categories = 2;
-        options.images = 1;
-        options.comments = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 12, .categories = 2, .images = 1, .comments = 3});
         blog.install(run.web);
-        Text::WriteTextFileAt(run.path(QStringLiteral("auto.cfg")),
-                              QStringLiteral("\r\n<blog>0</blog><name>auto</name><href>") +
-                                  blog.firstPageAddress() +
-                                  QStringLiteral("</href><pic>True</pic><cmt>True</cmt>"));
+        TestSupport::WriteAutoConfig(run.folder.path(),
+                                     {QStringLiteral("0"), QStringLiteral("auto"), blog.firstPageAddress()});
         ModalAnswerer answerer;
         run.load();
 

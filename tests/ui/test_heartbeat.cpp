@@ -1,6 +1,8 @@
 // The one-second timer: slot ticks, the update check and its report number, the version line, and the
 // automatic packing at the end of an unattended backup.
 #include "fakeweb.h"
+#include "support/files.h"
+#include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "ui/heartbeat.h"
 
@@ -12,23 +14,17 @@ class TestHeartbeat : public QObject
 {
     Q_OBJECT
 
-    FakeWeb::Server m_web;
+    TestSupport::ProxyWeb m_web;
 
     static void writeAutoConfig(TestRun& run)
     {
-        QFile file(run.path(QStringLiteral("auto.cfg")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
-            "\r\n<blog>0</blog><name>me</name><href>http://blog.sina.com.cn/s/articlelist_1_0_1.html</href>"
-            "<pic>1</pic><cmt>1</cmt>");
+        TestSupport::WriteAutoConfig(run.folder.path(),
+                                     {QStringLiteral("0"), QStringLiteral("me"),
+                                      QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"),
+                                      QStringLiteral("1"), QStringLiteral("1")});
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_web.listen());
-        FakeWeb::useAsProxy(m_web);
-    }
     void init() { m_web.clear(); }
 
     void tickPhasesAndReply_data()

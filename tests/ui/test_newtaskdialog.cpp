@@ -1,4 +1,5 @@
 #include "sinablog.h"
+#include "support/foundrows.h"
 #include "ui/commandrunner.h"
 #include "ui/commands.h"
 #include "ui/modalanswerer.h"
@@ -235,10 +236,7 @@ private slots:
     void sinaTaskFillsTheArticleGrid()
     {
         WindowRun run;
-        FakeWeb::SinaBlogOptions options;
-        options.articles = 60;
-        options.categories = 3;
-        const FakeWeb::SinaBlog blog(options);
+        const FakeWeb::SinaBlog blog({.articles = 60, .categories = 3});
         blog.install(run.web);
 
         QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
@@ -255,16 +253,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 60000);
         QCOMPARE(run.state->task.TaskName, QStringLiteral("sina_test"));
         QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
-        const QList<FakeWeb::SinaExpectedRow> expected = blog.expectedRows();
+        const QList<FakeWeb::PageKit::ListedArticle> expected = blog.expectedRows();
         const Model::ArticleList& list = run.state->articles;
-        QCOMPARE(list.articleCount(), int(expected.size()));
-        for (int row = 1; row <= list.articleCount(); ++row) {
-            const FakeWeb::SinaExpectedRow& want = expected.at(row - 1);
-            QCOMPARE(list.title(row), want.title);
-            QCOMPARE(list.category(row), want.category);
-            QCOMPARE(list.link(row), want.link);
-            QCOMPARE(list.date(row), want.date);
-        }
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(expected));
         // The grid shows the rows, and 下载 is ready.
         auto* grid = run.find<QTableView>(QStringLiteral("msh"));
         QCOMPARE(grid->model()->rowCount(), list.articleCount() + 1);
@@ -290,20 +281,17 @@ private slots:
         QCOMPARE(jar->cookieCount(), 4);
 
         // Another platform leaves the cookies alone.
-        Ui::NewTask other;
-        other.platform = 14;
-        other.name = QStringLiteral("a");
-        other.address = QStringLiteral("http://www.cnblogs.com/a");
-        run.window->commands().startTask(other);
+        run.window->commands().startTask({.platform = 14,
+                                          .name = QStringLiteral("a"),
+                                          .address = QStringLiteral("http://www.cnblogs.com/a")});
         QCOMPARE(jar->cookieCount(), 4);
         auto* runner = run.window->findChild<Ui::CommandRunner*>();
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
 
-        Ui::NewTask sina;
-        sina.platform = 0;
-        sina.name = QStringLiteral("s");
-        sina.address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
-        run.window->commands().startTask(sina);
+        run.window->commands().startTask(
+            {.platform = 0,
+             .name = QStringLiteral("s"),
+             .address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html")});
         QCOMPARE(jar->cookieCount(), 1);
         QVERIFY(jar->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/"))).isEmpty());
         QCOMPARE(jar->cookiesForUrl(QUrl(QStringLiteral("http://www.cnblogs.com/"))).size(), 1);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fakeweb.h"
 #include "model/runstate.h"
+#include "support/proxyweb.h"
 #include "ui/mainwindow.h"
 #include "ui/shell.h"
 
@@ -35,7 +35,7 @@ public:
 // web, which answers 404 to everything it has not been told.
 struct WindowRun
 {
-    FakeWeb::Server web;
+    TestSupport::ProxyWeb web;
     QTemporaryDir folder;
     FakeShell shell;
     QNetworkAccessManager network;
@@ -45,10 +45,6 @@ struct WindowRun
     // With load false the test writes its files first and calls load() itself.
     explicit WindowRun(bool loadNow = true)
     {
-        if (!web.listen()) {
-            qFatal("the fake web cannot listen");
-        }
-        FakeWeb::useAsProxy(web);
         window = std::make_unique<Ui::MainWindow>(shell);
         state = std::make_unique<Model::RunState>(folder.path(), *window, &network);
         state->http.timeoutMs = 3000;

@@ -8,24 +8,14 @@ namespace FakeWeb {
 
 using namespace ListPageSamples;
 
-namespace {
-
-Response gbPage(const QString& html)
-{
-    return PageKit::textPage(html, "gb2312");
-}
-
-} // namespace
-
 GeneratedBlog installCerspBlog(Server& server, const BlogSize& size)
 {
     constexpr int PageSize = 30;
     const QString& uid = size.name;
     const QString host = QStringLiteral("http://blog.cersp.com");
-    GeneratedBlog blog;
-    blog.address = host + QStringLiteral("/index/%1.jspx").arg(uid);
-    blog.taskName = uid;
-    blog.pageCount = size.articles > 0 ? (size.articles + PageSize - 1) / PageSize : 0;
+    GeneratedBlog blog{.address = host + QStringLiteral("/index/%1.jspx").arg(uid),
+                       .taskName = uid,
+                       .pageCount = size.articles > 0 ? (size.articles + PageSize - 1) / PageSize : 0};
 
     server.addRoute(
         blog.address,
@@ -75,14 +65,13 @@ GeneratedBlog installCerspEblogBlog(Server& server, const BlogSize& size)
     const QString host = QStringLiteral("http://eblog.cersp.com");
     const QString uid = numberFor(name, QStringLiteral("eblog"));
     const QString folder = QStringLiteral("userlog%1/%2").arg(uid.toInt() % 30 + 1).arg(uid);
-    GeneratedBlog blog;
-    blog.address = host + u'/' + folder + QStringLiteral("/index.shtml");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    GeneratedBlog blog{.address = host + u'/' + folder + QStringLiteral("/index.shtml"),
+                       .taskName = name,
+                       .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString list = QStringLiteral("<div class=\"loglist\">\\n");
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString path =
                 folder + QStringLiteral("/archives/%1/%2.shtml").arg(2012 - i / 20).arg(40000 + i * 7);
             // Seconds stay at 00, as the site shows them.

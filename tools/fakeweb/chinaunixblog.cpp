@@ -13,16 +13,13 @@ GeneratedBlog installChinaUnixBlog(Server& server, const BlogSize& size)
     const QString& uid = size.name;
     const QString host = QStringLiteral("http://blog.chinaunix.net");
     const QString listAddress = host + QStringLiteral("/space.php?uid=%1&page=%2").arg(uid);
-    GeneratedBlog blog;
-    blog.address = listAddress.arg(1);
-    blog.taskName = uid;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    GeneratedBlog blog{.address = listAddress.arg(1), .taskName = uid, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html = QStringLiteral("<html><head><title>%1的ChinaUnix博客</title></head><body>\n"
                                       "<div class=\"Blog_list\">\n")
                            .arg(uid);
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString link = QStringLiteral("uid-%1-id-%2.html").arg(uid).arg(3000000 + i * 53);
             html += QStringLiteral("<div class=\"tit2\"><a href=\"/%1\">%2</a></div>\n"
                                    "<div class=\"data\" style=\"width:132px;height:20px;\">(%3)</div>\n"
@@ -37,7 +34,7 @@ GeneratedBlog installChinaUnixBlog(Server& server, const BlogSize& size)
                     "<div class=\"foot\">感谢所有关心和支持过ChinaUnix的朋友们<br></div></body></html>")
                     .arg(title(i), uid, body(i, imageTag(server, blog, QStringLiteral("chinaunix"), uid, i)));
             const QString address = host + u'/' + link;
-            server.addRoute(address, PageKit::textPage(article, "gb2312"));
+            server.addRoute(address, gbPage(article));
             addArticle(blog, title(i), QStringLiteral("默认分类"), link, minutes(i), address);
         }
         html += QStringLiteral("</div>\n<div class='page'><div>共&nbsp;%1&nbsp;页</div><span>")
@@ -47,7 +44,7 @@ GeneratedBlog installChinaUnixBlog(Server& server, const BlogSize& size)
                            : QStringLiteral("<a href=\"space.php?uid=%1&page=%2\">%2</a>").arg(uid).arg(k);
         }
         html += QStringLiteral("</span></div>\n</body></html>");
-        server.addRoute(listAddress.arg(p), PageKit::textPage(html, "gb2312"));
+        server.addRoute(listAddress.arg(p), gbPage(html));
     }
     return blog;
 }

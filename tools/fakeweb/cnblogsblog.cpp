@@ -22,8 +22,7 @@ CnblogsBlog::CnblogsBlog(QString account, int postCount, int categoryCount, int 
     : m_account(std::move(account)), m_articleCategory(QStringLiteral("技术文章"))
 {
     for (int c = 0; c < categoryCount; ++c) {
-        m_postCategories.append(c < CategoryNames.size() ? CategoryNames.at(c)
-                                                         : QStringLiteral("分类") + QString::number(c + 1));
+        m_postCategories.append(PageKit::categoryName(CategoryNames, c));
     }
     for (int i = 0; i < postCount; ++i) {
         Entry post;

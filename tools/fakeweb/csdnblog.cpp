@@ -12,10 +12,8 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString root = QStringLiteral("http://blog.csdn.net/") + name;
-    GeneratedBlog blog;
-    blog.address = root + QStringLiteral("/article/list");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    GeneratedBlog blog{
+        .address = root + QStringLiteral("/article/list"), .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =
@@ -23,7 +21,7 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
                 "<html>\r\n<head><meta charset=\"utf-8\"><title>%1的专栏 - 博客频道 - CSDN.NET</title>"
                 "</head>\r\n<body>\r\n<div id=\"article_list\" class=\"list\">\r\n")
                 .arg(name);
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString link = QString::number(7600000 + i * 211);
             html += QStringLiteral(
                         "<div class=\"list_item article_item\">\r\n"

@@ -16,6 +16,23 @@
 
 namespace FakeWeb {
 
+namespace {
+
+// The installer of a list-page blog's option. An announced blog tells where it lives, for the
+// platforms whose address the user types.
+std::function<void(Server&, const QString&)> listPageBlog(GeneratedBlog (*install)(Server&, const BlogSize&),
+                                                          bool announced = false)
+{
+    return [=](Server& server, const QString& arg) {
+        const GeneratedBlog blog = install(server, parseBlogSize(arg));
+        if (announced) {
+            ListPageSamples::announce(blog);
+        }
+    };
+}
+
+} // namespace
+
 const QList<Generator>& generators()
 {
     // clang-format off
@@ -35,18 +52,18 @@ const QList<Generator>& generators()
         {QStringLiteral("netease"),
          QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] at http://NAME.blog.163.com/blog/"),
          PageKit::installBlog<NeteaseBlog>(45, 3)},
-        {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installBaiduBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installHexunBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installSohuBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianyaBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installTianya2Blog(s, parseBlogSize(a)); }},
-        {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCto51Blog(s, parseBlogSize(a)); }},
-        {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), [](Server& s, const QString& a) { ListPageSamples::announce(installIfengBlog(s, parseBlogSize(a))); }},
-        {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installYaolanBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installCsdnBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("chinaunix-blog"), QStringLiteral("A ChinaUnix blog: UID[:ARTICLES[:PER_PAGE]]."), [](Server& s, const QString& a) { installChinaUnixBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("cersp-blog"), QStringLiteral("A CERSP area 1 blog: UID[:ARTICLES] (30 a page)."), [](Server& s, const QString& a) { installCerspBlog(s, parseBlogSize(a)); }},
-        {QStringLiteral("cersp-eblog"), QStringLiteral("A CERSP area 2 blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), [](Server& s, const QString& a) { ListPageSamples::announce(installCerspEblogBlog(s, parseBlogSize(a))); }},
+        {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installBaiduBlog)},
+        {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installHexunBlog)},
+        {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installSohuBlog)},
+        {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianyaBlog)},
+        {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianya2Blog)},
+        {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCto51Blog)},
+        {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installIfengBlog, true)},
+        {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installYaolanBlog)},
+        {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCsdnBlog)},
+        {QStringLiteral("chinaunix-blog"), QStringLiteral("A ChinaUnix blog: UID[:ARTICLES[:PER_PAGE]]."), listPageBlog(installChinaUnixBlog)},
+        {QStringLiteral("cersp-blog"), QStringLiteral("A CERSP area 1 blog: UID[:ARTICLES] (30 a page)."), listPageBlog(installCerspBlog)},
+        {QStringLiteral("cersp-eblog"), QStringLiteral("A CERSP area 2 blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installCerspEblogBlog, true)},
     };
     // clang-format on
     return all;

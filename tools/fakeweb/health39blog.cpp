@@ -28,8 +28,7 @@ Health39Blog::Health39Blog(QString account, int articleCount, int categoryCount)
     : m_account(std::move(account))
 {
     for (int c = 0; c < categoryCount; ++c) {
-        m_categories.append(c < CategoryNames.size() ? CategoryNames.at(c)
-                                                     : QStringLiteral("分类") + QString::number(c + 1));
+        m_categories.append(PageKit::categoryName(CategoryNames, c));
     }
     m_categories.append(QStringLiteral("空的分类")); // listed in the menu, holds nothing
     for (int i = 0; i < articleCount; ++i) {

@@ -62,10 +62,9 @@ GeneratedBlog installIfengBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString blogNumber = numberFor(name, QStringLiteral("ifeng"), 7);
-    GeneratedBlog blog;
-    blog.address = BlogHost + u'/' + blogNumber + QStringLiteral(".html");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    GeneratedBlog blog{.address = BlogHost + u'/' + blogNumber + QStringLiteral(".html"),
+                       .taskName = name,
+                       .pageCount = pageCount(size)};
 
     const QString head =
         QStringLiteral(
@@ -76,7 +75,7 @@ GeneratedBlog installIfengBlog(Server& server, const BlogSize& size)
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString list;
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString number = articleNumber(blogNumber, i);
             const QString categoryText = i % 6 == 5 ? QString() : category(i);
             list += QStringLiteral("<div class=\"blog_main_list\">\n"

@@ -1,9 +1,7 @@
 #include "listpageblogs.h"
 
+#include "listpagesamples.h"
 #include "server.h"
-
-#include <QDateTime>
-#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -11,7 +9,19 @@ namespace FakeWeb {
 
 namespace {
 
-// ---- Content shared by every generated blog -------------------------------------------------------
+using ListPageSamples::addArticle;
+using ListPageSamples::addImage;
+using ListPageSamples::articlesOnPage;
+using ListPageSamples::categoryNumber;
+using ListPageSamples::gbPage;
+using ListPageSamples::imageTag;
+using ListPageSamples::minutes;
+using ListPageSamples::numberFor;
+using ListPageSamples::pageCount;
+using ListPageSamples::seconds;
+using ListPageSamples::stableNumber;
+
+// ---- Titles and categories of these blogs; the rest of their content is the shared sample ------------
 
 QString title(int i)
 {
@@ -26,7 +36,7 @@ QString title(int i)
 // Some titles stand between blanks on the list page; the platforms that trim titles must drop them.
 QString paddedTitle(int i)
 {
-    return i % 5 == 2 ? QStringLiteral(" ") + title(i) + QStringLiteral(" ") : title(i);
+    return ListPageSamples::padded(title(i), i);
 }
 
 QString category(int i)
@@ -36,121 +46,15 @@ QString category(int i)
     return names.at(i % names.size());
 }
 
-int categoryNumber(int i)
-{
-    return i % 3 + 1;
-}
-
-// Newest first: article 0 is the latest.
-QDateTime when(int i)
-{
-    return QDateTime(QDate(2012, 6, 30), QTime(21, 15)).addSecs(-qint64(i) * (26 * 3600 + 17 * 60));
-}
-
-QString minutes(int i)
-{
-    return when(i).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-}
-
-QString seconds(int i)
-{
-    return when(i).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
 QString summary(int i)
 {
-    return QStringLiteral("《%1》的摘要：写在%2。").arg(title(i), minutes(i));
-}
-
-bool hasImage(int i)
-{
-    return i % 4 == 1;
-}
-
-QString imageAddress(const QString& platform, const QString& name, int i)
-{
-    return QStringLiteral("http://img.fakeweb.test/%1/%2/%3.gif").arg(platform, name).arg(i + 1);
+    return ListPageSamples::summary(title(i), i);
 }
 
 // The article body; imageTag (may be empty) stands in the second paragraph.
 QString body(int i, const QString& imageTag)
 {
-    return QStringLiteral("<p>这是《%1》的正文，第%2篇文章，写于%3。</"
-                          "p>\r\n<p>第二段：卷轴匣备份测试用的文字。%4</p>\r\n"
-                          "<p>第三段：完。</p>")
-        .arg(title(i))
-        .arg(i + 1)
-        .arg(minutes(i), imageTag);
-}
-
-quint32 stableNumber(const QString& text)
-{
-    quint32 h = 2166136261u;
-    for (const QChar c : text) {
-        h ^= c.unicode();
-        h *= 16777619u;
-    }
-    return h;
-}
-
-// A number of six digits derived from the name, the same in every run.
-QString numberFor(const QString& name, const QString& salt)
-{
-    return QString::number(100000 + stableNumber(salt + name) % 900000);
-}
-
-int pageCount(const BlogSize& size)
-{
-    return std::max(1, (size.articles + size.perPage - 1) / size.perPage);
-}
-
-// The articles of list page p (1-based).
-QList<int> articlesOnPage(const BlogSize& size, int p)
-{
-    QList<int> result;
-    const int first = (p - 1) * size.perPage;
-    for (int i = first; i < std::min(size.articles, first + size.perPage); ++i) {
-        result.append(i);
-    }
-    return result;
-}
-
-Response gbPage(const QString& html)
-{
-    Response r;
-    QStringEncoder encoder("GB18030");
-    r.body = encoder.encode(html);
-    r.headers = {{"Content-Type", "text/html; charset=gb2312"}};
-    return r;
-}
-
-void addImage(Server& server, GeneratedBlog& blog, const QString& address)
-{
-    static const QByteArray gif =
-        QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
-    Response r;
-    r.body = gif;
-    r.headers = {{"Content-Type", "image/gif"}};
-    server.addRoute(address, r);
-    blog.imageAddresses.append(address);
-}
-
-// The image tag of article i (empty for most articles), its image served.
-QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, const QString& name, int i)
-{
-    if (!hasImage(i)) {
-        return {};
-    }
-    const QString address = imageAddress(platform, name, i);
-    addImage(server, blog, address);
-    return QStringLiteral("<img src=\"%1\" alt=\"插图\">").arg(address);
-}
-
-void addArticle(GeneratedBlog& blog, const QString& titleText, const QString& categoryText,
-                const QString& link, const QString& date, const QString& address)
-{
-    blog.articles.append(BlogArticle{titleText, categoryText, link, date});
-    blog.articleAddresses.append(address);
+    return ListPageSamples::body(title(i), i, imageTag);
 }
 
 } // namespace
@@ -180,10 +84,8 @@ GeneratedBlog installBaiduBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString space = QStringLiteral("http://hi.baidu.com/") + name;
-    GeneratedBlog blog;
-    blog.address = space + QStringLiteral("/blog");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = space + QStringLiteral("/blog"), .taskName = name, .pageCount = pageCount(size)};
     const int last = blog.pageCount - 1;
 
     for (int p = 1; p <= blog.pageCount; ++p) {
@@ -245,10 +147,7 @@ GeneratedBlog installHexunBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString root = QStringLiteral("http://%1.blog.hexun.com").arg(name);
-    GeneratedBlog blog;
-    blog.address = root;
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = root, .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =
@@ -308,10 +207,8 @@ GeneratedBlog installSohuBlog(Server& server, const BlogSize& size)
     const QString ebi =
         QString::number(stableNumber(QStringLiteral("ebi") + name), 16).rightJustified(8, u'0') +
         QStringLiteral("a1");
-    GeneratedBlog blog;
-    blog.address = root + QStringLiteral("/entry/");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{
+        .address = root + QStringLiteral("/entry/"), .taskName = name, .pageCount = pageCount(size)};
 
     server.addRoute(blog.address,
                     gbPage(QStringLiteral("<html><head><title>%1 - 搜狐博客</title>\n<script "
@@ -368,10 +265,9 @@ GeneratedBlog installTianyaBlog(Server& server, const BlogSize& size)
 {
     const QString& blogId = size.name;
     const QString host = QStringLiteral("http://blog.tianya.cn");
-    GeneratedBlog blog;
-    blog.address = host + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId;
-    blog.taskName = blogId;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = host + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId,
+                       .taskName = blogId,
+                       .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html = QStringLiteral("<html><head><title>%1的博客_天涯博客</title></head><body>\n<div "
@@ -435,10 +331,9 @@ GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size)
     const QString& name = size.name;
     const QString host = QStringLiteral("http://blog.tianya.cn");
     const QString rss = numberFor(name, QStringLiteral("rss"));
-    GeneratedBlog blog;
-    blog.address = QStringLiteral("http://%1.blog.tianya.cn").arg(name);
-    blog.taskName = rss;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = QStringLiteral("http://%1.blog.tianya.cn").arg(name),
+                       .taskName = rss,
+                       .pageCount = pageCount(size)};
     const auto pageQuery = [&](int k) {
         return QStringLiteral("view_blog.asp?BlogName=%1&CategoryID=0&page=%2&idWriter=0&Key=0")
             .arg(name)
@@ -470,13 +365,12 @@ GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size)
                         "href=\"AddFavorite.asp?BlogID=%1&PostID=%2\">收藏</a></td></tr>\n")
                         .arg(rss, postId, paddedTitle(i), minutes(i), category(i));
 
-            QString image;
-            if (hasImage(i)) {
-                // The site writes image addresses without quotes.
-                const QString address = imageAddress(QStringLiteral("tianya2"), name, i);
-                addImage(server, blog, address);
-                image = QStringLiteral("<img src=%1 onload=\"javascript:this.style.border=0\">").arg(address);
-            }
+            // The site writes image addresses without quotes.
+            const QString picture = addImage(server, blog, QStringLiteral("tianya2"), name, i);
+            const QString image =
+                picture.isEmpty()
+                    ? QString()
+                    : QStringLiteral("<img src=%1 onload=\"javascript:this.style.border=0\">").arg(picture);
             const QString article =
                 QStringLiteral(
                     "<html><head><title>%1</title></head><body>\n<div class=\"vtitle\">%1</div>\n<div "
@@ -510,10 +404,7 @@ GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
     const QString& name = size.name;
     const QString root = QStringLiteral("http://%1.blog.51cto.com").arg(name);
     const QString uid = numberFor(name, QStringLiteral("uid"));
-    GeneratedBlog blog;
-    blog.address = root;
-    blog.taskName = name;
-    blog.pageCount = pageCount(size);
+    GeneratedBlog blog{.address = root, .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         QString html =

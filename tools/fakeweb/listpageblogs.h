@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pagekit.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,22 +13,13 @@ namespace FakeWeb {
 
 class Server;
 
-// One article, with its fields as the platform's list pages show them.
-struct BlogArticle
-{
-    QString title;
-    QString category;
-    QString link;
-    QString date;
-};
-
 struct GeneratedBlog
 {
-    QString address;              // what the new-task dialog makes of the name
-    QString taskName;             // the task name once the articles have been found
-    int pageCount = 0;            // list pages
-    QList<BlogArticle> articles;  // in list order, newest first
-    QStringList articleAddresses; // the article pages, in the same order
+    QString address;                        // what the new-task dialog makes of the name
+    QString taskName;                       // the task name once the articles have been found
+    int pageCount = 0;                      // list pages
+    QList<PageKit::ListedArticle> articles; // in list order, newest first
+    QStringList articleAddresses;           // the article pages, in the same order
     QStringList imageAddresses;
 };
 

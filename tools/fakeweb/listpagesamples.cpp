@@ -17,16 +17,6 @@ QDateTime when(int i)
     return QDateTime(QDate(2012, 6, 30), QTime(21, 15)).addSecs(-qint64(i) * (26 * 3600 + 17 * 60));
 }
 
-quint32 stableNumber(const QString& text)
-{
-    quint32 h = 2166136261u;
-    for (const QChar c : text) {
-        h ^= c.unicode();
-        h *= 16777619u;
-    }
-    return h;
-}
-
 } // namespace
 
 QString title(int i)
@@ -77,20 +67,30 @@ QString seconds(int i)
 
 QString summary(int i)
 {
-    return QStringLiteral("《%1》的摘要：写在%2。").arg(title(i), minutes(i));
+    return summary(title(i), i);
+}
+
+QString summary(const QString& title, int i)
+{
+    return QStringLiteral("《%1》的摘要：写在%2。").arg(title, minutes(i));
 }
 
 QString body(int i, const QString& imageTag)
 {
+    return body(title(i), i, imageTag);
+}
+
+QString body(const QString& title, int i, const QString& imageTag)
+{
     return QStringLiteral(
                "<p>这是《%1》的正文，第%2篇文章，写于%3。</p>\r\n<p>第二段：卷轴匣备份测试用的文字。%4</p>"
                "\r\n<p>第三段：完。</p>")
-        .arg(title(i))
+        .arg(title)
         .arg(i + 1)
         .arg(minutes(i), imageTag);
 }
 
-QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, const QString& name, int i)
+QString addImage(Server& server, GeneratedBlog& blog, const QString& platform, const QString& name, int i)
 {
     if (i % 4 != 1) {
         return {};
@@ -99,7 +99,23 @@ QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, c
         QStringLiteral("http://img.fakeweb.test/%1/%2/%3.gif").arg(platform, name).arg(i + 1);
     server.addRoute(address, PageKit::gifImage());
     blog.imageAddresses.append(address);
-    return QStringLiteral("<img src=\"%1\" alt=\"插图\">").arg(address);
+    return address;
+}
+
+QString imageTag(Server& server, GeneratedBlog& blog, const QString& platform, const QString& name, int i)
+{
+    const QString address = addImage(server, blog, platform, name, i);
+    return address.isEmpty() ? QString() : QStringLiteral("<img src=\"%1\" alt=\"插图\">").arg(address);
+}
+
+quint32 stableNumber(const QString& text)
+{
+    quint32 h = 2166136261u;
+    for (const QChar c : text) {
+        h ^= c.unicode();
+        h *= 16777619u;
+    }
+    return h;
 }
 
 QString numberFor(const QString& name, const QString& salt, int digits)
@@ -116,6 +132,11 @@ int pageCount(int articles, int perPage)
     return std::max(1, (articles + perPage - 1) / perPage);
 }
 
+int pageCount(const BlogSize& size)
+{
+    return pageCount(size.articles, size.perPage);
+}
+
 QList<int> articlesOnPage(int articles, int perPage, int p)
 {
     QList<int> result;
@@ -124,6 +145,16 @@ QList<int> articlesOnPage(int articles, int perPage, int p)
         result.append(i);
     }
     return result;
+}
+
+QList<int> articlesOnPage(const BlogSize& size, int p)
+{
+    return articlesOnPage(size.articles, size.perPage, p);
+}
+
+Response gbPage(const QString& html)
+{
+    return PageKit::textPage(html, "gb2312");
 }
 
 void announce(const GeneratedBlog& blog)
@@ -135,7 +166,7 @@ void announce(const GeneratedBlog& blog)
 void addArticle(GeneratedBlog& blog, const QString& title, const QString& category, const QString& link,
                 const QString& date, const QString& address)
 {
-    blog.articles.append(BlogArticle{title, category, link, date});
+    blog.articles.append(PageKit::ListedArticle{title, category, link, date});
     blog.articleAddresses.append(address);
 }
 

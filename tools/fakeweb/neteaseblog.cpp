@@ -40,9 +40,7 @@ NeteaseBlog::NeteaseBlog(QString account, int articleCount, int categoryCount, b
         a.permalink = m_userId + stamp + QString::number(100 + (articleCount - i) % 900);
         a.title = QStringLiteral("网易日志第") + QString::number(articleCount - i) +
                   QStringLiteral("篇：秋天的童话");
-        const int c = i % categories;
-        a.category =
-            c < CategoryNames.size() ? CategoryNames.at(c) : QStringLiteral("分类") + QString::number(c + 1);
+        a.category = PageKit::categoryName(CategoryNames, i % categories);
         m_articles.append(a);
     }
 }

@@ -46,6 +46,11 @@ Response gifImage()
     return r;
 }
 
+QString categoryName(const QStringList& names, int c)
+{
+    return c < names.size() ? names.at(c) : QStringLiteral("分类") + QString::number(c + 1);
+}
+
 QString publishTime(int index)
 {
     const QDateTime newest(QDate(2012, 6, 30), QTime(21, 45));

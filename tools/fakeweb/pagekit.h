@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -49,6 +50,9 @@ std::function<void(Server&, const QString&)> installBlog(int defaultArticles, in
 Response textPage(const QString& text, const QByteArray& charset);
 // A tiny GIF image.
 Response gifImage();
+
+// The name of category c (0-based): names[c] while there are names, then "分类<c + 1>".
+QString categoryName(const QStringList& names, int c);
 
 // The publishing time of the index-th article ("2012-03-01 10:20"), older for higher indexes.
 QString publishTime(int index);

@@ -25,9 +25,7 @@ QzoneBlog::QzoneBlog(QString uin, int articleCount, int categoryCount) : m_uin(s
         a.id = QString::number(1330000000 + qint64(articleCount - i) * 97);
         a.title =
             QStringLiteral("日志第") + QString::number(articleCount - i) + QStringLiteral("篇：春天来了");
-        const int c = i % categories;
-        a.category =
-            c < CategoryNames.size() ? CategoryNames.at(c) : QStringLiteral("分类") + QString::number(c + 1);
+        a.category = PageKit::categoryName(CategoryNames, i % categories);
         a.date = PageKit::publishTime(i);
         m_articles.append(a);
     }

@@ -21,7 +21,7 @@ class Connection;
 // A small HTTP/1.1 server on 127.0.0.1 that plays the web for tests, the demo and the benchmarks.
 // It answers proxy-style requests ("GET http://host/path HTTP/1.1") and origin-form requests with a
 // Host header, keeps connections alive and runs entirely on the event loop of its thread.
-class Server final : public QObject
+class Server : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Server)

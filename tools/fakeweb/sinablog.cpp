@@ -479,11 +479,11 @@ QList<int> SinaBlog::favourites() const
     return d->favourites;
 }
 
-QList<SinaExpectedRow> SinaBlog::expectedRows() const
+QList<PageKit::ListedArticle> SinaBlog::expectedRows() const
 {
-    QList<SinaExpectedRow> rows;
+    QList<PageKit::ListedArticle> rows;
     auto listed = [](const SinaArticle& a, const QString& category) {
-        return SinaExpectedRow{a.title, category, a.link(), u'(' + a.date + u')'};
+        return PageKit::ListedArticle{a.title, category, a.link(), u'(' + a.date + u')'};
     };
     for (qsizetype c = 0; c < d->categories.size(); ++c) {
         for (const int i : d->byCategory.at(c)) {
@@ -492,7 +492,7 @@ QList<SinaExpectedRow> SinaBlog::expectedRows() const
     }
     for (const int i : d->favourites) {
         const SinaArticle& a = d->articles.at(i);
-        rows.append(SinaExpectedRow{a.title, QStringLiteral("博文收藏"), a.link(), a.date});
+        rows.append(PageKit::ListedArticle{a.title, QStringLiteral("博文收藏"), a.link(), a.date});
     }
     for (const int i : d->uncategorised) {
         rows.append(listed(d->articles.at(i), QStringLiteral("未分类")));

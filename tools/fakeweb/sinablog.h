@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pagekit.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -62,18 +64,6 @@ struct SinaArticle
     QString address() const { return QStringLiteral("http://blog.sina.com.cn/s/") + link(); }
 };
 
-// A row of the article list as a complete search of the blog yields it: each article under its category
-// (or "未分类"), each favourite again under "博文收藏".
-struct SinaExpectedRow
-{
-    QString title;
-    QString category;
-    QString link;
-    QString date;
-
-    bool operator==(const SinaExpectedRow&) const = default;
-};
-
 class SinaBlog
 {
 public:
@@ -84,9 +74,10 @@ public:
     QStringList categoryNames() const;
     QList<int> favourites() const; // article indexes, in the order of the favourites pages
 
-    // The rows in the order in which a search appends them: categories in turn, the favourites, then
-    // the articles in no category.
-    QList<SinaExpectedRow> expectedRows() const;
+    // The rows of the article list as a complete search of the blog yields them, in the order in which
+    // it appends them: each article under its category in turn, each favourite again under "博文收藏",
+    // then the articles in no category under "未分类".
+    QList<PageKit::ListedArticle> expectedRows() const;
 
     // Addresses.
     QString firstPageAddress() const; // the blog address a task is given

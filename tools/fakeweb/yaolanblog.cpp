@@ -12,10 +12,8 @@ GeneratedBlog installYaolanBlog(Server& server, const BlogSize& size)
 {
     const QString& name = size.name;
     const QString space = QStringLiteral("http://space.yaolan.com/") + name;
-    GeneratedBlog blog;
-    blog.address = space + QStringLiteral("/blog/list");
-    blog.taskName = name;
-    blog.pageCount = pageCount(size.articles, size.perPage);
+    GeneratedBlog blog{
+        .address = space + QStringLiteral("/blog/list"), .taskName = name, .pageCount = pageCount(size)};
     const QString number = numberFor(name, QStringLiteral("yaolan"));
 
     for (int p = 1; p <= blog.pageCount; ++p) {
@@ -24,7 +22,7 @@ GeneratedBlog installYaolanBlog(Server& server, const BlogSize& size)
                            "<body>\n<table class=\"diary\">\n")
                 .arg(name);
         int slot = 0;
-        for (const int i : articlesOnPage(size.articles, size.perPage, p)) {
+        for (const int i : articlesOnPage(size, p)) {
             const QString link = QString::number(number.toInt() * 10 + i * 13) + QStringLiteral(".html");
             const QString address = space + QStringLiteral("/blog/") + link;
             html +=
