@@ -1,7 +1,6 @@
 #include "output/renamer.h"
 
 #include "model/runstate.h"
-#include "output/namefitting.h"
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
@@ -16,8 +15,8 @@ QString TitleFileName(const QString& date, const QString& title)
 {
     const qsizetype blank = date.indexOf(u' ');
     const QString datePart = blank >= 0 ? date.left(blank + 1) : date + u'!';
-    return FitFileName(Text::SafeFileName(datePart) + u'_', Text::SafeFileName(title),
-                       QStringLiteral(".html"));
+    return Text::FitFileName(Text::SafeFileName(datePart) + u'_', Text::SafeFileName(title),
+                             QStringLiteral(".html"));
 }
 
 QCoro::Task<> RenamePagesToTitles(Model::RunState& state)

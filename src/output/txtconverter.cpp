@@ -1,7 +1,6 @@
 #include "output/txtconverter.h"
 
 #include "model/runstate.h"
-#include "output/namefitting.h"
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
@@ -59,7 +58,7 @@ QString CollectionName(const QString& category)
     if (name.toUtf8().size() <= 255) {
         return name;
     }
-    return FitFileName(QStringLiteral("all"), Text::SafeFileName(category), QStringLiteral(".txt"));
+    return Text::FitFileName(QStringLiteral("all"), Text::SafeFileName(category), QStringLiteral(".txt"));
 }
 
 const QString Separator = QStringLiteral("----------------   ");
@@ -212,8 +211,9 @@ QCoro::Task<> ConvertToText(Model::RunState& state)
         QString text;
         const QString page = state.articlePagePath(row);
         if (QFileInfo(page).isFile()) {
-            const QString textPath = Text::JoinPath(
-                categoryFolder, FitFileName(QString(), Text::SafeFileName(title), QStringLiteral(".txt")));
+            const QString textPath =
+                Text::JoinPath(categoryFolder, Text::FitFileName(QString(), Text::SafeFileName(title),
+                                                                 QStringLiteral(".txt")));
             text = ConvertPageToText(page, textPath);
             ++converted;
         }

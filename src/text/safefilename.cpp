@@ -7,32 +7,37 @@ namespace Text {
 
 namespace {
 
-constexpr int MaxNameBytes = 255;
+constexpr qsizetype MaxNameBytes = 255;
 
-// Cuts a name so that its UTF-8 form fits the file system's limit, never inside a character.
-QString FitNameLength(const QString& name)
+qsizetype Utf8Size(QStringView text)
 {
-    if (name.toUtf8().size() <= MaxNameBytes) {
-        return name;
-    }
-    QString fitted;
-    int bytes = 0;
-    for (qsizetype i = 0; i < name.size();) {
-        const bool pair =
-            name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
-        const QString character = name.mid(i, pair ? 2 : 1);
-        const int size = int(character.toUtf8().size());
-        if (bytes + size > MaxNameBytes) {
-            break;
-        }
-        fitted += character;
-        bytes += size;
-        i += character.size();
-    }
-    return fitted;
+    return text.toUtf8().size();
 }
 
 } // namespace
+
+QString FitFileName(const QString& prefix, const QString& freePart, const QString& suffix)
+{
+    const qsizetype room = MaxNameBytes - Utf8Size(prefix) - Utf8Size(suffix);
+    if (Utf8Size(freePart) <= room) {
+        return prefix + freePart + suffix;
+    }
+    QString fitted;
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < freePart.size();) {
+        const bool pair = freePart.at(i).isHighSurrogate() && i + 1 < freePart.size() &&
+                          freePart.at(i + 1).isLowSurrogate();
+        const QStringView character = QStringView(freePart).mid(i, pair ? 2 : 1);
+        const qsizetype size = Utf8Size(character);
+        if (used + size > room) {
+            break;
+        }
+        fitted += character;
+        used += size;
+        i += character.size();
+    }
+    return prefix + fitted + suffix;
+}
 
 QString SafeFileName(const QString& text)
 {
@@ -62,7 +67,7 @@ QString SafeFileName(const QString& text)
     if (name == QStringLiteral(".")) {
         name = QStringLiteral("_");
     }
-    return FitNameLength(name);
+    return FitFileName(QString(), name, QString());
 }
 
 } // namespace Text
