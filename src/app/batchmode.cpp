@@ -64,14 +64,14 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network)
                         .arg(Text::JoinPath(programFolder, QStringLiteral("auto.cfg"))));
         return BadSettings;
     }
-    bool isNumber = false;
-    const int code = platformField.trimmed().toInt(&isNumber);
-    if (!isNumber || !Model::IsPlatformCode(code)) {
+    const std::optional<int> platform = Model::AutomaticPlatformCode(programFolder);
+    if (!platform) {
         ConsoleUserInterface::print(
             stderr, QStringLiteral("auto.cfg: <blog> must be a platform number from 0 to 16, not \"%1\"")
                         .arg(platformField));
         return BadSettings;
     }
+    const int code = *platform;
 
     Model::RunState state(programFolder, ui, &network);
     Assets::AssetFetcher fetcher(state);
