@@ -49,7 +49,6 @@ quint32 stableNumber(const QString& text);
 // A number of the given digits derived from the name, the same in every run.
 QString numberFor(const QString& name, const QString& salt, int digits = 6);
 
-int pageCount(int articles, int perPage);
 int pageCount(const BlogSize& size);
 // The articles of list page p (1-based).
 QList<int> articlesOnPage(int articles, int perPage, int p);
