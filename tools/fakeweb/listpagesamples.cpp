@@ -152,6 +152,11 @@ Response gbPage(const QString& html)
     return PageKit::textPage(html, "gb2312");
 }
 
+Response utf8Page(const QString& html)
+{
+    return PageKit::textPage(html, "utf-8");
+}
+
 void announce(const GeneratedBlog& blog)
 {
     std::fprintf(stderr, "blog %s: %s (%lld articles)\n", qPrintable(blog.taskName), qPrintable(blog.address),

@@ -56,6 +56,8 @@ QList<int> articlesOnPage(const BlogSize& size, int p);
 
 // A page in GB2312 (encoded as GB18030, its superset).
 Response gbPage(const QString& html);
+// A page in UTF-8.
+Response utf8Page(const QString& html);
 
 // Tells on the error output where a generated blog lives, for the blogs whose address the user types.
 void announce(const GeneratedBlog& blog);
