@@ -153,7 +153,7 @@ QString CnblogsBlog::categoryPage(int category) const
 
 QString CnblogsBlog::myPostsPage(int page) const
 {
-    const int pages = std::max(1, int((m_posts.size() + PostsPerPage - 1) / PostsPerPage));
+    const int pages = PageKit::pageCount(int(m_posts.size()), PostsPerPage);
     const QString myPosts = address() + QStringLiteral("/MyPosts.html");
     QString text = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>随笔 - ") +
                    m_account + QStringLiteral(" - 博客园</title></head>\n<body>\n<div class=\"PostList\">\n");
@@ -203,7 +203,7 @@ void CnblogsBlog::install(Server& server) const
                         PageKit::textPage(categoryPage(c), "utf-8"));
     }
     const QString myPosts = address() + QStringLiteral("/MyPosts.html");
-    const int pages = std::max(1, int((m_posts.size() + PostsPerPage - 1) / PostsPerPage));
+    const int pages = PageKit::pageCount(int(m_posts.size()), PostsPerPage);
     server.addRoute(myPosts, PageKit::textPage(myPostsPage(1), "utf-8"));
     for (int p = 1; p <= pages; ++p) {
         server.addRoute(myPosts + QStringLiteral("?page=") + QString::number(p),

@@ -48,7 +48,7 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
                     .arg(title(i), name, minutes(i),
                          body(i, imageTag(server, blog, QStringLiteral("csdn"), name, i)));
             const QString address = root + QStringLiteral("/article/details/") + link;
-            server.addRoute(address, PageKit::textPage(article, "utf-8"));
+            server.addRoute(address, utf8Page(article));
             addArticle(blog, title(i), QStringLiteral("默认分类"), link, minutes(i), address);
         }
         html += QStringLiteral("</div>\r\n");
@@ -66,7 +66,7 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
                         .arg(blog.pageCount);
         }
         html += QStringLiteral("</body>\r\n</html>\r\n");
-        const Response page = PageKit::textPage(html, "utf-8");
+        const Response page = utf8Page(html);
         server.addRoute(root + QStringLiteral("/article/list/%1").arg(p), page);
         if (p == 1) {
             server.addRoute(blog.address, page);

@@ -17,11 +17,6 @@ const QStringList CategoryNames = {
     QStringLiteral("疾病防治"), QStringLiteral("美容护肤"),
 };
 
-int pageCountFor(int articles)
-{
-    return (articles + PageSize - 1) / PageSize;
-}
-
 } // namespace
 
 Health39Blog::Health39Blog(QString account, int articleCount, int categoryCount)
@@ -131,7 +126,7 @@ void Health39Blog::install(Server& server) const
         QStringLiteral("http://") + Host + u'/' + m_account + QStringLiteral("/ArticleList_");
     for (int c = -1; c < m_categories.size(); ++c) {
         const QString number = c < 0 ? QStringLiteral("0") : QString::number(FirstCategoryNumber + c);
-        const int pages = std::max(1, pageCountFor(int(articlesOf(c).size())));
+        const int pages = PageKit::pageCount(int(articlesOf(c).size()), PageSize);
         for (int p = 1; p <= pages; ++p) {
             server.addRoute(base + number + u'_' + QString::number(p) + QStringLiteral(".html"),
                             PageKit::textPage(listPage(c, p), "gb2312"));

@@ -13,14 +13,9 @@ namespace {
 const QString BlogHost = QStringLiteral("http://blog.ifeng.com");
 const QString StaticHost = QStringLiteral("http://blogfile.ifeng.com");
 
-Response utf8Page(const QString& text)
-{
-    return PageKit::textPage(text, "utf-8");
-}
-
 Response script(const QString& text)
 {
-    Response r = PageKit::textPage(text, "utf-8");
+    Response r = utf8Page(text);
     r.headers = {{"Content-Type", "application/x-javascript; charset=utf-8"}};
     return r;
 }
@@ -116,9 +111,10 @@ GeneratedBlog installIfengBlog(Server& server, const BlogSize& size)
                            "</script>\n%3\n</body></html>")
                 .arg(scriptAddress, p % 2 == 1 ? QStringLiteral(" ") : QString(),
                      pager(blogNumber, p, blog.pageCount));
-        server.addRoute(BlogHost + QStringLiteral("/%1-%2.html").arg(blogNumber).arg(p), utf8Page(listPage));
+        const Response page = utf8Page(listPage);
+        server.addRoute(BlogHost + QStringLiteral("/%1-%2.html").arg(blogNumber).arg(p), page);
         if (p == 1) {
-            server.addRoute(blog.address, utf8Page(listPage));
+            server.addRoute(blog.address, page);
         }
     }
     return blog;

@@ -127,14 +127,9 @@ QString numberFor(const QString& name, const QString& salt, int digits)
     return QString::number(low + stableNumber(salt + name) % (9 * low));
 }
 
-int pageCount(int articles, int perPage)
-{
-    return std::max(1, (articles + perPage - 1) / perPage);
-}
-
 int pageCount(const BlogSize& size)
 {
-    return pageCount(size.articles, size.perPage);
+    return PageKit::pageCount(size.articles, size.perPage);
 }
 
 QList<int> articlesOnPage(int articles, int perPage, int p)
@@ -155,6 +150,11 @@ QList<int> articlesOnPage(const BlogSize& size, int p)
 Response gbPage(const QString& html)
 {
     return PageKit::textPage(html, "gb2312");
+}
+
+Response utf8Page(const QString& html)
+{
+    return PageKit::textPage(html, "utf-8");
 }
 
 void announce(const GeneratedBlog& blog)

@@ -49,7 +49,6 @@ quint32 stableNumber(const QString& text);
 // A number of the given digits derived from the name, the same in every run.
 QString numberFor(const QString& name, const QString& salt, int digits = 6);
 
-int pageCount(int articles, int perPage);
 int pageCount(const BlogSize& size);
 // The articles of list page p (1-based).
 QList<int> articlesOnPage(int articles, int perPage, int p);
@@ -57,6 +56,8 @@ QList<int> articlesOnPage(const BlogSize& size, int p);
 
 // A page in GB2312 (encoded as GB18030, its superset).
 Response gbPage(const QString& html);
+// A page in UTF-8.
+Response utf8Page(const QString& html);
 
 // Tells on the error output where a generated blog lives, for the blogs whose address the user types.
 void announce(const GeneratedBlog& blog);

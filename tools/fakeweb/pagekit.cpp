@@ -4,6 +4,8 @@
 #include <QStringEncoder>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace FakeWeb::PageKit {
 
 BlogSize parseBlogSize(const QString& arg, int defaultArticles, int defaultCategories)
@@ -49,6 +51,11 @@ Response gifImage()
 QString categoryName(const QStringList& names, int c)
 {
     return c < names.size() ? names.at(c) : QStringLiteral("分类") + QString::number(c + 1);
+}
+
+int pageCount(int entries, int perPage)
+{
+    return std::max(1, (entries + perPage - 1) / perPage);
 }
 
 QString publishTime(int index)

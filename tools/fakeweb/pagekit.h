@@ -54,6 +54,9 @@ Response gifImage();
 // The name of category c (0-based): names[c] while there are names, then "分类<c + 1>".
 QString categoryName(const QStringList& names, int c);
 
+// How many pages of perPage entries hold `entries`; an empty list still has its one page.
+int pageCount(int entries, int perPage);
+
 // The publishing time of the index-th article ("2012-03-01 10:20"), older for higher indexes.
 QString publishTime(int index);
 

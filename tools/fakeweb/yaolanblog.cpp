@@ -45,7 +45,7 @@ GeneratedBlog installYaolanBlog(Server& server, const BlogSize& size)
                     "<div class=\"foot\">北京世纪摇篮网络技术有限公司版权所有</div></body></html>")
                     .arg(title(i), name, minutes(i),
                          body(i, imageTag(server, blog, QStringLiteral("yaolan"), name, i)));
-            server.addRoute(address, PageKit::textPage(article, "utf-8"));
+            server.addRoute(address, utf8Page(article));
             addArticle(blog, title(i), category(i), link, minutes(i), address);
         }
         html += QStringLiteral(
@@ -55,7 +55,7 @@ GeneratedBlog installYaolanBlog(Server& server, const BlogSize& size)
                     "</td></tr></table></td></tr></table>\n</body></html>")
                     .arg(blog.pageCount)
                     .arg(space);
-        const Response page = PageKit::textPage(html, "utf-8");
+        const Response page = utf8Page(html);
         server.addRoute(space + QStringLiteral("/blog/list/0_%1.html").arg(p), page);
         if (p == 1) {
             server.addRoute(blog.address, page);
