@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/failure.h"
+#include "text/textprimitives.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,17 @@ inline const QString& EntryAt(const QStringList& list, qsizetype j)
             QStringLiteral("list ends after %1 elements, element %2 wanted").arg(list.size()).arg(j + 1));
     }
     return list.at(j);
+}
+
+// prefix + "1.html", prefix + "2.html", ...: one list page for every pageSize articles begun, none for a
+// count of 0 or less.
+inline QStringList NumberedListPages(const QString& prefix, qint64 count, int pageSize)
+{
+    QStringList pages;
+    for (qint64 page = 1; count > 0; ++page, count -= pageSize) {
+        pages.append(prefix + Text::Num(page) + QStringLiteral(".html"));
+    }
+    return pages;
 }
 
 } // namespace Discovery

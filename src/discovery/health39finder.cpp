@@ -2,6 +2,7 @@
 
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
+#include "discovery/listpagewalk.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/matching.h"
@@ -17,8 +18,8 @@ using namespace Text;
 
 void AddListPages(Model::RunState& state, qint64 count, const QString& prefix)
 {
-    for (qint64 page = 1; count > 0; ++page, count -= 25) {
-        state.ui.addListLine(prefix + Num(page) + QStringLiteral(".html"));
+    for (const QString& page : NumberedListPages(prefix, count, 25)) {
+        state.ui.addListLine(page);
     }
 }
 
@@ -70,8 +71,7 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
     const int pageCount = state.ui.listCount();
     for (int i = 0; i < pageCount; ++i) {
         co_await LetEventsRun();
-        state.setStatus(QStringLiteral("查找文章：") + Num(i + 1) + QStringLiteral("页/") + Num(pageCount) +
-                        QStringLiteral("页"));
+        state.setStatus(SearchStatus(i + 1, pageCount));
         const QString pageAddress = state.ui.listLine(i);
         const QString page = co_await FetchPage(state.http, pageAddress, charset);
         const QStringList entries = MatchList(entryPattern, page);

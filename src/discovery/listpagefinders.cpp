@@ -14,12 +14,6 @@ using namespace Model::Endpoints;
 using Text::Num;
 using Text::TextBetween;
 
-namespace {
-
-const QString Http = QStringLiteral("http://");
-
-} // namespace
-
 ListPagePlatform Baidu()
 {
     ListPagePlatform p;

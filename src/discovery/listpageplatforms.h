@@ -7,6 +7,9 @@
 // The descriptions of the platforms read by the list-page walk.
 namespace Discovery::ListPages {
 
+// Every list-page address begins with it.
+inline const QString Http = QStringLiteral("http://");
+
 // A field cut once from one list.
 inline FieldRule From(FieldSource source, QString start, QString end, int skip, bool trim = false)
 {

@@ -22,13 +22,6 @@ using Text::TextBetween;
 
 namespace {
 
-const QString Http = QStringLiteral("http://");
-
-QString SafeName(const QString& text)
-{
-    return Text::SafeFileName(text);
-}
-
 QString IfengListPageAddress(const WalkState& walk, qint64 page)
 {
     return Http + IfengBlogHost() + u'/' + walk.key + u'-' + Num(page) + QStringLiteral(".html");
@@ -99,7 +92,7 @@ ListPagePlatform Ifeng(std::optional<int> startPage)
     p.categoryPattern = QStringLiteral("target=#_blank#>.*</a>");
     p.link = From(FieldSource::Entry, QStringLiteral("/article/"), QStringLiteral(".html"), 5);
     p.title = From(FieldSource::Title, QStringLiteral("title=#"), QStringLiteral("#>"), 0);
-    p.title.finish = SafeName;
+    p.title.finish = Text::SafeFileName;
     p.date = From(FieldSource::Date, QStringLiteral("<p>"), QStringLiteral("</p>"), 5);
     p.category = From(FieldSource::Category, QStringLiteral("_blank#>"), QStringLiteral("</a>"), 0);
     p.category.finish = [](const QString& category) {
@@ -246,7 +239,7 @@ ListPagePlatform CerspEblog()
     p.entryPattern = QStringLiteral("<a href=./userlog.*/.*/archives/.*/.*.shtml.>(?!阅读全文).+</a>");
     p.datePattern = QStringLiteral("\\d\\d\\d\\d-\\d.*-\\d.* \\d.*:\\d.*:00");
     p.title = From(FieldSource::Entry, QStringLiteral(".shtml#>"), QStringLiteral("</a>"), 0);
-    p.title.finish = SafeName;
+    p.title.finish = Text::SafeFileName;
     // A categorised entry begins with the link to its category, then the article link.
     p.link.source = FieldSource::Entry;
     p.link.finish = [](const QString& entry) {

@@ -1,6 +1,8 @@
 #include "discovery/sinafinder.h"
 
+#include "discovery/entrylists.h"
 #include "discovery/finders.h"
+#include "discovery/listpagewalk.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/failure.h"
@@ -36,6 +38,31 @@ qint64 Count(const QString& text)
     return Text::ToWholeNumber(text);
 }
 
+// Appends the articles of lists that run in step: article j's link is cut from links.at(j), its title from
+// titles.at(j), its date from dates.at(j) between dateStart and dateEnd. A missing title or date, or a
+// field that cannot be cut, ends the page there; the articles before it still count.
+void ReadEntries(SinaListPage& list, const QStringList& links, const QStringList& titles,
+                 const QStringList& dates, const QString& dateStart, const QString& dateEnd)
+{
+    const QString prefix = ArticlePrefix();
+    for (qsizetype j = 0; j < links.size(); ++j) {
+        if (j >= titles.size() || j >= dates.size()) {
+            list.incomplete = true;
+            return;
+        }
+        try {
+            const QString link = TextBetween(links.at(j), prefix, QStringLiteral("\">"), 5);
+            const QString title =
+                TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+            const QString date = TextBetween(dates.at(j), dateStart, dateEnd, 5);
+            list.entries.append(SinaListEntry{title, link, date});
+        } catch (const Text::Failure&) {
+            list.incomplete = true;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 QStringList SinaListPageAddresses(qint64 count, const QString& firstPageAddress)
@@ -43,19 +70,14 @@ QStringList SinaListPageAddresses(qint64 count, const QString& firstPageAddress)
     if (count > MaxListArticles) {
         throw Text::Failure(QStringLiteral("implausible article count %1").arg(count));
     }
-    QStringList addresses;
     if (count <= 0) {
-        return addresses;
+        return {};
     }
     if (firstPageAddress.size() < 6) {
         throw Text::Failure(QStringLiteral("not a list page address: \"%1\"").arg(firstPageAddress));
     }
-    const QString base = Text::Left(firstPageAddress, int(firstPageAddress.size()) - 6);
-    for (qint64 n = 1; count > 0; ++n) {
-        count -= SinaPageSize;
-        addresses.append(base + Text::Num(n) + QStringLiteral(".html"));
-    }
-    return addresses;
+    return NumberedListPages(Text::Left(firstPageAddress, int(firstPageAddress.size()) - 6), count,
+                             SinaPageSize);
 }
 
 void AddSinaListPages(Model::RunState& state, qint64 count, const QString& firstPageAddress)
@@ -104,8 +126,6 @@ void PlanSinaListPages(Model::RunState& state, const QString& page)
 SinaListPage ReadSinaListPage(const QString& page)
 {
     const QString host = Model::Endpoints::SinaBlogHost();
-    const QString prefix = ArticlePrefix();
-    const QString quoteClose = QStringLiteral("\">");
     SinaListPage list;
     if (page.contains(QStringLiteral("<strong>博文收藏</strong><em>("))) {
         list.favourites = true;
@@ -116,25 +136,10 @@ SinaListPage ReadSinaListPage(const QString& page)
             Text::MatchList(HashToQuote(QStringLiteral("class=#time SG_txtc#>.*</div></li>")), page);
         const QStringList links = Text::MatchList(
             HashToQuote(QStringLiteral("http://") + host + QStringLiteral("/s/blog_.*.html#>")), page);
-        for (qsizetype j = 0; j < links.size(); ++j) {
-            if (j >= titles.size() || j >= dates.size()) {
-                list.incomplete = true;
-                break;
-            }
-            try {
-                const QString link = TextBetween(links.at(j), prefix, quoteClose, 5);
-                const QString title =
-                    TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
-                const QString date =
-                    TextBetween(dates.at(j), QStringLiteral("SG_txtc\">"), QStringLiteral("</div></li>"), 5);
-                list.entries.append(SinaListEntry{title, link, date});
-            } catch (const Text::Failure&) {
-                list.incomplete = true;
-                break;
-            }
-        }
+        ReadEntries(list, links, titles, dates, QStringLiteral("SG_txtc\">"), QStringLiteral("</div></li>"));
         return list;
     }
+    // Link and title stand in the same anchor.
     const QStringList anchors = Text::MatchList(
         HashToQuote(QStringLiteral("<a title=.*target=#_blank# href=.*>.*</a></span>")), page);
     const QStringList dates =
@@ -142,25 +147,8 @@ SinaListPage ReadSinaListPage(const QString& page)
     const QString heading =
         Text::MatchAll(HashToQuote(QStringLiteral("<span comp_title=#.*<em>.*</em># class=#title#>")), page);
     list.category = TextBetween(heading, QStringLiteral("<span comp_title=\""), QStringLiteral("<em>"), 0);
-    for (qsizetype j = 0; j < anchors.size(); ++j) {
-        if (j >= dates.size()) {
-            list.incomplete = true;
-            break;
-        }
-        // A field that cannot be cut ends the page there; the articles before it still count.
-        try {
-            const QString& anchor = anchors.at(j);
-            const QString link = TextBetween(anchor, prefix, quoteClose, 5);
-            const QString title =
-                TextBetween(anchor, QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
-            const QString date =
-                TextBetween(dates.at(j), QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>"), 5);
-            list.entries.append(SinaListEntry{title, link, date});
-        } catch (const Text::Failure&) {
-            list.incomplete = true;
-            break;
-        }
-    }
+    ReadEntries(list, anchors, anchors, dates, QStringLiteral("atc_tm SG_txtc\">"),
+                QStringLiteral("</span>"));
     return list;
 }
 
@@ -178,8 +166,7 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
     for (int k = 0; k < pageCount; ++k) {
         const QString page = co_await Text::FetchPageUntilOk(state.http, queue.at(k), Charset);
         co_await Text::LetEventsRun();
-        state.setStatus(QStringLiteral("查找文章：") + Text::Num(k + 1) + QStringLiteral("页/") +
-                        Text::Num(pageCount) + QStringLiteral("页"));
+        state.setStatus(SearchStatus(k + 1, pageCount));
         const SinaListPage list = ReadSinaListPage(page);
         for (const SinaListEntry& entry : list.entries) {
             const QString title = Text::SafeFileName(entry.title);

@@ -15,12 +15,7 @@ int ArticleList::AddArticleRow(CategoryTable& categories, const QString& title, 
                                const QString& link, const QString& date, bool listScrolling)
 {
     const int position = categories.countArticle(category);
-    const int row = gridRowCount() - 1;
-    appendRow({QString::number(row), title, category, link, date, QString::number(position)});
-    if (listScrolling && gridRowCount() > 5) {
-        setFirstVisibleRow(gridRowCount() - 5);
-    }
-    return row;
+    return appendNumberedRow({title, category, link, date, QString::number(position)}, listScrolling);
 }
 
 } // namespace Model

@@ -11,12 +11,7 @@ AssetQueue::AssetQueue(QObject* parent)
 
 int AssetQueue::AddAssetRow(int kind, const QString& address, const QString& folder, bool listScrolling)
 {
-    const int row = gridRowCount() - 1;
-    appendRow({QString::number(row), QString::number(kind), address, folder});
-    if (listScrolling && gridRowCount() > 5) {
-        setFirstVisibleRow(gridRowCount() - 5);
-    }
-    return row;
+    return appendNumberedRow({QString::number(kind), address, folder}, listScrolling);
 }
 
 } // namespace Model

@@ -103,6 +103,16 @@ int GridTable::appendRow(const QStringList& cells)
     return row;
 }
 
+int GridTable::appendNumberedRow(QStringList cells, bool listScrolling)
+{
+    cells.prepend(QString::number(gridRowCount() - 1));
+    const int row = appendRow(cells);
+    if (listScrolling && gridRowCount() > 5) {
+        setFirstVisibleRow(gridRowCount() - 5);
+    }
+    return row;
+}
+
 int GridTable::columnWidthTwips(int column) const
 {
     return column >= 0 && column < m_widths.size() ? m_widths.at(column) : 0;

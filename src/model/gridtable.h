@@ -29,6 +29,9 @@ public:
     void removeDataRows(int first, int last);
     // Writes a whole new data row into the spare row and adds a new spare row. Returns its row number.
     int appendRow(const QStringList& cells);
+    // Appends a data row numbered in its first cell, followed by cells; with listScrolling the newest rows
+    // are kept in view. Returns its row number.
+    int appendNumberedRow(QStringList cells, bool listScrolling);
 
     int columnWidthTwips(int column) const;
     int firstVisibleRow() const { return m_firstVisibleRow; }
