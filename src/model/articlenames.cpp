@@ -18,6 +18,13 @@ QString LocalFileName(int platform, const QString& link)
     return Text::Replace(name, QStringLiteral(".shtml"), QStringLiteral(".html"));
 }
 
+QString ArticlePageReference(int platform, const QString& category, const QString& link)
+{
+    const QString folder = Text::SafeFileName(category);
+    const QString name = LocalFileName(platform, link);
+    return folder.isEmpty() ? name : folder + u'/' + name;
+}
+
 namespace {
 
 QString CommonAddress(const ArticleKey& key)
