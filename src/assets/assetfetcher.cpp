@@ -6,6 +6,7 @@
 #include "model/runstate.h"
 #include "text/charset.h"
 #include "text/failure.h"
+#include "text/pagefetch.h"
 #include "text/textfiles.h"
 
 #include <QDir>
@@ -159,10 +160,7 @@ bool AssetFetcher::SendRequest(int slot)
     if (m_state.http.manager == nullptr || !IsWebAddress(url)) {
         return false;
     }
-    QNetworkRequest request(url);
-    request.setTransferTimeout(RequestTimeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply* reply = m_state.http.manager->get(request);
+    QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
     job.reply = reply;
     connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
     return true;

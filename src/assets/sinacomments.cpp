@@ -1,5 +1,6 @@
 #include "assets/sinacomments.h"
 
+#include "assets/assetnames.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/failure.h"
@@ -57,8 +58,8 @@ QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, in
     for (int k = 1; count > 0 && k <= MaxCommentPages; ++k) {
         const QString address = CommentPageAddress(id, k);
         state.assets.AddAssetRow(Model::AssetQueue::CommentKind, address, folder, state.listScrolling);
-        page += QStringLiteral("<a href=") + Text::SafeFileName(address) + QStringLiteral("><b>") +
-                Text::Num(k) + QStringLiteral("</b></a>&nbsp;");
+        page += QStringLiteral("<a href=") + LocalAssetName(Model::AssetQueue::CommentKind, address) +
+                QStringLiteral("><b>") + Text::Num(k) + QStringLiteral("</b></a>&nbsp;");
         count -= CommentsPerPage;
     }
     co_return page;

@@ -18,6 +18,13 @@ QString LocalFileName(int platform, const QString& link)
     return Text::Replace(name, QStringLiteral(".shtml"), QStringLiteral(".html"));
 }
 
+QString ArticlePageReference(int platform, const QString& category, const QString& link)
+{
+    const QString folder = Text::SafeFileName(category);
+    const QString name = LocalFileName(platform, link);
+    return folder.isEmpty() ? name : folder + u'/' + name;
+}
+
 namespace {
 
 QString CommonAddress(const ArticleKey& key)
@@ -100,25 +107,6 @@ QString ArticleFetchAddress(const ArticleKey& key)
     }
 }
 
-namespace {
-
-int HexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    return -1;
-}
-
-} // namespace
-
 QString UnescapeUnicode(QString& text)
 {
     // One pass, left to right: every escape is replaced where it stands, in time linear in the text. This
@@ -136,7 +124,7 @@ QString UnescapeUnicode(QString& text)
             int value = 0;
             bool ok = true;
             for (qsizetype k = i + 2; k < i + 6; ++k) {
-                const int digit = HexDigit(text.at(k));
+                const int digit = Text::DigitValue(text.at(k), 16);
                 if (digit < 0) {
                     ok = false;
                     break;

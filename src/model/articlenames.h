@@ -16,6 +16,11 @@ struct ArticleKey
 // File name (no folder) of the article's local page.
 QString LocalFileName(int platform, const QString& link);
 
+// The page of an article relative to the task folder, as index pages and the help project link to it:
+// the category's folder, "/", the local name. An article without a category lies directly in the task
+// folder.
+QString ArticlePageReference(int platform, const QString& category, const QString& link);
+
 // Web address shown in pages.
 QString ArticleAddress(const ArticleKey& key);
 

@@ -25,13 +25,6 @@ constexpr int ShownLength = 30;
 
 } // namespace
 
-QString ArticlePageReference(int platform, const QString& category, const QString& link)
-{
-    const QString folder = Text::SafeFileName(category);
-    const QString name = Model::LocalFileName(platform, link);
-    return folder.isEmpty() ? name : folder + u'/' + name;
-}
-
 QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model::ArticleList& articles,
                              int platform)
 {
@@ -54,7 +47,7 @@ QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model
     };
     const int rows = articles.gridRowCount();
     for (int row = 1; row <= rows - 2; ++row) {
-        lines.append(ArticlePageReference(platform, articles.category(row), articles.link(row)));
+        lines.append(Model::ArticlePageReference(platform, articles.category(row), articles.link(row)));
     }
     lines.append(QStringLiteral("[INFOTYPES]"));
     lines.append(QString());
@@ -92,7 +85,7 @@ QStringList ContentsFileLines(const Model::ArticleList& articles, const Model::C
                 Quoted(QStringLiteral("<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#") +
                        Text::Num(number) + u'.' + Text::Left(articles.title(row), ShownLength) +
                        QStringLiteral("#> <param name=#Local# value=#") +
-                       ArticlePageReference(platform, category, articles.link(row)) +
+                       Model::ArticlePageReference(platform, category, articles.link(row)) +
                        QStringLiteral("#></OBJECT></UL>")));
         }
     }

@@ -14,10 +14,6 @@ namespace Output {
 // The help project (blog.hhp) and its contents file (blog.hhc), built line by line from the article list
 // and the category table. Paths inside them use "/" and are relative to the task folder.
 
-// The page of an article relative to the task folder: the category's folder, "/", the local name. An
-// article without a category lies directly in the task folder.
-QString ArticlePageReference(int platform, const QString& category, const QString& link);
-
 // blog.hhp: options, the help window, one [Files] line per article row (downloaded or not).
 QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model::ArticleList& articles,
                              int platform);

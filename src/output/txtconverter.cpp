@@ -36,21 +36,6 @@ bool Follows(const QByteArray& page, qsizetype i, const char* tag, qsizetype n)
     return true;
 }
 
-int DigitValue(QChar c, bool hex)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (hex && u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    if (hex && u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    return -1;
-}
-
 // The collection file of a category: "all" and the safe name of the category with its extension.
 QString CollectionName(const QString& category)
 {
@@ -136,10 +121,11 @@ QString DecodeNumericEntities(const QString& text)
             ++k;
         }
         const qsizetype digitsStart = k;
+        const int base = hex ? 16 : 10;
         char32_t value = 0;
         bool inRange = true;
-        for (int digit = 0; k < text.size() && (digit = DigitValue(text.at(k), hex)) >= 0; ++k) {
-            value = value * (hex ? 16 : 10) + char32_t(digit);
+        for (int digit = 0; k < text.size() && (digit = Text::DigitValue(text.at(k), base)) >= 0; ++k) {
+            value = value * char32_t(base) + char32_t(digit);
             if (value > 0x10FFFF) {
                 inRange = false;
                 value = 0x110000;

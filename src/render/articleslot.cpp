@@ -43,10 +43,7 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
                        DownloadWakeup& wakeup)
 {
     abort();
-    QNetworkRequest request(Text::RequestUrl(address));
-    request.setTransferTimeout(timeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    m_reply.reset(network.get(request));
+    m_reply.reset(network.get(Text::GetRequest(Text::RequestUrl(address), timeoutMs)));
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
 }

@@ -2,6 +2,7 @@
 
 #include "assets/assetnames.h"
 #include "model/endpoints.h"
+#include "model/platformprofile.h"
 #include "model/runstate.h"
 #include "text/failure.h"
 #include "text/matching.h"
@@ -21,7 +22,7 @@ using Text::Replace;
 QString CleanImageTags(int platform, QString body)
 {
     switch (platform) {
-    case 0: // Sina: a transparent placeholder in src, the picture in real_src
+    case Model::Sina: // a transparent placeholder in src, the picture in real_src
         body = Replace(body,
                        HashToQuote(QStringLiteral("src=#http://") + Model::Endpoints::SinaImageHost() +
                                    QStringLiteral("/blog7style/images/common/sg_trans.gif#")),
@@ -29,7 +30,7 @@ QString CleanImageTags(int platform, QString body)
         body = Replace(body, QStringLiteral("real_src"), QStringLiteral("src"));
         body = Replace(body, QStringLiteral(" src ="), QStringLiteral(" src="));
         break;
-    case 2: // Hexun: a script that shrinks wide images
+    case Model::Hexun: // a script that shrinks wide images
         body = Replace(body,
                        HashToQuote(QStringLiteral(
                            "onload=#var image=new Image();image.src=this.src;if(image.width>0 && "
@@ -37,11 +38,11 @@ QString CleanImageTags(int platform, QString body)
                            "image.width;}}#")),
                        QString());
         break;
-    case 6: // QQ zone: a blank placeholder in src, the picture in orgsrc
+    case Model::Qzone: // a blank placeholder in src, the picture in orgsrc
         body = Replace(body, HashToQuote(QStringLiteral("src=#/ac/b.gif#")), QString());
         body = Replace(body, QStringLiteral("orgsrc"), QStringLiteral("src"));
         break;
-    case 15: // Tianya 2: unquoted addresses, closed again before the onload script
+    case Model::Tianya2: // unquoted addresses, closed again before the onload script
         body = Replace(body, QStringLiteral("src="), QStringLiteral("src=\""));
         body = Replace(body, HashToQuote(QStringLiteral(" onload=#javascript")),
                        HashToQuote(QStringLiteral("# onload=#javascript")));
@@ -79,7 +80,7 @@ QString RewriteImages(Model::RunState& state, QString body, int row)
     body = CleanImageTags(platform, body);
 
     const QString tags = ListMatches(QStringLiteral("<img .*>"), body);
-    if (platform == 15 && Text::Find(tags, Model::Endpoints::TianyaImageDomain()) > 0) {
+    if (platform == Model::Tianya2 && Text::Find(tags, Model::Endpoints::TianyaImageDomain()) > 0) {
         // The platform refuses downloads from its own image host: the page keeps the web addresses.
         return body;
     }

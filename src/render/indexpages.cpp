@@ -1,5 +1,6 @@
 #include "render/indexpages.h"
 
+#include "model/articlenames.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/charset.h"
@@ -71,10 +72,14 @@ private:
     QHash<QString, QString> m_pages;
 };
 
-// The link from an index page to the page of an article in its category folder.
-QString ArticleLink(const QString& safeCategory, const QString& localName)
+// Starts the page of a category (or of one of its pieces) with its title and heading.
+void StartCategoryPage(IndexBook& book, const QString& name, const QString& title, const QString& heading)
 {
-    return safeCategory.isEmpty() ? localName : safeCategory + u'/' + localName;
+    book.create(name);
+    book.append(name, QStringLiteral("<title>") + title + QStringLiteral("</title><BR>") + CategoryTable);
+    book.append(name, QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
+                          heading + QStringLiteral("</font></td></tr>"));
+    book.append(name, StyleA);
 }
 
 } // namespace
@@ -125,7 +130,7 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
         const QString title = articles.title(i);
         const QString date = articles.date(i);
         const QString position = articles.text(i, Model::ArticleList::PositionColumn);
-        links[size_t(i)] = ArticleLink(safe, state.localFileName(i));
+        links[size_t(i)] = Model::ArticlePageReference(state.task.PlatformCode, category, articles.link(i));
         const QFileInfo file(state.articlePagePath(i));
         sizes[size_t(i)] = file.isFile() ? file.size() : 0;
         const QString size = SizeText(sizes[size_t(i)]);
@@ -143,22 +148,11 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
         }
         const QString page = safe + Num(p) + QStringLiteral(".htm");
         if (!book.has(page)) {
-            book.create(page);
-            book.append(page, QStringLiteral("<title>") + category + Num(p) + QStringLiteral("</title><BR>") +
-                                  CategoryTable);
-            book.append(page, QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
-                                  safe + Num(p) + QStringLiteral("</font></td></tr>"));
-            book.append(page, StyleA);
+            StartCategoryPage(book, page, category + Num(p), safe + Num(p));
         }
         const QString whole = safe + QStringLiteral(".htm");
         if (!book.has(whole)) {
-            book.create(whole);
-            book.append(whole, QStringLiteral("<title>") + category + QStringLiteral("</title><BR>") +
-                                   CategoryTable);
-            book.append(whole,
-                        QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
-                            safe + QStringLiteral("</font></td></tr>"));
-            book.append(whole, StyleA);
+            StartCategoryPage(book, whole, category, safe);
         }
         const QString cells = QStringLiteral("</td><td ><p class= style4><A href=") + links[size_t(i)] +
                               u'>' + title + QStringLiteral("</a></td><td width=15%>") + date +
@@ -186,9 +180,6 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
             co_await Text::LetEventsRun();
         }
         const QString safe = Text::SafeFileName(articles.category(i));
-        if (links[size_t(i)].isEmpty()) {
-            links[size_t(i)] = ArticleLink(safe, state.localFileName(i));
-        }
         book.append(all, QStringLiteral("<tr><td width=5%>") + Num(i) +
                              QStringLiteral("</td><td ><p class= style4><A target=_blank href=") +
                              links[size_t(i)] + u'>' + articles.title(i) +

@@ -35,6 +35,14 @@ QUrl RequestUrl(const QString& address)
     return QUrl(text, QUrl::TolerantMode);
 }
 
+QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(timeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    return request;
+}
+
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
 {
     if (http.manager == nullptr) {
@@ -44,10 +52,7 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     if (!url.isValid() || url.host().isEmpty()) {
         throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
     }
-    QNetworkRequest request(url);
-    request.setTransferTimeout(http.timeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(request));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
     co_await reply.get();
 
     HttpAnswer answer;

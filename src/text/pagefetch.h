@@ -6,6 +6,7 @@
 #include <QCoro/QCoroTask>
 
 class QNetworkAccessManager;
+class QNetworkRequest;
 class QUrl;
 
 namespace Text {
@@ -28,6 +29,10 @@ struct HttpAnswer
 
 // The address as requested: a trailing backslash stands for the closing slash of the path.
 QUrl RequestUrl(const QString& address);
+
+// The GET request every part of the program sends: it gives up after timeoutMs of silence and follows
+// only redirects that are no less safe.
+QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 
 // One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
 // times out throws Failure.

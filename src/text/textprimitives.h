@@ -31,6 +31,9 @@ QString Trim(const QString& subject);
 qint64 ToWholeNumber(const QString& text);
 int ToInt(const QString& text);
 
+// The value of a digit in the given base (at most 16; letters in either case), or -1 for any other character.
+int DigitValue(QChar c, int base);
+
 // Decimal digits, minus sign when negative, no leading blank.
 inline QString Num(qint64 value)
 {
