@@ -2,6 +2,7 @@
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "render/downloadprogress.h"
+#include "ui/heartbeat.h"
 #include "ui/mainwindow.h"
 #include "ui/shell.h"
 #include "ui/sinalogout.h"
@@ -36,12 +37,6 @@ int RunWindow(QApplication& app)
     window.show();
     return app.exec();
 }
-
-} // namespace
-
-namespace {
-
-constexpr auto VersionText = "20120419";
 
 // Without a window: the automatic backup of auto.cfg, or the usual --help and --version.
 bool WantsConsole(int argc, char* argv[])
@@ -84,7 +79,7 @@ int main(int argc, char* argv[])
     if (WantsConsole(argc, argv)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("qvlrx"));
-        QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+        QCoreApplication::setApplicationVersion(QString::number(Ui::Heartbeat::Version));
         return RunConsole(app);
     }
     QApplication app(argc, argv);

@@ -41,9 +41,7 @@ GridView::GridView(Model::GridTable& table, bool ownWheelRule, QWidget* parent)
     proxy->setSourceModel(&table);
     setModel(proxy);
 
-    setFont(QFont(
-        QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")},
-        9));
+    setFont(MainLayout::SongFont());
     setVerticalScrollMode(ScrollPerItem);
     setSelectionMode(ExtendedSelection);
     setSelectionBehavior(SelectItems);

@@ -28,10 +28,7 @@ Heartbeat::Heartbeat(Model::RunState& state, QObject* parent) : QObject(parent),
 
 Heartbeat::~Heartbeat()
 {
-    if (m_reply) {
-        m_reply->abort();
-        m_reply->deleteLater();
-    }
+    dropReply();
 }
 
 void Heartbeat::start(int intervalMs)
@@ -91,12 +88,8 @@ void Heartbeat::tick()
 
 void Heartbeat::sendUpdateCheck()
 {
-    if (m_reply) {
-        // A request of an earlier stage is dropped when the new one replaces it.
-        m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
-    }
+    // A request of an earlier stage is dropped when the new one replaces it.
+    dropReply();
     if (m_state.http.manager == nullptr) {
         return;
     }
@@ -138,6 +131,11 @@ void Heartbeat::giveUpUpdateCheck()
 {
     m_state.checkDone = true;
     m_resultText = NoAnswerText;
+    dropReply();
+}
+
+void Heartbeat::dropReply()
+{
     if (m_reply) {
         m_reply->abort();
         m_reply->deleteLater();

@@ -54,6 +54,8 @@ private:
     void sendUpdateCheck();
     void readUpdateReply();
     void giveUpUpdateCheck();
+    // Aborts the update check's request, if any, and lets it go.
+    void dropReply();
     void startAutomaticPacking();
     QCoro::Task<> packAutomatically();
 

@@ -1,5 +1,7 @@
 #include "ui/mainlayout.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace Ui::MainLayout {
@@ -7,6 +9,20 @@ namespace Ui::MainLayout {
 QRect PixelRect(const TwipsRect& r)
 {
     return QRect(Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height));
+}
+
+QFont SongFont()
+{
+    return QFont(
+        QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")},
+        9);
+}
+
+QFont HeiFont()
+{
+    return QFont(
+        QStringList{QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Micro Hei")},
+        9);
 }
 
 QSize DesignClientSize()

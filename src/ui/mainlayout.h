@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
 #include <QSize>
 
@@ -28,6 +29,10 @@ struct TwipsRect
     int height = 0;
 };
 QRect PixelRect(const TwipsRect& r);
+
+// The window's two fonts, 9 points: 宋体 for the controls, 黑体 for the status line.
+QFont SongFont();
+QFont HeiFont();
 
 // The controls at design size.
 inline constexpr TwipsRect Command1{120, 120, 735, 375};   // 新建

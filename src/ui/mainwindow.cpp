@@ -28,20 +28,6 @@ namespace {
 
 namespace L = MainLayout;
 
-QFont SongFont()
-{
-    return QFont(
-        QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")},
-        9);
-}
-
-QFont HeiFont()
-{
-    return QFont(
-        QStringList{QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Micro Hei")},
-        9);
-}
-
 // Message texts break their lines with CR LF or CR; the window's labels break them with LF.
 QString DisplayText(QString text)
 {
@@ -67,7 +53,7 @@ MainWindow::MainWindow(Shell& shell, QWidget* parent) : QWidget(parent), m_shell
 {
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("qvlrx卷轴匣(博客备份工具)"));
-    setFont(SongFont());
+    setFont(L::SongFont());
     buildControls();
     resize(L::DesignClientSize());
     setStatus(QStringLiteral("请按\"新建\"或者导入任务"));
@@ -110,12 +96,12 @@ void MainWindow::buildControls()
 
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(QStringLiteral("Label2"));
-    m_statusLine->setFont(HeiFont());
+    m_statusLine->setFont(L::HeiFont());
     Place(m_statusLine, L::Label2);
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
-    m_list->setFont(SongFont());
+    m_list->setFont(L::SongFont());
     Place(m_list, L::List1);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &MainWindow::listEntryDoubleClicked);
 
@@ -214,13 +200,11 @@ void MainWindow::startAutomatically()
         m_command[size_t(number)]->setEnabled(false);
     }
     show();
-    NewTask task;
-    task.platform = start.platform;
-    task.name = start.name;
-    task.address = start.address;
-    task.fetchImages = start.fetchImages;
-    task.fetchComments = start.fetchComments;
-    m_commands->startTask(task);
+    m_commands->startTask({.platform = start.platform,
+                           .name = start.name,
+                           .address = start.address,
+                           .fetchImages = start.fetchImages,
+                           .fetchComments = start.fetchComments});
 }
 
 void MainWindow::setVersionLine(const QString& text)

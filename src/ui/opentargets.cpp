@@ -1,17 +1,13 @@
 #include "ui/opentargets.h"
 
+#include "assets/assetnames.h"
 #include "model/runstate.h"
-#include "text/safefilename.h"
-#include "text/textfiles.h"
 
 namespace Ui {
 
 namespace {
 
 const QString Saved = QStringLiteral("●");
-
-// Images are stored under the first 100 characters of their safe name, comment pages under the whole.
-constexpr int ImageNameLength = 100;
 
 } // namespace
 
@@ -48,12 +44,8 @@ OpenTarget AssetTarget(const Model::RunState& state, int row)
     if (assets.result(row) != Saved) {
         return {OpenTarget::Kind::WebAddress, assets.address(row)};
     }
-    QString name = Text::SafeFileName(assets.address(row));
-    if (assets.kind(row) < Model::AssetQueue::CommentKind) {
-        name = name.left(ImageNameLength);
-    }
-    const QString folder = Text::JoinPath(state.taskFolder(), Text::SafeFileName(assets.folder(row)));
-    return {OpenTarget::Kind::LocalFile, Text::JoinPath(folder, name)};
+    return {OpenTarget::Kind::LocalFile,
+            Assets::AssetTargetPath(state, assets.kind(row), assets.address(row), assets.folder(row))};
 }
 
 } // namespace Ui

@@ -3,6 +3,7 @@
 #include "assets/sampleimages.h"
 #include "fakeweb.h"
 #include "render/imagereferences.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/charset.h"
@@ -253,11 +254,7 @@ private slots:
         FetchRun f;
         f.add(1, fetched);
         f.add(1, present);
-        QDir().mkpath(QFileInfo(f.target(2)).path());
-        QFile file(f.target(2));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("saved before");
-        file.close();
+        TestSupport::WriteBytes(f.target(2), "saved before");
 
         f.fetcher->StartAssetDownloads();
         QVERIFY(f.waitDone());

@@ -2,6 +2,7 @@
 #include "discovery/finders.h"
 #include "discovery/sinafinder.h"
 #include "fakeweb.h"
+#include "pagekit.h"
 #include "sinablog.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
@@ -50,10 +51,7 @@ QString FavouritesPage(const QString& entries)
 
 FakeWeb::Response Page(const QString& html)
 {
-    FakeWeb::Response r;
-    r.body = html.toUtf8();
-    r.headers = {{"Content-Type", "text/html; charset=utf-8"}};
-    return r;
+    return FakeWeb::PageKit::textPage(html, "utf-8");
 }
 
 } // namespace

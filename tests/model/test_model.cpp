@@ -4,6 +4,7 @@
 #include "model/autoconfig.h"
 #include "model/categorytable.h"
 #include "model/platformprofile.h"
+#include "support/files.h"
 #include "text/failure.h"
 
 #include <QFile>
@@ -138,9 +139,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QCOMPARE(ReadAutoConfigField(dir.path(), 0), QString());
         const auto write = [&](const QByteArray& bytes) {
-            QFile file(dir.filePath("auto.cfg"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            TestSupport::WriteBytes(dir.filePath("auto.cfg"), bytes);
         };
         write("xx<blog>0</blog><name>abc</name><pic>True</pic>");
         QCOMPARE(ReadAutoConfigField(dir.path(), 0), QStringLiteral("0"));

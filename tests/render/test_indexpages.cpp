@@ -34,10 +34,7 @@ QString Lines(const QStringList& pieces)
 
 void WritePageOfSize(const QString& path, int bytes)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(bytes, 'x'));
+    TestSupport::WriteBytes(path, QByteArray(bytes, 'x'));
 }
 
 } // namespace

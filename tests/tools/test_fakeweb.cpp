@@ -1,4 +1,5 @@
 #include "fakeweb.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 
 #include <QElapsedTimer>
@@ -27,14 +28,6 @@ bool waitFinished(QNetworkReply* reply, int ms = 5000)
 int statusOf(QNetworkReply* reply)
 {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -212,13 +205,13 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QByteArray gb = QStringEncoder("GB18030").encode(QStringLiteral("文章"));
-        writeFile(dir.filePath("blog.sina.com.cn/s/blog_1.html"), gb);
-        writeFile(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7"), "page two");
-        writeFile(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7.meta"),
-                  "status: 404\ndelay: 10\nheader: Content-Type: text/plain; charset=gbk\n");
-        writeFile(dir.filePath("blog.sina.com.cn/old.meta"),
-                  "status: 301\nheader: Location: http://blog.sina.com.cn/s/blog_1.html\n");
-        writeFile(dir.filePath("blog.sina.com.cn/s/%3F"), "folder");
+        TestSupport::WriteBytes(dir.filePath("blog.sina.com.cn/s/blog_1.html"), gb);
+        TestSupport::WriteBytes(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7"), "page two");
+        TestSupport::WriteBytes(dir.filePath("blog.sina.com.cn/s/list.php%3Fpage=2&uid=7.meta"),
+                                "status: 404\ndelay: 10\nheader: Content-Type: text/plain; charset=gbk\n");
+        TestSupport::WriteBytes(dir.filePath("blog.sina.com.cn/old.meta"),
+                                "status: 301\nheader: Location: http://blog.sina.com.cn/s/blog_1.html\n");
+        TestSupport::WriteBytes(dir.filePath("blog.sina.com.cn/s/%3F"), "folder");
         // A relative folder, as given on a command line.
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(dir.path() + QStringLiteral("/.."));
@@ -242,8 +235,8 @@ private slots:
         QCOMPARE(folder->readAll(), QByteArray("folder"));
 
         QTemporaryDir bad;
-        writeFile(bad.filePath("h.test/x.html"), "x");
-        writeFile(bad.filePath("h.test/x.html.meta"), "colour: blue\n");
+        TestSupport::WriteBytes(bad.filePath("h.test/x.html"), "x");
+        TestSupport::WriteBytes(bad.filePath("h.test/x.html.meta"), "colour: blue\n");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot understand"));
         QVERIFY(!FakeWeb::loadFixtures(m_server, bad.path()));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no fixtures folder"));
