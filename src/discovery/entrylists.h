@@ -19,10 +19,16 @@ inline const QString& EntryAt(const QStringList& list, qsizetype j)
     return list.at(j);
 }
 
+// No blog has this many articles in one list; a larger count is a damaged page, not a plan.
+inline constexpr qint64 MaxListArticles = 1000000;
+
 // prefix + "1.html", prefix + "2.html", ...: one list page for every pageSize articles begun, none for a
-// count of 0 or less.
+// count of 0 or less. Throws Text::Failure for a count above MaxListArticles.
 inline QStringList NumberedListPages(const QString& prefix, qint64 count, int pageSize)
 {
+    if (count > MaxListArticles) {
+        throw Text::Failure(QStringLiteral("implausible article count %1").arg(count));
+    }
     QStringList pages;
     for (qint64 page = 1; count > 0; ++page, count -= pageSize) {
         pages.append(prefix + Text::Num(page) + QStringLiteral(".html"));

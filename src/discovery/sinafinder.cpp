@@ -25,9 +25,6 @@ const QString AllArticles = QStringLiteral("全部博文");
 const QString Favourites = QStringLiteral("博文收藏");
 const QString Uncategorised = QStringLiteral("未分类");
 
-// No blog has this many articles in one list; a larger count is a damaged page, not a plan.
-constexpr qint64 MaxListArticles = qint64(SinaPageSize) * 20000;
-
 QString ArticlePrefix()
 {
     return QStringLiteral("http://") + Model::Endpoints::SinaBlogHost() + QStringLiteral("/s/");
@@ -67,9 +64,6 @@ void ReadEntries(SinaListPage& list, const QStringList& links, const QStringList
 
 QStringList SinaListPageAddresses(qint64 count, const QString& firstPageAddress)
 {
-    if (count > MaxListArticles) {
-        throw Text::Failure(QStringLiteral("implausible article count %1").arg(count));
-    }
     if (count <= 0) {
         return {};
     }

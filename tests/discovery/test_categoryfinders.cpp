@@ -41,6 +41,13 @@ private slots:
         Discovery::AddListPages(*run.state, count, QStringLiteral("p"));
         QCOMPARE(run.state->ui.listLines(), QStringList{"earlier"} + pages);
     }
+    void health39ImplausibleCountQueuesNothing()
+    {
+        TestRun run;
+        QVERIFY_THROWS_EXCEPTION(Text::Failure,
+                                 Discovery::AddListPages(*run.state, 2000000000, QStringLiteral("p")));
+        QCOMPARE(run.state->ui.listCount(), 0);
+    }
 
     void health39CategoryNumberOfAListPage()
     {
