@@ -64,6 +64,7 @@ void RunState::ResetArticleList()
 {
     articles.clearArticles();
     categories.reset();
+    announcedArticles.reset();
 }
 
 QString RunState::readAutoConfigField(int index) const

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace Assets {
 class AssetFetcher;
@@ -41,6 +42,10 @@ public:
     CategoryTable categories;
     AssetQueue assets;
     PlatformProfileTable profiles;
+
+    // The number of articles the blog itself announces, when its finder could read one (a total, the
+    // sum of its category counts); compared with the rows found when the search ends.
+    std::optional<int> announcedArticles;
 
     bool listScrolling = true;    // appended rows scroll into view
     bool neteasePathForm = false; // NetEase blog addressed as host/account
@@ -80,7 +85,7 @@ public:
     // Appends an article to the list.
     int addArticleRow(const QString& title, const QString& category, const QString& link,
                       const QString& date);
-    // Empties the article list and the category table.
+    // Empties the article list, the category table and the announced count.
     void ResetArticleList();
 
     void setStatus(const QString& text) { ui.setStatus(text); }
