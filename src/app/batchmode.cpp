@@ -2,6 +2,7 @@
 
 #include "app/consoleuserinterface.h"
 #include "assets/assetfetcher.h"
+#include "assets/backupsummary.h"
 #include "discovery/discoverydriver.h"
 #include "model/autoconfig.h"
 #include "model/platformprofile.h"
@@ -20,7 +21,29 @@ namespace App {
 
 namespace {
 
-enum ExitCode { Packed = 0, BadSettings = 2, NothingFound = 3, PackingFailed = 4 };
+// The exit statuses, as --help and the README list them.
+enum ExitCode { Packed = 0, BadSettings = 2, NothingFound = 3, PackingFailed = 4, PackedWithMissing = 5 };
+
+// The last lines of a run: the counts, then every missing item and every article the blog itself
+// reports deleted or locked, one a line.
+void PrintSummary(const Model::RunState& state, const Assets::BackupSummary& summary)
+{
+    ConsoleUserInterface::print(stdout, QStringLiteral("备份摘要：") + summary.countsText());
+    if (!summary.failed.isEmpty()) {
+        ConsoleUserInterface::print(
+            stdout, QStringLiteral("缺失%1项（清单：%2），再次运行可补全：")
+                        .arg(summary.failed.size())
+                        .arg(Text::JoinPath(state.taskFolder(),
+                                            QString::fromLatin1(Assets::BackupSummary::FailedListName))));
+        for (const Assets::BackupSummary::Item& item : summary.failed) {
+            ConsoleUserInterface::print(stdout,
+                                        QStringLiteral("缺失\t") + item.address + u'\t' + item.reason);
+        }
+    }
+    for (const Assets::BackupSummary::Item& item : summary.deleted) {
+        ConsoleUserInterface::print(stdout, QStringLiteral("已删除\t") + item.address + u'\t' + item.reason);
+    }
+}
 
 QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
                      QString address, int* exitCode)
@@ -41,9 +64,12 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     // The heartbeat packs the CHM once the images and comments are done.
     QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat, [exitCode, &state](bool packed) {
         const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
+        const Assets::BackupSummary summary = Assets::SummariseBackup(state);
+        Assets::WriteFailedList(state, summary);
+        PrintSummary(state, summary);
         if (packed && QFileInfo::exists(chm)) {
             ConsoleUserInterface::print(stdout, chm);
-            *exitCode = Packed;
+            *exitCode = summary.missing() == 0 ? Packed : PackedWithMissing;
         } else {
             ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
             *exitCode = PackingFailed;

@@ -1,6 +1,8 @@
 #include "assets/assetfetcher.h"
 
 #include "assets/assetnames.h"
+#include "assets/backupsummary.h"
+#include "assets/jobrecord.h"
 #include "assets/sinacomments.h"
 #include "model/articlenames.h"
 #include "model/runstate.h"
@@ -11,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -49,6 +52,23 @@ void SaveAsset(int kind, const QString& target, const QByteArray& body)
     QString text = Text::DecodeBytes(body, QStringLiteral("GB2312"));
     Model::UnescapeUnicode(text);
     Text::WriteTextFileAt(target, FormatCommentPage(text));
+}
+
+// The list box names what the book is missing, so that nobody has to open failed.txt to know.
+void ShowMissingItems(Model::RunState& state, const BackupSummary& summary)
+{
+    constexpr int ShownItems = 500;
+    state.ui.clearList();
+    if (summary.missing() == 0) {
+        return;
+    }
+    state.ui.addListLine(QStringLiteral("缺失") + QString::number(summary.failed.size()) +
+                         QStringLiteral("项，下次下载时会再次获取，清单见") +
+                         QString::fromLatin1(BackupSummary::FailedListName) + QStringLiteral("："));
+    for (qsizetype i = 0; i < summary.failed.size() && i < ShownItems; ++i) {
+        state.ui.addListLine(summary.failed.at(i).address + QStringLiteral("  ") +
+                             summary.failed.at(i).reason);
+    }
 }
 
 } // namespace
@@ -96,6 +116,29 @@ void AssetFetcher::StartAssetDownloads()
     FinishWhenIdle();
 }
 
+void AssetFetcher::QueueRecordedJobs()
+{
+    Model::AssetQueue& queue = m_state.assets;
+    QHash<QString, int> queued; // target file -> row
+    for (int row = 1; row <= queue.jobCount(); ++row) {
+        queued.insert(AssetTargetPath(m_state, queue.kind(row), queue.address(row), queue.folder(row)), row);
+    }
+    const QList<RecordedJob> jobs = JobRecord(m_state.taskFolder()).read();
+    for (const RecordedJob& job : jobs) {
+        const QString target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
+        if (QFileInfo(target).isFile()) {
+            continue;
+        }
+        const auto row = queued.constFind(target);
+        if (row == queued.cend()) {
+            queued.insert(target,
+                          queue.AddAssetRow(job.kind, job.address, job.folder, m_state.listScrolling));
+        } else if (queue.result(*row) != Fetching) {
+            queue.setResult(*row, QString());
+        }
+    }
+}
+
 void AssetFetcher::FetchAgain()
 {
     Model::AssetQueue& queue = m_state.assets;
@@ -115,6 +158,7 @@ void AssetFetcher::FetchAgain()
         }
         queue.setResult(row, QString());
     }
+    QueueRecordedJobs();
     StartAssetDownloads();
 }
 
@@ -237,8 +281,13 @@ void AssetFetcher::FinishWhenIdle()
         return;
     }
     m_running = false;
+    const BackupSummary summary = SummariseBackup(m_state);
+    WriteFailedList(m_state, summary);
+    ShowMissingItems(m_state, summary);
     m_state.setStatus(QStringLiteral("图片或评论全部下载完成！"));
-    m_state.setStatus(QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览"));
+    // The counts follow the text that automatic mode waits for.
+    m_state.setStatus(QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览（") + summary.countsText() +
+                      QStringLiteral("）"));
     m_state.SetCommandStates(false, false, true, true, true, false);
     Q_EMIT allDone();
 }
@@ -246,6 +295,7 @@ void AssetFetcher::FinishWhenIdle()
 void StartAssetDownloads(Model::RunState& state)
 {
     if (state.assetFetcher != nullptr) {
+        state.assetFetcher->QueueRecordedJobs();
         state.assetFetcher->StartAssetDownloads();
     }
 }

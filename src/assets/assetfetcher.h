@@ -32,6 +32,9 @@ public:
 
     // Starts the queue on all idle slots.
     void StartAssetDownloads();
+    // Queues again every job recorded for the task whose file is missing: jobs that an earlier run
+    // queued but never fetched, or that failed.
+    void QueueRecordedJobs();
     // The 再次下载图片 command: every job that did not end in success waits again; then the queue starts.
     void FetchAgain();
     // True while any slot is fetching.
@@ -69,7 +72,8 @@ private:
     bool m_running = false;
 };
 
-// Starts the asset fetching of the run (the fetcher of the state, when there is one).
+// Starts the asset fetching of a download run (the fetcher of the state, when there is one), with every
+// recorded job of the task whose file is missing queued again.
 void StartAssetDownloads(Model::RunState& state);
 
 } // namespace Assets

@@ -1,6 +1,7 @@
 #include "assets/sinacomments.h"
 
 #include "assets/assetnames.h"
+#include "assets/jobrecord.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/failure.h"
@@ -57,7 +58,7 @@ QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, in
     page += QStringLiteral("<hr size=1 color=#a0C0C0><font color=#339933 size=5>评论:</font>");
     for (int k = 1; count > 0 && k <= MaxCommentPages; ++k) {
         const QString address = CommentPageAddress(id, k);
-        state.assets.AddAssetRow(Model::AssetQueue::CommentKind, address, folder, state.listScrolling);
+        QueueAssetJob(state, Model::AssetQueue::CommentKind, address, folder);
         page += QStringLiteral("<a href=") + LocalAssetName(Model::AssetQueue::CommentKind, address) +
                 QStringLiteral("><b>") + Text::Num(k) + QStringLiteral("</b></a>&nbsp;");
         count -= CommentsPerPage;

@@ -273,7 +273,9 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     output.close();
 
-    QStringList excluded{projectInfo.fileName()};
+    // The list of what a backup is missing is no page of the book (the other records are hidden files,
+    // which are never listed).
+    QStringList excluded{projectInfo.fileName(), QStringLiteral("failed.txt")};
     const QStringList namedFiles{summary.contentsFile, summary.indexFile};
     for (const QString& file : namedFiles) {
         if (!file.isEmpty()) {

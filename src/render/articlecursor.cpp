@@ -1,5 +1,6 @@
 #include "render/articlecursor.h"
 
+#include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "text/pagefetch.h"
 #include "text/textprimitives.h"
@@ -8,8 +9,8 @@
 
 namespace Render {
 
-ArticleCursor::ArticleCursor(Model::RunState& state)
-    : m_state(state), m_knownCount(state.articles.articleCount())
+ArticleCursor::ArticleCursor(Model::RunState& state, const Model::PageRecord* record)
+    : m_state(state), m_record(record), m_knownCount(state.articles.articleCount())
 {
 }
 
@@ -56,7 +57,9 @@ QCoro::Task<bool> ArticleCursor::takes(int row)
             co_return false;
         }
     }
-    if (!QFileInfo::exists(m_state.articlePagePath(row))) {
+    if (!QFileInfo::exists(m_state.articlePagePath(row)) ||
+        (m_record != nullptr && !m_record->entries().isEmpty() &&
+         m_record->failed(Model::PageRecord::pageName(m_state, row)))) {
         co_return true;
     }
     articles.setMark(row, QStringLiteral("●"));

@@ -5,13 +5,15 @@
 #include <set>
 
 namespace Model {
+class PageRecord;
 class RunState;
-}
+} // namespace Model
 
 namespace Render {
 
 // Finds the articles of a download run in list order. A row is taken when its download mark is empty
-// and its local page does not exist; a row whose page exists already is marked "●" on the way.
+// and its local page does not exist, or holds only the page of a fetch that failed in an earlier run;
+// a row whose page exists already is marked "●" on the way.
 //
 // The rows before the cursor have all been looked at once; a row among them that page assembly hands
 // back (its mark emptied again) is noted with revisit() and comes first, being the lowest. So every
@@ -19,7 +21,8 @@ namespace Render {
 class ArticleCursor
 {
 public:
-    explicit ArticleCursor(Model::RunState& state);
+    // The record, when given, names the pages of failed fetches.
+    explicit ArticleCursor(Model::RunState& state, const Model::PageRecord* record = nullptr);
 
     // The next row to fetch, or 0 when none is left.
     QCoro::Task<int> NextArticleRow();
@@ -31,6 +34,7 @@ private:
     QCoro::Task<bool> takes(int row);
 
     Model::RunState& m_state;
+    const Model::PageRecord* m_record;
     int m_next = 1;
     int m_knownCount = 0;
     std::set<int> m_revisit;

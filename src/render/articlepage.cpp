@@ -176,10 +176,17 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
     }
 
     if (body.size() < 5) {
+        // An empty marker counts as found in any page: it ends the attempts, but says nothing about the
+        // article itself.
+        const auto saysDeleted = [&page](const QString& marker) {
+            return !marker.isEmpty() && Contains(page, marker);
+        };
+        const bool deleted = saysDeleted(profile.NoArticleMarker1) || saysDeleted(profile.NoArticleMarker2) ||
+                             saysDeleted(profile.NoArticleMarker3);
         if (Contains(page, profile.NoArticleMarker1) || Contains(page, profile.NoArticleMarker2) ||
             Contains(page, profile.NoArticleMarker3) || giveUp) {
             WriteFallback(state, row);
-            co_return PageOutcome::FallbackWritten;
+            co_return deleted ? PageOutcome::Deleted : PageOutcome::GaveUp;
         }
         state.articles.setMark(row, QString());
         QFile::remove(state.articlePagePath(row));
@@ -188,16 +195,18 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
 
     QString text = QStringLiteral("<title>") + state.articles.title(row) + QStringLiteral("</title>\r\n") +
                    Header(state, row) + body;
+    bool commentsCounted = true;
     if (state.task.FetchComments) {
-        // Comments that cannot be had cost the article nothing: its page is written without them.
+        // Comments that cannot be had cost the article nothing now: its page is written without them.
         try {
             text = co_await Assets::AppendSinaComments(state, text, row);
         } catch (const std::exception&) {
+            commentsCounted = false;
         }
     }
     Text::WriteTextFileAt(state.articlePagePath(row), text);
     ForgetAttempts(state.attemptList, row);
-    co_return PageOutcome::Written;
+    co_return commentsCounted ? PageOutcome::Written : PageOutcome::WrittenWithoutComments;
 }
 
 } // namespace Render

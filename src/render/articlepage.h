@@ -12,9 +12,11 @@ namespace Render {
 
 // What became of a downloaded article page.
 enum class PageOutcome {
-    Written,         // the article's page was written
-    FallbackWritten, // the page that points to the article's web address was written
-    TryAgain,        // no body was found: the row's mark was emptied so that it is fetched again
+    Written,                // the article's page was written
+    WrittenWithoutComments, // written, but its comments could not be counted
+    Deleted,  // the blog says the article is deleted or locked: the page that points to its web address
+    GaveUp,   // no body after the last attempt: the page that points to the web address was written
+    TryAgain, // no body was found: the row's mark was emptied so that it is fetched again
 };
 
 // Turns the text of a downloaded article page into the article's local page: cuts out the body, has

@@ -53,14 +53,24 @@ bool ArticleSlot::completed() const
     return m_reply && m_reply->isFinished();
 }
 
-QByteArray ArticleSlot::takeBody()
+ArticleSlot::Answer ArticleSlot::takeAnswer()
 {
-    QByteArray body;
-    if (m_reply) {
-        body = m_reply->readAll();
-        abort();
+    Answer answer;
+    if (!m_reply) {
+        answer.failure = QStringLiteral("没有请求");
+        return answer;
     }
-    return body;
+    answer.body = m_reply->readAll();
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        answer.failure = QStringLiteral("HTTP ") + QString::number(status.toInt());
+    } else if (m_reply->error() == QNetworkReply::OperationCanceledError) {
+        answer.failure = QStringLiteral("超时无响应");
+    } else if (m_reply->error() != QNetworkReply::NoError) {
+        answer.failure = QStringLiteral("请求失败：") + m_reply->errorString();
+    }
+    abort();
+    return answer;
 }
 
 void ArticleSlot::abort()

@@ -61,8 +61,15 @@ public:
     void send(QNetworkAccessManager& network, const QString& address, int timeoutMs, DownloadWakeup& wakeup);
     // The request has an answer (or failed).
     bool completed() const;
-    // The body of the completed answer (empty for a failed request); the request is released.
-    QByteArray takeBody();
+    // A completed request: the body (empty when the request failed) and, unless the server answered with
+    // a 2xx status, why the fetch failed ("HTTP 500", or the error of the request).
+    struct Answer
+    {
+        QByteArray body;
+        QString failure;
+    };
+    // The completed answer; the request is released.
+    Answer takeAnswer();
     // Drops the request; its end is never reported.
     void abort();
 

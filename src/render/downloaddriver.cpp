@@ -1,6 +1,7 @@
 #include "render/downloaddriver.h"
 
 #include "assets/assetfetcher.h"
+#include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "render/articlecursor.h"
 #include "render/articlepage.h"
@@ -48,7 +49,8 @@ private:
 class DownloadRun
 {
 public:
-    explicit DownloadRun(Model::RunState& state) : m_state(state), m_cursor(state)
+    explicit DownloadRun(Model::RunState& state)
+        : m_state(state), m_record(state.taskFolder()), m_cursor(state, &m_record)
     {
         const DownloadProgress* progress = m_state.downloadProgress;
         m_ticker.setInterval(progress != nullptr ? std::max(1, progress->tickIntervalMs) : 1000);
@@ -194,7 +196,7 @@ private:
         m_state.slotTicks[size_t(slot)] = 0;
         const int row = current.row;
         const bool same = sameArticle(current);
-        const QByteArray body = current.takeBody();
+        const ArticleSlot::Answer answer = current.takeAnswer();
         if (same) {
             m_state.articles.setMark(row, Handled);
         }
@@ -206,10 +208,14 @@ private:
         }
         PageOutcome outcome = PageOutcome::Written;
         if (same) {
+            const QString page = Model::PageRecord::pageName(m_state, row);
+            const QString address = m_state.articleAddress(row);
             try {
-                outcome = co_await SaveArticlePage(m_state,
-                                                   Text::DecodeBytes(body, m_state.profile().Charset), row);
-            } catch (const std::exception&) {
+                outcome = co_await SaveArticlePage(
+                    m_state, Text::DecodeBytes(answer.body, m_state.profile().Charset), row);
+                recordOutcome(page, address, outcome, answer.failure);
+            } catch (const std::exception& error) {
+                m_record.record(page, {Failed, address, QString::fromLocal8Bit(error.what())});
             }
         }
         if (outcome == PageOutcome::TryAgain) {
@@ -257,10 +263,13 @@ private:
         const int row = current.row;
         if (sameArticle(current)) {
             m_state.articles.setMark(row, Handled);
+            const QString page = Model::PageRecord::pageName(m_state, row);
+            const QString address = m_state.articleAddress(row);
             try {
                 SaveFallbackPage(m_state, row);
             } catch (const std::exception&) {
             }
+            m_record.record(page, {Failed, address, QStringLiteral("超时无响应")});
         }
         showMark(slot, Handled);
         const int next = co_await nextRow();
@@ -269,6 +278,34 @@ private:
         } else {
             startRow(slot, next);
             AdvanceSlotIndicator(slot);
+        }
+    }
+
+    // Remembers in the task folder what became of a page: a failed fetch is fetched again by the next
+    // run; only a page that the blog served and marked as deleted or locked is final.
+    void recordOutcome(const QString& page, const QString& address, PageOutcome outcome,
+                       const QString& failure)
+    {
+        switch (outcome) {
+        case PageOutcome::Written:
+            m_record.record(page, {Saved, address, {}});
+            break;
+        case PageOutcome::WrittenWithoutComments:
+            m_record.record(page, {Failed, address, QStringLiteral("评论数读取失败")});
+            break;
+        case PageOutcome::Deleted:
+            if (failure.isEmpty()) {
+                m_record.record(page, {Model::PageRecord::Outcome::Deleted, address, {}});
+            } else {
+                m_record.record(page, {Failed, address, failure});
+            }
+            break;
+        case PageOutcome::GaveUp:
+            m_record.record(page,
+                            {Failed, address, failure.isEmpty() ? QStringLiteral("无法截取正文") : failure});
+            break;
+        case PageOutcome::TryAgain:
+            break;
         }
     }
 
@@ -282,7 +319,11 @@ private:
                           Num(m_state.ui.listCount()));
     }
 
+    static constexpr auto Saved = Model::PageRecord::Outcome::Saved;
+    static constexpr auto Failed = Model::PageRecord::Outcome::Failed;
+
     Model::RunState& m_state;
+    Model::PageRecord m_record;
     ArticleCursor m_cursor;
     DownloadWakeup m_wakeup;
     QTimer m_ticker;

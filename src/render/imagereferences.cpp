@@ -1,6 +1,7 @@
 #include "render/imagereferences.h"
 
 #include "assets/assetnames.h"
+#include "assets/jobrecord.h"
 #include "model/endpoints.h"
 #include "model/platformprofile.h"
 #include "model/runstate.h"
@@ -93,7 +94,7 @@ QString RewriteImages(Model::RunState& state, QString body, int row)
             continue;
         }
         if (Text::Find(url, QStringLiteral("http")) > 0 && url.size() > 15) {
-            state.assets.AddAssetRow(Model::AssetQueue::ImageKind, url, folder, state.listScrolling);
+            Assets::QueueAssetJob(state, Model::AssetQueue::ImageKind, url, folder);
         }
         addresses.append(url);
     }

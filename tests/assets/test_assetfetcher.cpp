@@ -23,6 +23,17 @@ namespace {
 
 const QString AllFetched = QStringLiteral("图片或评论全部下载完成！");
 const QString Finished = QStringLiteral("全部完成，请按“生成CHM”打包成CHM以便浏览");
+
+// The final text goes on with the counts of the run; the rest is compared as it stands.
+QStringList WithoutCounts(QStringList history)
+{
+    for (QString& text : history) {
+        if (text.startsWith(Finished)) {
+            text = Finished;
+        }
+    }
+    return history;
+}
 const QString Folder = QStringLiteral("旅行-日记");
 
 Response body(const QByteArray& bytes, int delayMs = 0)
@@ -113,7 +124,7 @@ private slots:
     {
         FetchRun f;
         f.fetcher->StartAssetDownloads();
-        QCOMPARE(f.run.ui.statusHistory, (QStringList{AllFetched, Finished}));
+        QCOMPARE(WithoutCounts(f.run.ui.statusHistory), (QStringList{AllFetched, Finished}));
         QCOMPARE(f.run.ui.commandStates.size(), 1);
         QCOMPARE(f.run.ui.commandStates.last(),
                  (Model::CommandStates{false, false, true, true, true, false}));
@@ -151,7 +162,7 @@ private slots:
         QCOMPARE(fileBytes(f.run.path(QStringLiteral("任务/旅行-日记/http___blog.sina.com.cn_s_comment_"
                                                      "4b2b2fe00100gk3a_1.html"))),
                  Text::EncodeLocal(QStringLiteral("\r\n<br><li>好文</li>\"}\r\n")));
-        QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+        QCOMPARE(WithoutCounts(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2)),
                  (QStringList{AllFetched, Finished}));
         QCOMPARE(f.completions(), 1);
         QCOMPARE(f.done->count(), 1);
@@ -264,7 +275,7 @@ private slots:
             f.fetcher->FetchAgain();
             QVERIFY(f.waitDone(again));
             QCOMPARE(f.results(), (QStringList{"●", "已存在"}));
-            QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+            QCOMPARE(WithoutCounts(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2)),
                      (QStringList{AllFetched, Finished}));
         }
         QCOMPARE(m_server.requestCount(), 1);
@@ -287,12 +298,12 @@ private slots:
         QCOMPARE(f.queue().result(2), QStringLiteral("○"));
         QVERIFY(f.fetcher->busy());
         QCOMPARE(f.completions(), 0);
-        QVERIFY(!f.run.ui.statusHistory.contains(Finished));
+        QVERIFY(!WithoutCounts(f.run.ui.statusHistory).contains(Finished));
         QCOMPARE(f.done->count(), 0);
 
         QVERIFY(f.waitDone());
         QCOMPARE(f.results(), (QStringList{"●", "●"}));
-        QCOMPARE(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2),
+        QCOMPARE(WithoutCounts(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2)),
                  (QStringList{AllFetched, Finished}));
         QCOMPARE(f.completions(), 1);
     }

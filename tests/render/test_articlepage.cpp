@@ -96,7 +96,7 @@ private slots:
             QVERIFY(!QFile::exists(path));
         }
         run.state->articles.setMark(2, QStringLiteral("●"));
-        QCOMPARE(Save(run, broken, 2), PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, broken, 2), PageOutcome::GaveUp);
         QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
         const QString fallback =
             QStringLiteral(
@@ -117,13 +117,12 @@ private slots:
         TestRun run;
         MakeSinaTask(*run.state, 5);
         // A page the platform serves for closed articles gets the fallback page at once.
-        QCOMPARE(Save(run, QStringLiteral("<p>此博文已关闭 <a>版权所有</a></p>"), 1),
-                 PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, QStringLiteral("<p>此博文已关闭 <a>版权所有</a></p>"), 1), PageOutcome::Deleted);
 
         // 39 health has an empty second marker: any page without a body falls back at once, but an
         // empty answer is tried again.
         run.state->task.PlatformCode = Model::Health39;
-        QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 2), PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 2), PageOutcome::GaveUp);
         QCOMPARE(Save(run, QString(), 3), PageOutcome::TryAgain);
     }
 
@@ -203,7 +202,7 @@ private slots:
         const QString oldLayout =
             QStringLiteral("<TD>x</TD></STRONG></TD>旧版式的正文内容<td><div align=\"right\">"
                            "<span class=\"textbox-urls\">");
-        QCOMPARE(Save(run, oldLayout, 3), PageOutcome::FallbackWritten);
+        QCOMPARE(Save(run, oldLayout, 3), PageOutcome::GaveUp);
         QCOMPARE(Save(run, QStringLiteral("相册</A>相册</a>又一篇新版式的正文内容>阅读全文<span id=2"), 4),
                  PageOutcome::Written);
     }

@@ -1,0 +1,141 @@
+#include "assets/backupsummary.h"
+
+#include "assets/assetnames.h"
+#include "assets/jobrecord.h"
+#include "model/pagerecord.h"
+#include "model/runstate.h"
+#include "text/failure.h"
+#include "text/textfiles.h"
+#include "text/textprimitives.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace Assets {
+
+using Text::Num;
+
+namespace {
+
+const QString ErrorMark = QStringLiteral("错误|");
+const QString NotFetched = QStringLiteral("未下载");
+
+void SummariseArticles(const Model::RunState& state, BackupSummary& summary)
+{
+    const Model::PageRecord record(state.taskFolder());
+    summary.articles = state.articles.articleCount();
+    for (int row = 1; row <= summary.articles; ++row) {
+        const QString address = state.articleAddress(row);
+        if (!QFileInfo::exists(state.articlePagePath(row))) {
+            ++summary.articlesFailed;
+            summary.failed.append({address, NotFetched});
+            continue;
+        }
+        const auto entry = record.entries().constFind(Model::PageRecord::pageName(state, row));
+        if (entry == record.entries().cend() || entry->outcome == Model::PageRecord::Outcome::Saved) {
+            ++summary.articlesSaved;
+        } else if (entry->outcome == Model::PageRecord::Outcome::Deleted) {
+            ++summary.articlesDeleted;
+            summary.deleted.append({address, QStringLiteral("博文已删除或访问受限")});
+        } else {
+            ++summary.articlesFailed;
+            summary.failed.append({address, entry->reason});
+        }
+    }
+}
+
+void SummariseJobs(const Model::RunState& state, BackupSummary& summary)
+{
+    // Why a job failed in this run, by its file.
+    const Model::AssetQueue& queue = state.assets;
+    QHash<QString, QString> reasons;
+    for (int row = 1; row <= queue.jobCount(); ++row) {
+        const QString result = queue.result(row);
+        if (result.startsWith(ErrorMark)) {
+            reasons.insert(AssetTargetPath(state, queue.kind(row), queue.address(row), queue.folder(row)),
+                           result.mid(ErrorMark.size()));
+        }
+    }
+    for (const RecordedJob& job : JobRecord(state.taskFolder()).read()) {
+        const bool image = job.kind < Model::AssetQueue::CommentKind;
+        ++(image ? summary.images : summary.commentPages);
+        const QString target = AssetTargetPath(state, job.kind, job.address, job.folder);
+        if (QFileInfo(target).isFile()) {
+            continue;
+        }
+        ++(image ? summary.imagesFailed : summary.commentPagesFailed);
+        summary.failed.append({job.address, reasons.value(target, NotFetched)});
+    }
+}
+
+} // namespace
+
+QString BackupSummary::countsText() const
+{
+    QString text = QStringLiteral("文章") + Num(articles) + QStringLiteral("篇：保存") + Num(articlesSaved) +
+                   QStringLiteral("篇，失败") + Num(articlesFailed) + QStringLiteral("篇");
+    if (articlesDeleted > 0) {
+        text += QStringLiteral("，博客已删除或受限") + Num(articlesDeleted) + QStringLiteral("篇");
+    }
+    if (announced >= 0) {
+        text += QStringLiteral("（博客显示") + Num(announced) + QStringLiteral("篇");
+        if (shortfall > 0) {
+            text += QStringLiteral("，") + Num(shortfall) + QStringLiteral("篇未找到");
+        }
+        text += QStringLiteral("）");
+    }
+    text += QStringLiteral("；图片") + Num(images) + QStringLiteral("张：保存") + Num(images - imagesFailed) +
+            QStringLiteral("张，失败") + Num(imagesFailed) + QStringLiteral("张");
+    if (commentPages > 0) {
+        text += QStringLiteral("；评论页") + Num(commentPages) + QStringLiteral("个：保存") +
+                Num(commentPages - commentPagesFailed) + QStringLiteral("个，失败") +
+                Num(commentPagesFailed) + QStringLiteral("个");
+    }
+    return text;
+}
+
+BackupSummary SummariseBackup(const Model::RunState& state)
+{
+    BackupSummary summary;
+    SummariseArticles(state, summary);
+    SummariseJobs(state, summary);
+    if (state.announcedArticles) {
+        summary.announced = *state.announcedArticles;
+        summary.shortfall = std::max(0, summary.announced - summary.articles);
+        if (summary.shortfall > 0) {
+            summary.failed.prepend(
+                {state.task.BlogAddress, QStringLiteral("博客显示") + Num(summary.announced) +
+                                             QStringLiteral("篇，只找到") + Num(summary.articles) +
+                                             QStringLiteral("篇")});
+        }
+    }
+    return summary;
+}
+
+bool WriteFailedList(const Model::RunState& state, const BackupSummary& summary)
+{
+    const QString path =
+        Text::JoinPath(state.taskFolder(), QString::fromLatin1(BackupSummary::FailedListName));
+    if (summary.failed.isEmpty()) {
+        return !QFileInfo::exists(path) || QFile::remove(path);
+    }
+    QByteArray bytes;
+    for (const BackupSummary::Item& item : summary.failed) {
+        // One item a line, whatever its address holds.
+        QString address = item.address;
+        QString reason = item.reason;
+        for (QString* field : {&address, &reason}) {
+            field->replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+        }
+        bytes += (address + u'\t' + reason).toUtf8() + '\n';
+    }
+    try {
+        Text::WriteBytesFileAt(path, bytes);
+    } catch (const Text::Failure&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace Assets

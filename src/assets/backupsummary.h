@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace Model {
+class RunState;
+}
+
+namespace Assets {
+
+// What the task folder holds of the blog once a run has ended, and what it is missing.
+struct BackupSummary
+{
+    struct Item
+    {
+        QString address;
+        QString reason;
+    };
+
+    static constexpr const char* FailedListName = "failed.txt";
+
+    int articles = 0; // rows of the article list
+    int articlesSaved = 0;
+    int articlesFailed = 0;
+    int articlesDeleted = 0; // deleted or locked on the blog itself: not a failure
+    int images = 0;
+    int imagesFailed = 0;
+    int commentPages = 0;
+    int commentPagesFailed = 0;
+    int announced = -1; // the article count the blog announces, -1 when unknown
+    int shortfall = 0;  // articles announced but not found
+
+    QList<Item> failed;  // every missing item with its reason, articles first
+    QList<Item> deleted; // the articles the blog reports deleted or locked
+
+    // Items the book is missing: failed articles, images and comment pages, and articles not found.
+    int missing() const { return articlesFailed + imagesFailed + commentPagesFailed + shortfall; }
+    // The counts in one line, for the status line and the batch summary.
+    QString countsText() const;
+};
+
+// Looks at the task folder: every article row's page, every job recorded for the task, and the count the
+// blog announced. A job's reason is taken from the asset queue when it failed in this run.
+BackupSummary SummariseBackup(const Model::RunState& state);
+
+// Writes the failed items, "address<TAB>reason" a line in UTF-8, to failed.txt in the task folder, or
+// removes that file when nothing is missing. False when it cannot be written.
+bool WriteFailedList(const Model::RunState& state, const BackupSummary& summary);
+
+} // namespace Assets

@@ -1,0 +1,58 @@
+#include "assets/jobrecord.h"
+
+#include "model/runstate.h"
+#include "text/recordfile.h"
+#include "text/textfiles.h"
+
+#include <QSet>
+
+namespace Assets {
+
+namespace {
+
+QString JobKey(const RecordedJob& job)
+{
+    return QString::number(job.kind) + u'\t' + job.folder + u'\t' + job.address;
+}
+
+} // namespace
+
+JobRecord::JobRecord(const QString& taskFolder)
+    : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName)))
+{
+}
+
+bool JobRecord::append(const RecordedJob& job) const
+{
+    return Text::AppendRecordLine(m_path, {QByteArray::number(job.kind), Text::EscapeRecordField(job.folder),
+                                           Text::EscapeRecordField(job.address)});
+}
+
+QList<RecordedJob> JobRecord::read() const
+{
+    QList<RecordedJob> jobs;
+    QSet<QString> seen;
+    for (const QList<QByteArray>& fields : Text::ReadRecordLines(m_path)) {
+        bool isNumber = false;
+        const int kind = fields.size() == 3 ? fields.at(0).toInt(&isNumber) : -1;
+        if (!isNumber || kind < 0 || fields.at(2).isEmpty()) {
+            continue;
+        }
+        const RecordedJob job{kind, Text::UnescapeRecordField(fields.at(2)),
+                              Text::UnescapeRecordField(fields.at(1))};
+        if (!seen.contains(JobKey(job))) {
+            seen.insert(JobKey(job));
+            jobs.append(job);
+        }
+    }
+    return jobs;
+}
+
+void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder)
+{
+    // Recorded first: a kill between the two steps leaves a job that the next run queues again.
+    JobRecord(state.taskFolder()).append({kind, address, folder});
+    state.assets.AddAssetRow(kind, address, folder, state.listScrolling);
+}
+
+} // namespace Assets

@@ -1,0 +1,58 @@
+#include "text/recordfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace Text {
+
+QByteArray EscapeRecordField(const QString& field)
+{
+    QByteArray bytes = field.toUtf8();
+    bytes.replace("%", "%25");
+    bytes.replace("\t", "%09");
+    bytes.replace("\n", "%0A");
+    bytes.replace("\r", "%0D");
+    return bytes;
+}
+
+QString UnescapeRecordField(QByteArray field)
+{
+    // Every "%" of the field was written as "%25", so no other escape can begin inside one of those.
+    field.replace("%09", "\t");
+    field.replace("%0A", "\n");
+    field.replace("%0D", "\r");
+    field.replace("%25", "%");
+    return QString::fromUtf8(field);
+}
+
+bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
+        return false;
+    }
+    QByteArray bytes = fields.join('\t') + '\n';
+    if (file.size() > 0 && file.seek(file.size() - 1) && file.peek(1) != "\n") {
+        bytes.prepend('\n');
+    }
+    return file.write(bytes) == bytes.size();
+}
+
+QList<QList<QByteArray>> ReadRecordLines(const QString& path)
+{
+    QList<QList<QByteArray>> lines;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return lines;
+    }
+    const QByteArray bytes = file.readAll();
+    qsizetype start = 0;
+    for (qsizetype end = bytes.indexOf('\n'); end >= 0; start = end + 1, end = bytes.indexOf('\n', start)) {
+        lines.append(bytes.mid(start, end - start).split('\t'));
+    }
+    return lines;
+}
+
+} // namespace Text

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace Text {
+
+// Files that a run keeps adding to while it works (what it queued, what failed): UTF-8 lines of
+// tab-separated fields, only ever appended, so that a kill at any moment loses at most the line
+// being written.
+
+// A field as it stands in such a line: tabs, line breaks and the escape "%" itself become %XX.
+QByteArray EscapeRecordField(const QString& field);
+QString UnescapeRecordField(QByteArray field);
+
+// Appends one line (its fields joined by tabs). A last line that a kill left without its break is
+// closed first, so the new line stands on its own. False when the file cannot be written.
+bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields);
+
+// The complete lines of the file, split into their fields; a last line without its break is left out.
+// Empty when the file cannot be read.
+QList<QList<QByteArray>> ReadRecordLines(const QString& path);
+
+} // namespace Text
