@@ -239,6 +239,21 @@ QStringList FolderFiles(const QString& folder, const QStringList& excluded)
     return files;
 }
 
+namespace {
+
+// The compile's own files that a killed run left behind: nobody uses them any more.
+void RemoveLeftovers(const QString& folder, const QString& suffix)
+{
+    QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral(".qvlrx-??????") + suffix}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        dir.remove(name);
+    }
+}
+
+} // namespace
+
 QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallback log,
                                            CompileProgressCallback progress, HelpCompilerSettings settings)
 {
@@ -265,6 +280,8 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     outcome.chmPath = QDir::cleanPath(QDir(projectFolder).absoluteFilePath(summary.compiledFile));
 
+    RemoveLeftovers(projectFolder, QStringLiteral(".hhp"));
+    RemoveLeftovers(QFileInfo(outcome.chmPath).absolutePath(), QStringLiteral(".chm"));
     // The compiler writes beside the final file under a name of its own.
     QTemporaryFile output(QFileInfo(outcome.chmPath).absolutePath() + QStringLiteral("/.qvlrx-XXXXXX.chm"));
     if (!output.open()) {

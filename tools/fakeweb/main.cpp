@@ -1,6 +1,7 @@
-// fakeweb [--port N] [--fixtures DIR] [generator options]: serves the fake web on 127.0.0.1 until
-// killed. Prints "listening on 127.0.0.1:PORT" once ready.
+// fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [generator options]:
+// serves the fake web on 127.0.0.1 until killed. Prints "listening on 127.0.0.1:PORT" once ready.
 #include "fakeweb.h"
+#include "faults.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -53,8 +54,18 @@ int main(int argc, char* argv[])
     const QCommandLineOption fixturesOption(
         QStringLiteral("fixtures"), QStringLiteral("Serve DIR/<host>/<path> at http://<host>/<path>."),
         QStringLiteral("DIR"));
+    const QCommandLineOption latencyOption(QStringLiteral("latency"),
+                                           QStringLiteral("Answer every request after MS milliseconds."),
+                                           QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption failOption(
+        QStringLiteral("fail"),
+        QStringLiteral("Answer requests whose address matches PATTERN with WHAT: an HTTP status, never or "
+                       "reset (repeatable)."),
+        QStringLiteral("WHAT@PATTERN"));
     parser.addOption(portOption);
     parser.addOption(fixturesOption);
+    parser.addOption(latencyOption);
+    parser.addOption(failOption);
     for (const FakeWeb::Generator& g : FakeWeb::generators())
         parser.addOption(QCommandLineOption(g.option, g.help, QStringLiteral("ARG")));
     parser.process(app);
@@ -73,6 +84,10 @@ int main(int argc, char* argv[])
         if (parser.isSet(g.option))
             g.install(server, parser.value(g.option));
     }
+    // Consulted before the blogs, so they are added after them.
+    for (const QString& fault : parser.values(failOption))
+        FakeWeb::installFault(server, fault);
+    server.setLatency(parser.value(latencyOption).toInt());
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "fakeweb: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

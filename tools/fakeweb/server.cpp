@@ -297,7 +297,10 @@ private:
                 write(r, p.request.method, false);
                 return;
             }
-            const Response r = m_server->resolve(p.request);
+            Response r = m_server->resolve(p.request);
+            if (r.delayMs <= 0) {
+                r.delayMs = m_server->m_latencyMs;
+            }
             switch (r.mode) {
             case Response::Mode::Reset:
                 reset();
@@ -413,6 +416,16 @@ QString Server::normalizedUrl(const QString& url)
 void Server::addRoute(const QString& url, const Response& r)
 {
     m_routes.insert(normalizedUrl(url), r);
+}
+
+void Server::addFirstHandler(Handler h)
+{
+    m_handlers.prepend(std::move(h));
+}
+
+void Server::setLatency(int ms)
+{
+    m_latencyMs = ms;
 }
 
 void Server::addHandler(Handler h)

@@ -41,6 +41,10 @@ public:
     // Handlers are consulted in the order they were added when no fixed route matches; the first
     // that returns a response answers. Unmatched requests get 404 with the body "not found".
     void addHandler(Handler h);
+    // A handler consulted before all others (a failing part of the web, say).
+    void addFirstHandler(Handler h);
+    // Every answer without a delay of its own waits this long (a slow network); 0 answers at once.
+    void setLatency(int ms);
     void clear();    // routes, handlers and the request log
     void clearLog(); // the request log only
 
@@ -62,6 +66,7 @@ private:
     QList<Handler> m_handlers;
     QList<Request> m_log;
     QSet<detail::Connection*> m_connections;
+    int m_latencyMs = 0;
 };
 
 } // namespace FakeWeb

@@ -1,0 +1,272 @@
+// The real qvlrx --batch, killed (SIGKILL) at moments of every phase and run again, and a backup through a
+// partly failing web that names what it is missing and completes once the web is healthy again.
+#include "assets/assetnames.h"
+#include "fakeweb.h"
+#include "model/assetqueue.h"
+#include "sinablog.h"
+#include "support/files.h"
+#include "support/proxyweb.h"
+#include "text/charset.h"
+#include "text/safefilename.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString TaskName = QStringLiteral("trust");
+constexpr int RunLimitMs = 180'000;
+
+// A program folder of its own with a copy of the program and an auto.cfg for the blog.
+class ProgramFolder
+{
+public:
+    explicit ProgramFolder(const QString& blogAddress)
+    {
+        QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program());
+        TestSupport::WriteAutoConfig(m_folder.path(), {QStringLiteral("0"), TaskName, blogAddress});
+    }
+
+    QString path() const { return m_folder.path(); }
+    QString program() const { return m_folder.filePath(QStringLiteral("qvlrx")); }
+    QString taskFolder() const { return m_folder.filePath(TaskName); }
+    QString chm() const { return m_folder.filePath(TaskName + QStringLiteral(".chm")); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+struct RunResult
+{
+    bool killed = false;
+    int exitCode = -1;
+    QStringList lines; // standard output
+};
+
+// Runs qvlrx --batch through the fake web. With killAt, the program is killed as soon as it has printed
+// that many lines containing killOn.
+RunResult RunBatch(const ProgramFolder& folder, quint16 proxyPort, const QString& killOn = {}, int killAt = 1)
+{
+    RunResult result;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxyPort));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder.path());
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+
+    int seen = 0;
+    QByteArray pending;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
+        pending += process.readAllStandardOutput();
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            result.lines.append(line);
+            if (!killOn.isEmpty() && !result.killed && line.contains(killOn) && ++seen >= killAt) {
+                result.killed = true;
+                process.kill();
+            }
+        }
+    });
+    process.start(folder.program(), {QStringLiteral("--batch")});
+    if (!process.waitForStarted()) {
+        return result;
+    }
+    // The fake web answers from this process: its events must run while the program works.
+    QDeadlineTimer deadline(RunLimitMs);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        QTest::qWait(10);
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+QStringList FilesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    }
+    return files;
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString FolderOf(const FakeWeb::SinaArticle& article)
+{
+    return Text::SafeFileName(article.category);
+}
+
+} // namespace
+
+class TestKillAndRerun : public QObject
+{
+    Q_OBJECT
+
+    TestSupport::ProxyWeb m_web;
+    const FakeWeb::SinaBlog m_blog{{.articles = 60, .categories = 3, .images = 2, .comments = 60}};
+
+    // Every article page holds its own body, every image is the served one byte for byte, every comment
+    // page is there, and nothing of the program's own work is left lying about.
+    void verifyComplete(const ProgramFolder& folder)
+    {
+        QVERIFY(QFile::exists(folder.chm()));
+        for (const FakeWeb::SinaArticle& article : m_blog.articles()) {
+            const QString categoryFolder = folder.taskFolder() + u'/' + FolderOf(article);
+            const QString page = Text::DecodeLocal(Bytes(categoryFolder + u'/' + article.link()));
+            const QString bodyStart =
+                m_blog.articleBody(article.index).section(QStringLiteral("<p><img"), 0, 0);
+            QVERIFY2(page.contains(bodyStart), qPrintable(article.link()));
+            for (const QString& address : m_blog.imageAddresses(article.index)) {
+                const QString image = categoryFolder + u'/' + Assets::LocalImageName(address);
+                QVERIFY2(Bytes(image) == m_blog.imageBytes(address), qPrintable(image));
+            }
+            for (int k = 1; k <= m_blog.commentPageCount(article.index); ++k) {
+                const QString name = Assets::LocalAssetName(Model::AssetQueue::CommentKind,
+                                                            m_blog.commentPageAddress(article.index, k));
+                QVERIFY2(QFile::exists(categoryFolder + u'/' + name), qPrintable(name));
+            }
+        }
+        const QSet<QString> records{QStringLiteral(".qvlrx-jobs"), QStringLiteral(".qvlrx-pages")};
+        for (const QString& file : FilesBelow(folder.taskFolder())) {
+            const QString name = QFileInfo(file).fileName();
+            QVERIFY2(!name.startsWith(u'.') || records.contains(name), qPrintable(file));
+            QVERIFY2(!name.startsWith(QStringLiteral("blog.hh")), qPrintable(file));
+            QVERIFY2(name != QStringLiteral("failed.txt"), qPrintable(file));
+        }
+        for (const QString& file : QDir(folder.path()).entryList(QDir::Files | QDir::Hidden)) {
+            QVERIFY2(!file.startsWith(QStringLiteral(".qvlrx-")), qPrintable(file));
+        }
+    }
+
+    QStringList articleRequests() const
+    {
+        QStringList requests;
+        for (const QString& line : m_web.requestLog()) {
+            if (line.contains(QStringLiteral("/s/blog_"))) {
+                requests.append(line.section(u'/', -1));
+            }
+        }
+        return requests;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_web.clear();
+        m_web.setLatency(0);
+        m_blog.install(m_web);
+    }
+
+    void killedAnywhereFinishesOnTheNextRun_data()
+    {
+        QTest::addColumn<QString>("killOn");
+        QTest::addColumn<int>("killAt");
+        QTest::newRow("discovery") << QStringLiteral("查找文章") << 1;
+        QTest::newRow("articles") << QStringLiteral("下载文章：") << 6;
+        QTest::newRow("images") << QStringLiteral("下载图片(评论) ") << 30;
+        QTest::newRow("index pages") << QStringLiteral("生成文章索引") << 1;
+        QTest::newRow("packing") << QStringLiteral("正在打包CHM") << 1;
+        QTest::newRow("compiling") << QStringLiteral("打包第") << 20;
+    }
+
+    void killedAnywhereFinishesOnTheNextRun()
+    {
+        QFETCH(QString, killOn);
+        QFETCH(int, killAt);
+        m_web.setLatency(15);
+        const ProgramFolder folder(m_blog.firstPageAddress());
+
+        const RunResult first = RunBatch(folder, m_web.port(), killOn, killAt);
+        QVERIFY2(first.killed, qPrintable(first.lines.join(u'\n')));
+
+        // The pages saved before the kill are not fetched again.
+        QSet<QString> saved;
+        for (const FakeWeb::SinaArticle& article : m_blog.articles()) {
+            if (QFile::exists(folder.taskFolder() + u'/' + FolderOf(article) + u'/' + article.link())) {
+                saved.insert(article.link());
+            }
+        }
+        m_web.clearLog();
+        const RunResult second = RunBatch(folder, m_web.port());
+        QCOMPARE(second.exitCode, 0);
+        for (const QString& link : articleRequests()) {
+            QVERIFY2(!saved.contains(link), qPrintable(link));
+        }
+        verifyComplete(folder);
+    }
+
+    void partialBackupNamesWhatIsMissingAndHealsOnTheNextRun()
+    {
+        const QList<FakeWeb::SinaArticle>& articles = m_blog.articles();
+        // Articles that answer 500, 404, never or with a reset, and images and a comment page that fail
+        // alike.
+        const QStringList failingArticles{articles.at(3).link(), articles.at(11).link(),
+                                          articles.at(20).link(), articles.at(33).link()};
+        const QStringList failingAssets{m_blog.imageAddresses(5).at(0), m_blog.imageAddresses(6).at(1),
+                                        m_blog.imageAddresses(7).at(0), m_blog.commentPageAddress(40, 1)};
+        const QStringList answers{QStringLiteral("500"), QStringLiteral("404"), QStringLiteral("never"),
+                                  QStringLiteral("reset")};
+        for (int i = 0; i < answers.size(); ++i) {
+            for (const QString& address : {failingArticles.at(i), failingAssets.at(i)}) {
+                const auto fault =
+                    FakeWeb::Fault::parse(answers.at(i) + u'@' + QRegularExpression::escape(address));
+                QVERIFY(fault);
+                FakeWeb::addFault(m_web, *fault);
+            }
+        }
+        const ProgramFolder folder(m_blog.firstPageAddress());
+        const RunResult partial = RunBatch(folder, m_web.port());
+        QCOMPARE(partial.exitCode, 5);
+
+        // Each failed item is named, in the summary and in failed.txt, and nothing else is.
+        QStringList named;
+        for (const QString& line :
+             QString::fromUtf8(Bytes(folder.taskFolder() + QStringLiteral("/failed.txt")))
+                 .split(u'\n', Qt::SkipEmptyParts)) {
+            named.append(line.section(u'\t', 0, 0));
+            QVERIFY2(!line.section(u'\t', 1).isEmpty(), qPrintable(line));
+            QVERIFY2(partial.lines.contains(QStringLiteral("缺失\t") + line), qPrintable(line));
+        }
+        QStringList expected = failingAssets;
+        for (const QString& link : failingArticles) {
+            expected.append(QStringLiteral("http://blog.sina.com.cn/s/") + link);
+        }
+        named.sort();
+        expected.sort();
+        QCOMPARE(named, expected);
+        QVERIFY(QFile::exists(folder.chm()));
+
+        // The web heals: the next run fetches exactly what was missing and ends with nothing missing.
+        m_web.clear();
+        m_blog.install(m_web);
+        const RunResult healed = RunBatch(folder, m_web.port());
+        QCOMPARE(healed.exitCode, 0);
+        QStringList refetched = articleRequests();
+        refetched.sort();
+        QStringList failingLinks = failingArticles;
+        failingLinks.sort();
+        QCOMPARE(refetched, failingLinks);
+        verifyComplete(folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKillAndRerun)
+#include "test_killandrerun.moc"

@@ -1,0 +1,65 @@
+#include "faults.h"
+
+#include "server.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace FakeWeb {
+
+std::optional<Fault> Fault::parse(const QString& text, QString* error)
+{
+    const qsizetype at = text.indexOf(u'@');
+    const auto fail = [error](const QString& why) -> std::optional<Fault> {
+        if (error != nullptr) {
+            *error = why;
+        }
+        return std::nullopt;
+    };
+    if (at <= 0) {
+        return fail(QStringLiteral("expected WHAT@PATTERN, not \"%1\"").arg(text));
+    }
+    Fault fault;
+    fault.pattern.setPattern(text.mid(at + 1));
+    if (!fault.pattern.isValid()) {
+        return fail(QStringLiteral("bad pattern: %1").arg(fault.pattern.errorString()));
+    }
+    const QString what = text.left(at);
+    bool isNumber = false;
+    const int status = what.toInt(&isNumber);
+    if (what == QStringLiteral("never")) {
+        fault.answer.mode = Response::Mode::NeverAnswer;
+    } else if (what == QStringLiteral("reset")) {
+        fault.answer.mode = Response::Mode::Reset;
+    } else if (isNumber && status >= 100 && status <= 999) {
+        fault.answer.status = status;
+        fault.answer.body = QByteArray::number(status) + ' ' + reasonPhrase(status);
+        fault.answer.headers = {{"Content-Type", "text/html"}};
+    } else {
+        return fail(QStringLiteral("WHAT must be an HTTP status, never or reset, not \"%1\"").arg(what));
+    }
+    return fault;
+}
+
+void addFault(Server& server, const Fault& fault)
+{
+    server.addFirstHandler([fault](const Request& request) -> std::optional<Response> {
+        if (fault.pattern.match(request.url).hasMatch()) {
+            return fault.answer;
+        }
+        return std::nullopt;
+    });
+}
+
+void installFault(Server& server, const QString& arg)
+{
+    QString error;
+    const std::optional<Fault> fault = Fault::parse(arg, &error);
+    if (!fault) {
+        std::fprintf(stderr, "fakeweb: --fail: %s\n", qPrintable(error));
+        std::exit(2);
+    }
+    addFault(server, *fault);
+}
+
+} // namespace FakeWeb
