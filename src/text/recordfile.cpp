@@ -26,6 +26,13 @@ QString UnescapeRecordField(QByteArray field)
     return QString::fromUtf8(field);
 }
 
+namespace {
+
+// The last field of every line: a line that a kill cut short lacks it, even when its fields still read.
+const QByteArray EndMark = ".";
+
+} // namespace
+
 bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -33,7 +40,7 @@ bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
         return false;
     }
-    QByteArray bytes = fields.join('\t') + '\n';
+    QByteArray bytes = fields.join('\t') + '\t' + EndMark + '\n';
     if (file.size() > 0 && file.seek(file.size() - 1) && file.peek(1) != "\n") {
         bytes.prepend('\n');
     }
@@ -50,7 +57,11 @@ QList<QList<QByteArray>> ReadRecordLines(const QString& path)
     const QByteArray bytes = file.readAll();
     qsizetype start = 0;
     for (qsizetype end = bytes.indexOf('\n'); end >= 0; start = end + 1, end = bytes.indexOf('\n', start)) {
-        lines.append(bytes.mid(start, end - start).split('\t'));
+        QList<QByteArray> fields = bytes.mid(start, end - start).split('\t');
+        if (fields.size() > 1 && fields.last() == EndMark) {
+            fields.removeLast();
+            lines.append(fields);
+        }
     }
     return lines;
 }

@@ -14,12 +14,12 @@ namespace Text {
 QByteArray EscapeRecordField(const QString& field);
 QString UnescapeRecordField(QByteArray field);
 
-// Appends one line (its fields joined by tabs). A last line that a kill left without its break is
-// closed first, so the new line stands on its own. False when the file cannot be written.
+// Appends one line: its fields joined by tabs, and an end mark. A last line that a kill left without its
+// break is closed first, so the new line stands on its own. False when the file cannot be written.
 bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields);
 
-// The complete lines of the file, split into their fields; a last line without its break is left out.
-// Empty when the file cannot be read.
+// The complete lines of the file, split into their fields; a line cut short (without its end mark) is
+// left out. Empty when the file cannot be read.
 QList<QList<QByteArray>> ReadRecordLines(const QString& path);
 
 } // namespace Text

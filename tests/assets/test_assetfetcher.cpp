@@ -1,5 +1,7 @@
 #include "assets/assetfetcher.h"
 #include "assets/assetnames.h"
+#include "assets/backupsummary.h"
+#include "assets/jobrecord.h"
 #include "assets/sampleimages.h"
 #include "fakeweb.h"
 #include "render/imagereferences.h"
@@ -168,6 +170,72 @@ private slots:
         QCOMPARE(f.done->count(), 1);
         QCOMPARE(m_server.requestCount(), 3);
         QVERIFY(!f.fetcher->busy());
+    }
+
+    void recordedJobsSurviveACutOffLine()
+    {
+        FetchRun f;
+        const Assets::JobRecord record(f.run.state->taskFolder());
+        const QString odd = QStringLiteral("http://s1.sinaimg.cn/a\tb%09c\nd.png");
+        Assets::QueueAssetJob(*f.run.state, 1, odd, Folder);
+        Assets::QueueAssetJob(*f.run.state, 100, QStringLiteral("http://blog.sina.com.cn/s/comment_1_1.html"),
+                              {});
+        Assets::QueueAssetJob(*f.run.state, 1, odd, Folder);
+        // A kill in the middle of a line: that job is lost, the next one is not.
+        QFile file(record.path());
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("1\t旅行\thttp://s9.sinaimg.cn/cut");
+        file.close();
+        Assets::QueueAssetJob(*f.run.state, 1, QStringLiteral("http://s2.sinaimg.cn/after.png"), QString());
+
+        const QList<Assets::RecordedJob> jobs = record.read();
+        QCOMPARE(jobs.size(), 3);
+        QCOMPARE(jobs.at(0), (Assets::RecordedJob{1, odd, Folder}));
+        QCOMPARE(jobs.at(1).kind, 100);
+        QCOMPARE(jobs.at(2),
+                 (Assets::RecordedJob{1, QStringLiteral("http://s2.sinaimg.cn/after.png"), QString()}));
+        QCOMPARE(f.queue().jobCount(), 4);
+    }
+
+    void recordedJobsAreQueuedAgainUntilTheirFilesExist()
+    {
+        const QString saved = QStringLiteral("http://s1.sinaimg.cn/middle/saved.png");
+        const QString missing = QStringLiteral("http://s1.sinaimg.cn/middle/missing.png");
+        const QString broken = QStringLiteral("http://s1.sinaimg.cn/middle/broken.png");
+        m_server.addRoute(missing, body(SampleImages::png()));
+        m_server.addRoute(broken, status(404));
+
+        // What an earlier run of the program queued: one file was saved, two never were.
+        FetchRun f;
+        const Assets::JobRecord record(f.run.state->taskFolder());
+        for (const QString& address : {saved, missing, broken}) {
+            QVERIFY(record.append({1, address, Folder}));
+        }
+        const QString savedPath = Assets::AssetTargetPath(*f.run.state, 1, saved, Folder);
+        TestSupport::WriteBytes(savedPath, "earlier");
+
+        Assets::StartAssetDownloads(*f.run.state);
+        QVERIFY(f.waitDone());
+        QCOMPARE(f.queue().jobCount(), 2);
+        QCOMPARE(f.results(), (QStringList{"●", "错误|HTTP 404"}));
+        QCOMPARE(fileBytes(Assets::AssetTargetPath(*f.run.state, 1, missing, Folder)), SampleImages::png());
+        QCOMPARE(fileBytes(savedPath), QByteArray("earlier"));
+        Assets::BackupSummary summary = Assets::SummariseBackup(*f.run.state);
+        QCOMPARE(summary.images, 3);
+        QCOMPARE(summary.imagesFailed, 1);
+        QCOMPARE(summary.failed.at(0).reason, QStringLiteral("HTTP 404"));
+        QVERIFY(f.run.ui.status().contains(QStringLiteral("失败1张")));
+        QVERIFY(f.run.ui.listLines().join(u'\n').contains(broken));
+
+        // The next download run fetches the failed job again, and only that one.
+        m_server.clear();
+        m_server.addRoute(broken, body(SampleImages::jpeg()));
+        Assets::StartAssetDownloads(*f.run.state);
+        QVERIFY(f.waitDone(2));
+        QCOMPARE(f.results(), (QStringList{"●", "●"}));
+        QCOMPARE(m_server.requestCount(), 1);
+        summary = Assets::SummariseBackup(*f.run.state);
+        QCOMPARE(summary.missing(), 0);
     }
 
     void timeoutTextsPerSlot()

@@ -1,8 +1,13 @@
+#include "assets/assetfetcher.h"
+#include "assets/assetnames.h"
+#include "assets/backupsummary.h"
 #include "downloadfixture.h"
 #include "fakeweb.h"
+#include "model/taskfiles.h"
 #include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
+#include "sinablog.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -227,6 +232,94 @@ private slots:
         }
         QCOMPARE(PagesWritten(run), 8);
         QVERIFY(run.state->attemptList.isEmpty());
+    }
+
+    void failedPagesAreFetchedAgainByTheNextRun()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 8);
+        m_web.addRoute(ArticleUrl(2), Page(QByteArray("<p>此博文已关闭 <a>版权所有</a></p>")));
+        m_web.addRoute(ArticleUrl(3), Page(QByteArray("<html>no body markers here</html>")));
+        Response error;
+        error.status = 404;
+        error.body = "<p>此博文已关闭 <a>版权所有</a></p>";
+        m_web.addRoute(ArticleUrl(5), error);
+        Response reset;
+        reset.mode = Response::Mode::Reset;
+        m_web.addRoute(ArticleUrl(6), reset);
+        Download(run);
+        QCOMPARE(PagesWritten(run), 8);
+
+        // The blog's own word that an article is gone is final; everything else is missing for now.
+        Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 4);
+        QCOMPARE(summary.articlesDeleted, 1);
+        QCOMPARE(summary.deleted.at(0).address, ArticleUrl(2));
+        QCOMPARE(summary.articlesFailed, 3);
+        QStringList failed;
+        for (const Assets::BackupSummary::Item& item : summary.failed) {
+            failed.append(item.address + u' ' + item.reason.section(u'：', 0, 0));
+        }
+        QCOMPARE(failed, (QStringList{ArticleUrl(3) + QStringLiteral(" 无法截取正文"),
+                                      ArticleUrl(5) + QStringLiteral(" HTTP 404"),
+                                      ArticleUrl(6) + QStringLiteral(" 请求失败")}));
+
+        // A later run, even in a program started anew, fetches just the failed ones and saves them.
+        m_web.clear();
+        serveEveryArticle();
+        Model::RunState restarted(run.folder.path(), run.ui, &run.network);
+        MakeSinaTask(restarted, 8);
+        TestSupport::Wait(Render::DownloadDriver(restarted));
+        QStringList fetched = m_web.requestLog();
+        fetched.sort();
+        QCOMPARE(fetched,
+                 (QStringList{QStringLiteral("GET ") + ArticleUrl(3), QStringLiteral("GET ") + ArticleUrl(5),
+                              QStringLiteral("GET ") + ArticleUrl(6)}));
+        for (int row : {3, 5, 6}) {
+            QVERIFY(ReadPage(restarted.articlePagePath(row))
+                        .contains(QStringLiteral("第%1篇文章的正文").arg(row)));
+        }
+        summary = Assets::SummariseBackup(restarted);
+        QCOMPARE(summary.articlesSaved, 7);
+        QCOMPARE(summary.missing(), 0);
+        QVERIFY(Assets::WriteFailedList(restarted, summary));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/failed.txt"))));
+    }
+
+    void importedTaskFetchesTheImagesItNeverGot()
+    {
+        const FakeWeb::SinaBlog blog({.articles = 6, .categories = 2, .images = 2});
+        blog.install(m_web);
+        TestRun run;
+        MakeSinaTask(*run.state, 0);
+        run.state->task.FetchImages = true;
+        for (const FakeWeb::SinaArticle& article : blog.articles()) {
+            run.state->addArticleRow(article.title, article.category, article.link(), article.date);
+        }
+        // The program ends before any image is fetched (no fetcher runs); the task is saved.
+        Download(run);
+        QCOMPARE(PagesWritten(run), 6);
+        Model::ExportTaskList(*run.state);
+
+        // Started anew and brought back with 导入, the task fetches every image and no article again.
+        Model::RunState restarted(run.folder.path(), run.ui, &run.network);
+        Assets::AssetFetcher fetcher(restarted);
+        QSignalSpy done(&fetcher, &Assets::AssetFetcher::allDone);
+        TestSupport::Wait(Model::ImportTaskList(restarted, run.path(QStringLiteral("blog.ini"))));
+        QCOMPARE(restarted.articles.articleCount(), 6);
+        m_web.clearLog();
+        TestSupport::Wait(Render::DownloadDriver(restarted));
+        QVERIFY(done.count() > 0 || done.wait(20000));
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/s/blog_")), 0);
+        QCOMPARE(m_web.requestCount(), 12);
+        for (const FakeWeb::SinaArticle& article : blog.articles()) {
+            for (const QString& address : blog.imageAddresses(article.index)) {
+                QFile image(restarted.categoryFolder(article.category) + u'/' +
+                            Assets::LocalImageName(address));
+                QVERIFY(image.open(QIODevice::ReadOnly));
+                QCOMPARE(image.readAll(), blog.imageBytes(address));
+            }
+        }
     }
 
     void downloadsAThousandArticlesOnce()
