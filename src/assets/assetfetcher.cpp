@@ -9,6 +9,7 @@
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
+#include "text/replylimit.h"
 #include "text/textfiles.h"
 
 #include <QDir>
@@ -206,6 +207,7 @@ bool AssetFetcher::SendRequest(int slot)
     }
     QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
     job.reply = reply;
+    Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
     connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
     return true;
 }
@@ -220,7 +222,9 @@ void AssetFetcher::ReplyFinished(int slot)
     reply->deleteLater();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+    if (const QString limit = Text::LimitFailure(reply); !limit.isEmpty()) {
+        EndJob(slot, ErrorMark + limit);
+    } else if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         // An error page of the image host is no image: the job fails and can be fetched again.
         EndJob(slot, ErrorMark + QStringLiteral("HTTP ") + QString::number(status.toInt()));
     } else if (reply->error() == QNetworkReply::OperationCanceledError) {

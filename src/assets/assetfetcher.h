@@ -26,6 +26,7 @@ class AssetFetcher final : public QObject
 public:
     static constexpr int SlotCount = 5;
     static constexpr int RequestTimeoutMs = 5000;
+    static constexpr int MaxJobMs = 10 * 60 * 1000; // a body may trickle in, but not for ever
 
     explicit AssetFetcher(Model::RunState& state, QObject* parent = nullptr);
     ~AssetFetcher() override;

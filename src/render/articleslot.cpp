@@ -1,6 +1,7 @@
 #include "render/articleslot.h"
 
 #include "text/pagefetch.h"
+#include "text/replylimit.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -44,6 +45,7 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
 {
     abort();
     m_reply.reset(network.get(Text::GetRequest(Text::RequestUrl(address), timeoutMs)));
+    Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
 }
@@ -58,6 +60,11 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
     Answer answer;
     if (!m_reply) {
         answer.failure = QStringLiteral("没有请求");
+        return answer;
+    }
+    answer.failure = Text::LimitFailure(m_reply.get());
+    if (!answer.failure.isEmpty()) {
+        abort();
         return answer;
     }
     answer.body = m_reply->readAll();

@@ -247,22 +247,25 @@ private slots:
         Response reset;
         reset.mode = Response::Mode::Reset;
         m_web.addRoute(ArticleUrl(6), reset);
+        // A page larger than any real one is not held in memory.
+        m_web.addRoute(ArticleUrl(7), Page(SinaPage(QString(11 * 1024 * 1024 + 1, u'长'))));
         Download(run);
         QCOMPARE(PagesWritten(run), 8);
 
         // The blog's own word that an article is gone is final; everything else is missing for now.
         Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
-        QCOMPARE(summary.articlesSaved, 4);
+        QCOMPARE(summary.articlesSaved, 3);
         QCOMPARE(summary.articlesDeleted, 1);
         QCOMPARE(summary.deleted.at(0).address, ArticleUrl(2));
-        QCOMPARE(summary.articlesFailed, 3);
+        QCOMPARE(summary.articlesFailed, 4);
         QStringList failed;
         for (const Assets::BackupSummary::Item& item : summary.failed) {
             failed.append(item.address + u' ' + item.reason.section(u'：', 0, 0));
         }
         QCOMPARE(failed, (QStringList{ArticleUrl(3) + QStringLiteral(" 无法截取正文"),
                                       ArticleUrl(5) + QStringLiteral(" HTTP 404"),
-                                      ArticleUrl(6) + QStringLiteral(" 请求失败")}));
+                                      ArticleUrl(6) + QStringLiteral(" 请求失败"),
+                                      ArticleUrl(7) + QStringLiteral(" 内容过大（超过32MB）")}));
 
         // A later run, even in a program started anew, fetches just the failed ones and saves them.
         m_web.clear();
@@ -272,15 +275,17 @@ private slots:
         TestSupport::Wait(Render::DownloadDriver(restarted));
         QStringList fetched = m_web.requestLog();
         fetched.sort();
-        QCOMPARE(fetched,
-                 (QStringList{QStringLiteral("GET ") + ArticleUrl(3), QStringLiteral("GET ") + ArticleUrl(5),
-                              QStringLiteral("GET ") + ArticleUrl(6)}));
-        for (int row : {3, 5, 6}) {
+        QCOMPARE(
+            fetched,
+            (QStringList{QStringLiteral("GET ") + ArticleUrl(3), QStringLiteral("GET ") + ArticleUrl(5),
+                         QStringLiteral("GET ") + ArticleUrl(6), QStringLiteral("GET ") + ArticleUrl(7)}));
+        for (int row : {3, 5, 6, 7}) {
             QVERIFY(ReadPage(restarted.articlePagePath(row))
                         .contains(QStringLiteral("第%1篇文章的正文").arg(row)));
         }
         summary = Assets::SummariseBackup(restarted);
         QCOMPARE(summary.articlesSaved, 7);
+        QCOMPARE(summary.articlesDeleted, 1);
         QCOMPARE(summary.missing(), 0);
         QVERIFY(Assets::WriteFailedList(restarted, summary));
         QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/failed.txt"))));

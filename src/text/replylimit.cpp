@@ -1,0 +1,43 @@
+#include "text/replylimit.h"
+
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace Text {
+
+namespace {
+
+const char* const FailureProperty = "qvlrx.limitFailure";
+
+void AbortWith(QNetworkReply* reply, const QString& failure)
+{
+    if (reply->isRunning() && reply->property(FailureProperty).isNull()) {
+        reply->setProperty(FailureProperty, failure);
+        reply->abort();
+    }
+}
+
+} // namespace
+
+void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
+{
+    const QString tooLarge = QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [reply, maxBytes, tooLarge](qint64 received, qint64 total) {
+                         if (std::max(received, total) > maxBytes) {
+                             AbortWith(reply, tooLarge);
+                         }
+                     });
+    if (maxMs > 0) {
+        QTimer::singleShot(maxMs, reply, [reply, maxMs] {
+            AbortWith(reply, QStringLiteral("下载时间过长（超过%1秒）").arg(maxMs / 1000));
+        });
+    }
+}
+
+QString LimitFailure(const QNetworkReply* reply)
+{
+    return reply != nullptr ? reply->property(FailureProperty).toString() : QString();
+}
+
+} // namespace Text

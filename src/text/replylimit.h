@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QNetworkReply;
+
+namespace Text {
+
+// The most a page of a blog may hold, and an image or comment page: far above any real one, and a
+// server that sends more (or never stops) makes the fetch fail instead of filling the memory.
+constexpr qint64 MaxPageBytes = 32LL * 1024 * 1024;
+constexpr qint64 MaxAssetBytes = 64LL * 1024 * 1024;
+
+// Aborts the reply as soon as it announces or delivers more than maxBytes, or, with maxMs above 0, when
+// it has not ended after maxMs (a body trickling in without end never falls silent long enough for the
+// time limit of a request). LimitFailure then tells why it ended.
+void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs = 0);
+
+// Why a reply that LimitReply aborted failed ("内容过大（超过32MB）"), empty for any other reply.
+QString LimitFailure(const QNetworkReply* reply);
+
+} // namespace Text
