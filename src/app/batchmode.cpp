@@ -7,6 +7,7 @@
 #include "model/autoconfig.h"
 #include "model/platformprofile.h"
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 #include "ui/heartbeat.h"
@@ -98,6 +99,13 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network)
         return BadSettings;
     }
     const int code = *platform;
+
+    const QString taskName = Model::ReadAutoConfigField(programFolder, 1);
+    if (!Model::TaskNameProblem(taskName).isEmpty()) {
+        ConsoleUserInterface::print(stderr,
+                                    QStringLiteral("auto.cfg: <name>: ") + Model::TaskNameRefusal(taskName));
+        return BadSettings;
+    }
 
     Model::RunState state(programFolder, ui, &network);
     Assets::AssetFetcher fetcher(state);

@@ -3,6 +3,7 @@
 #include "discovery/finders.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
+#include "model/taskname.h"
 #include "render/downloaddriver.h"
 #include "text/textprimitives.h"
 
@@ -74,6 +75,11 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     }
     if (!Model::IsPlatformCode(blg)) {
         state.setStatus(QStringLiteral("平台代号") + Text::Num(blg) + QStringLiteral("无效，任务未开始"));
+        co_return;
+    }
+    // Nothing of a task may be written outside the program folder.
+    if (!Model::TaskNameProblem(bt).isEmpty()) {
+        state.setStatus(Model::TaskNameRefusal(bt) + QStringLiteral("，任务未开始"));
         co_return;
     }
     state.discoveryRunning = true;

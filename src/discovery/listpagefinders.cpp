@@ -3,6 +3,7 @@
 
 #include "model/endpoints.h"
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "text/matching.h"
 #include "text/textprimitives.h"
 
@@ -183,7 +184,7 @@ ListPagePlatform Tianya2()
     // The blog's articles are addressed by its RSS number, so the task takes that name. The rows found
     // before a failure are addressed the same way, so the name changes then too.
     p.afterWalk = [](Model::RunState& state, const WalkState& walk) {
-        if (!walk.key.isEmpty() && walk.key != Text::NotFound) {
+        if (walk.key != Text::NotFound && Model::TaskNameProblem(walk.key).isEmpty()) {
             state.task.TaskName = walk.key;
         }
     };

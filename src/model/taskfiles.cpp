@@ -2,6 +2,7 @@
 
 #include "model/autoconfig.h"
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -144,6 +145,9 @@ void expini(RunState& state)
 
 QCoro::Task<> LoadTaskFile(RunState& state, TaskFile file)
 {
+    if (!TaskNameProblem(file.taskName).isEmpty()) {
+        throw Text::Failure(TaskNameRefusal(file.taskName));
+    }
     state.task.BlogAddress = file.blogAddress;
     state.task.PlatformCode = file.platformCode;
     state.task.TaskName = file.taskName;
@@ -192,6 +196,11 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
     } catch (const Text::Failure&) {
         state.setStatus(QStringLiteral("导入失败：") + QFileInfo(fileName).fileName() +
                         QStringLiteral(" 不是可读的任务文件"));
+        co_return;
+    }
+    // A task file from elsewhere must not make the program write outside its folder.
+    if (!TaskNameProblem(file.taskName).isEmpty()) {
+        state.setStatus(QStringLiteral("导入失败：") + TaskNameRefusal(file.taskName));
         co_return;
     }
     state.discoveryRunning = true;

@@ -2,6 +2,7 @@
 
 #include "model/autoconfig.h"
 #include "model/runstate.h"
+#include "model/taskname.h"
 
 namespace Ui {
 
@@ -19,9 +20,15 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
                          platformField + QStringLiteral("”，未执行全自动备份");
         return start;
     }
+    start.name = state.readAutoConfigField(1);
+    if (!Model::TaskNameProblem(start.name).isEmpty()) {
+        start.kind = AutomaticStart::Kind::Invalid;
+        start.question = QStringLiteral("auto.cfg 设置有误：") + Model::TaskNameRefusal(start.name) +
+                         QStringLiteral("，未执行全自动备份");
+        return start;
+    }
     start.kind = AutomaticStart::Kind::Ready;
     start.platform = *platform;
-    start.name = state.readAutoConfigField(1);
     start.address = state.readAutoConfigField(2);
     start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));

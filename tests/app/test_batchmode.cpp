@@ -99,6 +99,17 @@ private Q_SLOTS:
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
         WriteAutoConfig(folder.path(), QStringLiteral("x"), QString());
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
+        // Task names that would put the backup outside the program folder are refused before anything is
+        // written.
+        for (const QString& name : {QStringLiteral(".."), QStringLiteral("../up"), QStringLiteral("a/b"),
+                                    QString(), QString(251, u'x')}) {
+            TestSupport::WriteAutoConfig(
+                folder.path(), {QStringLiteral("0"), name,
+                                QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html")});
+            QCOMPARE(App::RunBatch(folder.path(), network), 2);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     QStringList{QStringLiteral("auto.cfg")});
+        }
     }
 };
 

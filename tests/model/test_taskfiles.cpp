@@ -1,4 +1,5 @@
 #include "model/taskfiles.h"
+#include "model/taskname.h"
 #include "support/files.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -157,6 +158,13 @@ private slots:
         QTest::newRow("no task name")
             << QString(TwoArticlesFile).replace(QStringLiteral("\r\nblog\r\n"), CrLf + CrLf) << -1 << refused;
         QTest::newRow("not a task file") << QStringLiteral("[section]\r\nkey=value\r\n") << -1 << refused;
+        // A task file from elsewhere must not lead the program out of its folder.
+        for (const QString& name :
+             {QStringLiteral(".."), QStringLiteral("../up"), QStringLiteral("."), QString(300, u'长')}) {
+            QTest::newRow(qPrintable(QStringLiteral("task name ") + name.left(5)))
+                << QString(TwoArticlesFile).replace(QStringLiteral("\r\nblog\r\n"), CrLf + name + CrLf) << -1
+                << QStringLiteral("导入失败：") + Model::TaskNameRefusal(name);
+        }
         QTest::newRow("empty") << QString() << -1 << refused;
     }
     void damagedFiles()

@@ -269,6 +269,8 @@ private slots:
         QTest::newRow("out of range") << "<blog>17</blog><name>x</name>";
         QTest::newRow("not a number") << "<blog>sina</blog><name>x</name>";
         QTest::newRow("no blog tag") << "<name>x</name>";
+        QTest::newRow("task name above the program folder") << "<blog>0</blog><name>../up</name>";
+        QTest::newRow("task name of the parent folder") << "<blog>0</blog><name>..</name>";
     }
     void automaticStartWithoutAPlatformSaysSo()
     {
