@@ -295,6 +295,8 @@ private slots:
         QCOMPARE(run.state->articles.articleCount(), 3);
         // The first page is kept in the program folder.
         const QString saved = Text::ReadLocalFile(run.path(QStringLiteral("tianya.html")));
+        QVERIFY(saved.startsWith(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                                "charset=gb18030\">\r\n")));
         QVERIFY(saved.contains(QStringLiteral("pages pos-relative")));
         QVERIFY(saved.endsWith(QStringLiteral("</html>\r\n")));
 
