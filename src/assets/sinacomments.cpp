@@ -4,6 +4,7 @@
 #include "assets/jobrecord.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
+#include "text/charset.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -92,7 +93,7 @@ QString FormatCommentPage(QString text)
         QString());
     text = Text::ReplaceMatches(text, QStringLiteral(R"(<div class=SGrevertInner SGtxtb id=bodycmt\d*>)"),
                                 QString());
-    return text;
+    return Text::DeclaredPage(text);
 }
 
 } // namespace Assets

@@ -14,7 +14,8 @@ namespace Assets {
 // Throws Text::Failure when the row's link holds no article identifier or the counter gives no count.
 QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, int row);
 
-// Turns a fetched comment page (an escaped script reply) into plain list markup.
+// Turns a fetched comment page (an escaped script reply) into the page as written: plain list markup
+// after the character-set declaration.
 QString FormatCommentPage(QString text);
 
 // The address of comment page k (from 1) of a Sina article.

@@ -1,6 +1,7 @@
 #include "discovery/listpagewalk.h"
 
 #include "model/runstate.h"
+#include "text/charset.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
@@ -166,7 +167,7 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
         walk.firstPage = co_await Text::FetchPage(state.http, walk.firstPageAddress, platform.charset);
     }
     if (!platform.firstPageFile.isEmpty()) {
-        Text::WriteTextFile(state.programFolder, platform.firstPageFile, walk.firstPage);
+        Text::WriteTextFile(state.programFolder, platform.firstPageFile, Text::DeclaredPage(walk.firstPage));
     }
     platform.readPages(walk);
 

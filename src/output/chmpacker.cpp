@@ -43,24 +43,10 @@ void Fail(Model::RunState& state, const QString& reason)
 
 } // namespace
 
-qint64 RoundHalfToEven(qint64 numerator, qint64 denominator)
+QString PackProgressText(int filesDone, int filesListed)
 {
-    qint64 quotient = numerator / denominator;
-    qint64 remainder = numerator % denominator;
-    if (remainder < 0) {
-        remainder += denominator;
-        --quotient;
-    }
-    if (2 * remainder > denominator || (2 * remainder == denominator && quotient % 2 != 0)) {
-        ++quotient;
-    }
-    return quotient;
-}
-
-QString PackProgressText(int messageCount, int gridRows)
-{
-    return QStringLiteral("打包第") + Text::Num(RoundHalfToEven(messageCount, 2)) + u'/' +
-           Text::Num(gridRows + RoundHalfToEven(gridRows, 20)) + QStringLiteral("个");
+    return QStringLiteral("打包第") + Text::Num(filesDone) + u'/' + Text::Num(filesListed) +
+           QStringLiteral("个");
 }
 
 QCoro::Task<bool> PackChm(Model::RunState& state)
@@ -111,15 +97,13 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
     state.setStatus(QStringLiteral("正在打包CHM..."));
     co_await Text::LetEventsRun();
 
-    int messageCount = 0;
-    const int gridRows = state.articles.gridRowCount();
-    const auto log = [&state, &messageCount, gridRows](const QString&) {
-        ++messageCount;
-        state.setStatus(PackProgressText(messageCount, gridRows));
+    // The count is of the files the compile lists (pages, index pages, images, comment pages), which
+    // the article grid cannot tell.
+    const auto progress = [&state](int filesDone, int filesListed) {
+        state.setStatus(PackProgressText(filesDone, filesListed));
         return true;
     };
-    const auto progress = [](int) { return true; };
-    const CompileOutcome outcome = co_await HHA_CompileHHP(projectPath, log, progress, compiler);
+    const CompileOutcome outcome = co_await HHA_CompileHHP(projectPath, {}, progress, compiler);
     if (!outcome.made) {
         // The project files stay for a look at what went wrong.
         Fail(state, outcome.reason);

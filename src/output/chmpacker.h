@@ -17,10 +17,7 @@ QCoro::Task<bool> PackChm(Model::RunState& state);
 // The same with a chosen help compiler.
 QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler);
 
-// Whole number nearest to numerator / denominator (denominator > 0), halves going to the even neighbour.
-qint64 RoundHalfToEven(qint64 numerator, qint64 denominator);
-
-// The status line after the n-th compiler message, for an article grid of gridRows rows.
-QString PackProgressText(int messageCount, int gridRows);
+// The status line while the compiler works: how many of the files it was given it has dealt with.
+QString PackProgressText(int filesDone, int filesListed);
 
 } // namespace Output

@@ -311,6 +311,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
 
     QStringList messages;
     QByteArray pending;
+    const int filesListed = int(files.size());
     int filesDone = 0;
     bool stopped = false;
     QElapsedTimer silence;
@@ -330,8 +331,9 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         }
         bool goOn = !log || log(message);
         if (IsFileListingLine(message)) {
-            ++filesDone;
-            goOn = (!progress || progress(filesDone)) && goOn;
+            // A compiler that names a file twice does not make the count run past the listing.
+            filesDone = std::min(filesDone + 1, filesListed);
+            goOn = (!progress || progress(filesDone, filesListed)) && goOn;
         }
         if (!goOn && !stopped) {
             stopped = true;

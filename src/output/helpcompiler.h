@@ -12,8 +12,9 @@ namespace Output {
 
 // Receives each message line of the compiler; returning false stops the compile.
 using CompileLogCallback = std::function<bool(const QString& message)>;
-// Receives the number of files the compiler has dealt with so far; returning false stops the compile.
-using CompileProgressCallback = std::function<bool(int filesDone)>;
+// Receives the number of files the compiler has dealt with so far (never more than it was given) and the
+// number of files it was given; returning false stops the compile.
+using CompileProgressCallback = std::function<bool(int filesDone, int filesListed)>;
 
 // Which compiler runs and how long it may stay silent before it is given up.
 struct HelpCompilerSettings

@@ -96,7 +96,7 @@ void WriteLastPage(const Model::RunState& state, const QString& page)
 {
     QFile file(state.pathInProgramFolder(QStringLiteral("TEST.htm")));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write(Text::EncodeLocal(page + QStringLiteral("\r\n")));
+        file.write(Text::EncodeLocal(Text::DeclaredPage(page) + QStringLiteral("\r\n")));
     }
 }
 
@@ -110,12 +110,13 @@ void WriteFallback(Model::RunState& state, int row)
 
 QString FallbackPage(const Model::RunState& state, int row)
 {
-    return QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
-                          "后重新下载。"
-                          "<br><A target=_blank href=") +
-           state.articleAddress(row) + QStringLiteral(">点击这里打开网络地址") +
-           QStringLiteral("</a> <br><br> --qvlrx博客下载备份工具<br><br> <a href= ") +
-           Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> ");
+    return Text::DeclaredPage(
+        QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
+                       "后重新下载。"
+                       "<br><A target=_blank href=") +
+        state.articleAddress(row) + QStringLiteral(">点击这里打开网络地址") +
+        QStringLiteral("</a> <br><br> --qvlrx博客下载备份工具<br><br> <a href= ") +
+        Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> "));
 }
 
 void SaveFallbackPage(Model::RunState& state, int row)
@@ -193,8 +194,8 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
         co_return PageOutcome::TryAgain;
     }
 
-    QString text = QStringLiteral("<title>") + state.articles.title(row) + QStringLiteral("</title>\r\n") +
-                   Header(state, row) + body;
+    QString text = Text::DeclaredPage(QStringLiteral("<title>") + state.articles.title(row) +
+                                      QStringLiteral("</title>\r\n") + Header(state, row) + body);
     bool commentsCounted = true;
     if (state.task.FetchComments) {
         // Comments that cannot be had cost the article nothing now: its page is written without them.

@@ -44,7 +44,8 @@ class IndexBook
 {
 public:
     bool has(const QString& name) const { return m_pages.contains(name); }
-    void create(const QString& name) { m_pages[name].clear(); }
+    // A new page starts with its character set, on a line of its own.
+    void create(const QString& name) { m_pages[name] = Text::DeclaredPage(QString()); }
     void append(const QString& name, const QString& piece)
     {
         QString& page = m_pages[name];

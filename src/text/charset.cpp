@@ -34,6 +34,19 @@ QByteArray EncodeLocal(const QString& text)
     return encoder.encode(text);
 }
 
+QString LocalCharsetDeclaration()
+{
+    const QString name =
+        QStringEncoder("GB18030").isValid() ? QStringLiteral("gb18030") : QStringLiteral("utf-8");
+    return QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") + name +
+           QStringLiteral("\">");
+}
+
+QString DeclaredPage(const QString& page)
+{
+    return LocalCharsetDeclaration() + QStringLiteral("\r\n") + page;
+}
+
 QString DecodeBytes(const QByteArray& bytes, const QString& charset)
 {
     if (IsChineseCodePage(charset)) {

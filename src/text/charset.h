@@ -14,4 +14,10 @@ QString DecodeBytes(const QByteArray& bytes, const QString& charset);
 QByteArray EncodeLocal(const QString& text);
 QString DecodeLocal(const QByteArray& bytes);
 
+// The declaration that opens every HTML page the program writes: it names the character set EncodeLocal
+// writes, without which browsers and CHM readers outside a Chinese locale take the pages for Latin-1.
+QString LocalCharsetDeclaration();
+// A page as it goes to disk: the declaration on a line of its own, then the page.
+QString DeclaredPage(const QString& page);
+
 } // namespace Text

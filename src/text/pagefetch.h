@@ -27,7 +27,12 @@ struct HttpAnswer
     QByteArray body;
 };
 
-// The address as requested: a trailing backslash stands for the closing slash of the path.
+// The address as requested: a trailing backslash stands for the closing slash of the path. The request
+// line carries the address as written, with three exceptions. Characters that no request line may carry
+// go percent-escaped: a blank, '"', '<', '>', '\', '^', '`', '{', '|', '}', a '%' that starts no escape,
+// and every non-ASCII character (as its UTF-8 bytes). The HTTP layer also writes an escape of a letter,
+// a digit or one of "-._~" as that character and other escapes in upper case, and resolves "." and ".."
+// path segments; servers read all of these alike.
 QUrl RequestUrl(const QString& address);
 
 // The GET request every part of the program sends: it gives up after timeoutMs of silence and follows

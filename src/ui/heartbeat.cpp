@@ -97,10 +97,9 @@ void Heartbeat::sendUpdateCheck()
                                  QStringLiteral("/blog/update.asp?ver=") + QString::number(Version) +
                                  QStringLiteral("&b=") + QString::number(reportNumber())));
     request.setTransferTimeout(10000);
-    // The type Qt would assume anyway for a body-less POST; naming it keeps Qt from warning about it.
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QStringLiteral("application/x-www-form-urlencoded"));
-    m_reply = m_state.http.manager->post(request, QByteArray());
+    // A POST without a body and without a content type: post() would add a form type of its own, a
+    // custom request with an empty body only says "Content-Length: 0".
+    m_reply = m_state.http.manager->sendCustomRequest(request, "POST", QByteArray());
 }
 
 void Heartbeat::readUpdateReply()

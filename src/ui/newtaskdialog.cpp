@@ -52,13 +52,15 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
 
     m_platform->setPlaceholderText(QStringLiteral("请选择"));
     if (automaticMode) {
+        // Only the item is set; the fields keep their initial state, as no platform was clicked.
         m_platform->addItem(PlatformChoices()[Model::Sina].item);
+        m_platform->setCurrentIndex(0);
     } else {
         for (const PlatformChoice& choice : PlatformChoices()) {
             m_platform->addItem(choice.item);
         }
+        m_platform->setCurrentIndex(-1);
     }
-    m_platform->setCurrentIndex(-1);
     m_platform->setMaxVisibleItems(ChoiceCount);
 
     m_hint->setWordWrap(true);
@@ -109,10 +111,6 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     connect(m_name, &QLineEdit::returnPressed, this, &NewTaskDialog::accept);
     connect(ok, &QPushButton::clicked, this, &NewTaskDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &NewTaskDialog::reject);
-
-    if (automaticMode) {
-        choosePlatform(0);
-    }
 }
 
 int NewTaskDialog::platform() const
@@ -133,11 +131,11 @@ void NewTaskDialog::platformChosen()
         const PlatformChoice& choice = PlatformChoices()[size_t(code)];
         m_name->setEnabled(true);
         m_address->setEnabled(choice.typedAddress);
-        // The example values are there to be overtyped; the name's example also builds the address.
+        // The example values are there to be overtyped. The address is built here too: two platforms
+        // may share an example name, and setting the same name again changes nothing.
         m_name->setText(choice.exampleName);
-        if (choice.typedAddress) {
-            m_address->setText(choice.exampleAddress);
-        }
+        m_address->setText(choice.typedAddress ? choice.exampleAddress
+                                               : GeneratedAddress(code, m_name->text()));
         m_hint->setText(QString(choice.hint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QPalette palette = m_addressLabel->palette();
         palette.setColor(QPalette::WindowText,

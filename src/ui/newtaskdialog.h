@@ -29,7 +29,7 @@ class NewTaskDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(NewTaskDialog)
 
 public:
-    // In automatic mode only "新浪" is offered.
+    // In automatic mode "新浪" is the only item and stands chosen; the fields keep their initial state.
     NewTaskDialog(bool automaticMode, QWidget* parent = nullptr);
 
     // The platform code of the chosen item, -1 when none is chosen.

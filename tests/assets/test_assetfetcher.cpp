@@ -163,7 +163,7 @@ private slots:
                  SampleImages::jpeg());
         QCOMPARE(fileBytes(f.run.path(QStringLiteral("任务/旅行-日记/http___blog.sina.com.cn_s_comment_"
                                                      "4b2b2fe00100gk3a_1.html"))),
-                 Text::EncodeLocal(QStringLiteral("\r\n<br><li>好文</li>\"}\r\n")));
+                 Text::EncodeLocal(Text::DeclaredPage(QStringLiteral("\r\n<br><li>好文</li>\"}\r\n"))));
         QCOMPARE(WithoutCounts(f.run.ui.statusHistory.mid(f.run.ui.statusHistory.size() - 2)),
                  (QStringList{AllFetched, Finished}));
         QCOMPARE(f.completions(), 1);

@@ -192,7 +192,11 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(Assets::FormatCommentPage(text), expected);
+        // The page opens with its character set, on a line of its own.
+        QCOMPARE(
+            Assets::FormatCommentPage(text),
+            QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">\r\n") +
+                expected);
     }
 };
 

@@ -295,6 +295,8 @@ private slots:
         QCOMPARE(run.state->articles.articleCount(), 3);
         // The first page is kept in the program folder.
         const QString saved = Text::ReadLocalFile(run.path(QStringLiteral("tianya.html")));
+        QVERIFY(saved.startsWith(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                                "charset=gb18030\">\r\n")));
         QVERIFY(saved.contains(QStringLiteral("pages pos-relative")));
         QVERIFY(saved.endsWith(QStringLiteral("</html>\r\n")));
 
@@ -337,6 +339,19 @@ private slots:
                                       QStringLiteral("qiu"), QStringLiteral("http://qiu.blog.tianya.cn")),
                  QString());
         QCOMPARE(noRss.state->task.TaskName, QStringLiteral("qiu"));
+
+        // A quoted link to the next page: its closing quote is sent too, escaped as a request line needs.
+        m_server.clear();
+        m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
+                          gbPage(QStringLiteral("<span class=\"title2\">页码：1/2 <b><a href=\"view_blog.asp?"
+                                                "BlogName=qiu&CategoryID=0&page=2&idWriter=0\">下一页</a>")));
+        TestRun quoted;
+        FoundRows::RunFinder(*quoted.state, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
+                             QStringLiteral("http://qiu.blog.tianya.cn"));
+        QCOMPARE(m_server.requests().size(), 2);
+        QCOMPARE(m_server.requests().at(1).target,
+                 QByteArray("http://blog.tianya.cn/blogger/view_blog.asp?BlogName=qiu&CategoryID=0&page=2"
+                            "&idWriter=0%22"));
     }
 
     void listPageWithoutMatchesIsPassedOver()

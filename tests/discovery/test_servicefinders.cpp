@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 using FakeWeb::PageKit::textPage;
 
 namespace {
@@ -135,6 +137,17 @@ private slots:
                  (QStringList{"number:0", "number:20", "number:40", "number:60"}));
         QCOMPARE(QueryValues(m_server, service, QStringLiteral("c0-param0")).value(0),
                  QStringLiteral("number:") + blog.userId());
+        // The service address goes out as written, but for the braces, which no request line carries.
+        const QList<FakeWeb::Request> requests = m_server.requests();
+        const auto call = std::find_if(requests.cbegin(), requests.cend(),
+                                       [&](const FakeWeb::Request& r) { return r.url.startsWith(service); });
+        QVERIFY(call != requests.cend());
+        QCOMPARE(call->target, (service +
+                                "callCount=1&scriptSessionId=$%7BscriptSessionId%7D187"
+                                "&c0-scriptName=BlogBeanNew&c0-methodName=getBlogs&c0-id=0"
+                                "&c0-param0=number:" +
+                                blog.userId() + "&c0-param1=number:0&c0-param2=number:20&batchId=0")
+                                   .toUtf8());
         const QStringList rows = FoundRows::Of(*run.state);
         QCOMPARE(rows, FoundRows::Of(blog.listedArticles()));
         QVERIFY(rows.first().startsWith(QStringLiteral("网易日志第45篇：秋天的童话|默认分类|")));

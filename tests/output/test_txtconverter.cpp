@@ -24,6 +24,10 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("title runs into the text")
             << QByteArray("<title>T</title>\r\n<font>A</font><BR>B</P>\r\n") << QByteArray("TA\r\nB\r\n");
+        QTest::newRow("the character set leaves no trace")
+            << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">\r\n"
+                          "<title>T</title>\r\nA")
+            << QByteArray("TA");
         QTest::newRow("closing head drops what came before")
             << QByteArray("<html><head><title>X</title></head><body>Y<br>Z</body>\r\n")
             << QByteArray("Y\r\nZ");

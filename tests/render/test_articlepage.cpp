@@ -16,6 +16,10 @@ using Render::PageOutcome;
 
 namespace {
 
+// Every page the program writes opens with its character set.
+const QString Declaration =
+    QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">\r\n");
+
 PageOutcome Save(TestRun& run, const QString& page, int row)
 {
     return TestSupport::Wait(Render::SaveArticlePage(*run.state, page, row));
@@ -46,14 +50,16 @@ private slots:
         const QString body = QStringLiteral("<p>正文 <b>第一段</b></p><param VALUE=\"\" /><p>end</p>");
         QCOMPARE(Save(run, SinaPageText(body), 1), PageOutcome::Written);
 
-        const QString expected = QStringLiteral(
-            "<title>文章1</title>\r\n<font color=#339933 size=5>文章1</font><br><font color=#993333 "
-            "size=3>分类: 随笔<br>日期: 2012-04-2</font><br>原文地址: <a target=_blank "
-            "href=http://blog.sina.com.cn/s/blog_1.html>http://blog.sina.com.cn/s/blog_1.html</a>"
-            "<hr size=1 color=#C0C0C0><p>正文 <b>第一段</b></p><已替代><p>end</p>\r\n");
+        const QString expected =
+            Declaration +
+            QStringLiteral(
+                "<title>文章1</title>\r\n<font color=#339933 size=5>文章1</font><br><font color=#993333 "
+                "size=3>分类: 随笔<br>日期: 2012-04-2</font><br>原文地址: <a target=_blank "
+                "href=http://blog.sina.com.cn/s/blog_1.html>http://blog.sina.com.cn/s/blog_1.html</a>"
+                "<hr size=1 color=#C0C0C0><p>正文 <b>第一段</b></p><已替代><p>end</p>\r\n");
         QCOMPARE(ReadBytes(run.path(QStringLiteral("blog/随笔/blog_1.html"))), Text::EncodeLocal(expected));
         QCOMPARE(ReadBytes(run.path(QStringLiteral("TEST.htm"))),
-                 Text::EncodeLocal(SinaPageText(body) + QStringLiteral("\r\n")));
+                 Text::EncodeLocal(Declaration + SinaPageText(body) + QStringLiteral("\r\n")));
         QCOMPARE(run.state->articles.mark(1), QStringLiteral("●"));
         QVERIFY(run.state->attemptList.isEmpty());
     }
@@ -99,6 +105,7 @@ private slots:
         QCOMPARE(Save(run, broken, 2), PageOutcome::GaveUp);
         QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
         const QString fallback =
+            Declaration +
             QStringLiteral(
                 "博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然后重新下载"
                 "。<br><A "

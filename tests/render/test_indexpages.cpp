@@ -23,6 +23,10 @@ const QString StyleC = QStringLiteral("<style type= Text/css><!--.style4 {margin
                                       "5px; margin-right : 5px; font-size : 14px; font-family : "
                                       "Tahoma,Verdana,Arial; color: #000000;}--></style>");
 
+// The first line of every page.
+const QString Declaration =
+    QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">");
+
 QString Lines(const QStringList& pieces)
 {
     QString text;
@@ -73,6 +77,7 @@ private slots:
         TestSupport::Wait(Render::WriteIndexPages(*run.state, Now));
 
         const QString home = Lines({
+            Declaration,
             QStringLiteral("<center><table  width=90% border=1 bordercolordark=#dddddd cellspacing=0 "
                            "bordercolor=#90aaaa>"),
             QStringLiteral(
@@ -100,6 +105,7 @@ private slots:
         QCOMPARE(ReadPage(run.path(QStringLiteral("blog/index.html"))), home);
 
         const QString firstPage = Lines({
+            Declaration,
             QStringLiteral(
                 "<title>生活 随笔1</title><BR><center><table border=1 width=90% bordercolordark=#F0fFFF "
                 "cellspacing=0 bordercolor=#800000>"),
@@ -115,9 +121,10 @@ private slots:
         });
         QCOMPARE(ReadBytes(run.path(QStringLiteral("blog/生活-随笔1.htm"))), Text::EncodeLocal(firstPage));
         QVERIFY(ReadPage(run.path(QStringLiteral("blog/生活-随笔.htm")))
-                    .startsWith(QStringLiteral("<title>生活 随笔</title><BR><center>")));
+                    .startsWith(Declaration + QStringLiteral("\r\n<title>生活 随笔</title><BR><center>")));
 
         const QString all = ReadPage(run.path(QStringLiteral("blog/all.htm")));
+        QVERIFY(all.startsWith(Declaration + QStringLiteral("\r\n<center><table")));
         QVERIFY(all.endsWith(
             QStringLiteral("<tr><td width=5%>3</td><td ><p class= style4><A target=_blank "
                            "href=生活-随笔/blog_3.html>文章3</a></td><td width=25%>生活-随笔 </td><td "
@@ -175,7 +182,8 @@ private slots:
                               QStringLiteral(".htm><b>") + longName.left(30) +
                               QStringLiteral("</a></b>(1)")));
         QVERIFY(page(Text::SafeFileName(longName) + QStringLiteral("1.htm"))
-                    .startsWith(QStringLiteral("<title>") + longName + QStringLiteral("1</title>")));
+                    .startsWith(Declaration + QStringLiteral("\r\n<title>") + longName +
+                                QStringLiteral("1</title>")));
         QVERIFY(home.contains(QStringLiteral("全部清单</a></b>(66)")));
 
         const QString all = page(QStringLiteral("all.htm"));

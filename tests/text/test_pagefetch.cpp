@@ -59,6 +59,38 @@ private Q_SLOTS:
                  QStringLiteral("ok"));
     }
 
+    // What goes out on the request line: the address as written, except what a request line cannot
+    // carry, which is percent-escaped (Chinese characters as UTF-8).
+    void requestLineKeepsTheAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("delimiters as written")
+            << "http://api.blog.163.com/a/b.dwr?c0-param0=number:12&s=$1,2;3!*'()@[]~+/?=x"
+            << QByteArray("http://api.blog.163.com/a/b.dwr?c0-param0=number:12&s=$1,2;3!*'()@[]~+/?=x");
+        QTest::newRow("escapes as written")
+            << "http://blog.tianya.cn/s?k=%D6%D0%CE%C4&p=%2F%26%3D%25%7B%22"
+            << QByteArray("http://blog.tianya.cn/s?k=%D6%D0%CE%C4&p=%2F%26%3D%25%7B%22");
+        QTest::newRow("characters no request line carries")
+            << "http://api.blog.163.com/d?s=${scriptSessionId}187&p=2\"&q=<a b>|^`\\x"
+            << QByteArray(
+                   "http://api.blog.163.com/d?s=$%7BscriptSessionId%7D187&p=2%22&q=%3Ca%20b%3E%7C%5E%60%5Cx");
+        QTest::newRow("Chinese characters")
+            << "http://blog.tianya.cn/b?BlogID=未找到"
+            << QByteArray("http://blog.tianya.cn/b?BlogID=%E6%9C%AA%E6%89%BE%E5%88%B0");
+        QTest::newRow("percent sign without a code")
+            << "http://blog.sina.com.cn/s?q=100%&r=%zz"
+            << QByteArray("http://blog.sina.com.cn/s?q=100%25&r=%25zz");
+    }
+    void requestLineKeepsTheAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(QByteArray, target);
+        m_web.addHandler([](const FakeWeb::Request&) { return std::optional(FakeWeb::Response{200, "ok"}); });
+        QCOMPARE(fetch(address, QStringLiteral("UTF-8")), QStringLiteral("ok"));
+        QCOMPARE(m_web.requests().constLast().target, target);
+    }
+
     void failuresAbortTheCaller()
     {
         FakeWeb::Response silent;

@@ -53,6 +53,10 @@ private Q_SLOTS:
         const FakeWeb::Request sent = m_web.requests().constFirst();
         QCOMPARE(sent.method, QByteArray("POST"));
         QCOMPARE(sent.query, QStringLiteral("ver=20120419&b=1000"));
+        // No body and no header of its own: the length says there is no body, and no content type.
+        QVERIFY(sent.body.isEmpty());
+        QCOMPARE(sent.header("Content-Length"), QByteArray("0"));
+        QVERIFY(!sent.hasHeader("Content-Type"));
         QTRY_VERIFY_WITH_TIMEOUT((heartbeat.tick(), run.state->checkDone), 3000);
         QCOMPARE(heartbeat.resultText(), result);
         QCOMPARE(run.state->slotTicks[0], run.state->tickCounter);

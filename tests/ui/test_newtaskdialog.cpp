@@ -82,6 +82,49 @@ private slots:
         QCOMPARE(d.platforms->count(), 1);
         QCOMPARE(d.platforms->currentText(), QStringLiteral("新浪"));
         QCOMPARE(d.dialog.platform(), 0);
+        // Only the item is set: no example values, no hint, the switches as they start.
+        QVERIFY(d.name->text().isEmpty());
+        QVERIFY(d.address->text().isEmpty());
+        QVERIFY(d.address->isEnabled());
+        QVERIFY(d.hint().isEmpty());
+        QVERIFY(d.images->isChecked());
+        QVERIFY(d.comments->isEnabled() && !d.comments->isChecked());
+        // The name still follows the item's rule, and OK hands over a Sina task.
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        d.type(QStringLiteral("a/b"));
+        QCOMPARE(d.name->text(), QStringLiteral("a_b"));
+        d.address->setText(QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
+        QTest::keyClick(d.name, Qt::Key_Return);
+        QCOMPARE(requested.count(), 1);
+        const auto task = requested.first().first().value<Ui::NewTask>();
+        QCOMPARE(task.platform, 0);
+        QCOMPARE(task.address, QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"));
+    }
+
+    // Every choice writes its own address, also when the name box already holds the example name
+    // (天涯 and ChinaUnix share one) or a name the user typed.
+    void addressFollowsEveryPlatformChoice()
+    {
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        d.dialog.choosePlatform(8);
+        QCOMPARE(d.address->text(), Ui::GeneratedAddress(8, d.name->text()));
+        d.dialog.choosePlatform(11);
+        QCOMPARE(d.address->text(), Ui::GeneratedAddress(11, d.name->text()));
+        d.dialog.choosePlatform(8);
+        QCOMPARE(d.address->text(), Ui::GeneratedAddress(8, d.name->text()));
+        // From a typed address to a built one and back.
+        d.dialog.choosePlatform(5);
+        QVERIFY(d.address->text().startsWith(QStringLiteral("http://blog.ifeng.com/")));
+        d.dialog.choosePlatform(11);
+        QCOMPARE(d.address->text(), Ui::GeneratedAddress(11, d.name->text()));
+        d.type(QStringLiteral("42"));
+        d.dialog.choosePlatform(8);
+        QTest::keyClick(d.name, Qt::Key_Return);
+        const auto task = requested.first().first().value<Ui::NewTask>();
+        QCOMPARE(task.platform, 8);
+        QCOMPARE(task.address,
+                 QStringLiteral("http://blog.tianya.cn/blogger/blog_main.asp?BlogID=") + task.name);
     }
 
     void addressFollowsTheName_data()

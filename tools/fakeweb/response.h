@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -12,11 +13,17 @@ namespace FakeWeb {
 struct Request
 {
     QByteArray method;
-    QString host;  // lower case; ":port" only when it is not 80
-    QString path;  // "/" at least
-    QString query; // without '?'
-    QString url;   // "http://host/path?query" ("?query" only when the query is not empty)
+    QByteArray target; // the request target exactly as it stood on the request line
+    QString host;      // lower case; ":port" only when it is not 80
+    QString path;      // "/" at least
+    QString query;     // without '?'
+    QString url;       // "http://host/path?query" ("?query" only when the query is not empty)
+    QList<QPair<QByteArray, QByteArray>> headers; // in arrival order, names as sent
     QByteArray body;
+
+    // The value of the first header of that name (case-insensitive); empty when there is none.
+    QByteArray header(QByteArrayView name) const;
+    bool hasHeader(QByteArrayView name) const;
 };
 
 struct Response

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <deque>
 
 #ifdef Q_OS_UNIX
@@ -46,6 +47,21 @@ QByteArray lower(QByteArrayView v)
 }
 
 } // namespace
+
+QByteArray Request::header(QByteArrayView name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+bool Request::hasHeader(QByteArrayView name) const
+{
+    return std::any_of(headers.cbegin(), headers.cend(),
+                       [name](const auto& h) { return h.first.compare(name, Qt::CaseInsensitive) == 0; });
+}
 
 QByteArray reasonPhrase(int status)
 {
@@ -205,6 +221,7 @@ private:
         if (words.size() == 3) {
             p.request.method = words[0];
             target = words[1];
+            p.request.target = target;
             version = words[2];
         } else {
             p.badStatus = 400;
@@ -227,6 +244,7 @@ private:
                 continue;
             const QByteArray name = lower(line.first(colon));
             const QByteArrayView value = line.sliced(colon + 1).trimmed();
+            p.request.headers.append({line.first(colon).trimmed().toByteArray(), value.toByteArray()});
             if (name == "host") {
                 host = value.toByteArray();
             } else if (name == "content-length") {
