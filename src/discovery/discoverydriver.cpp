@@ -4,6 +4,7 @@
 #include "model/runstate.h"
 #include "model/taskfiles.h"
 #include "render/downloaddriver.h"
+#include "text/failure.h"
 #include "text/textprimitives.h"
 
 #include <QFile>
@@ -96,11 +97,18 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     state.setStatus(QStringLiteral("正在查找文章.."));
     state.SetCommandStates(true, false, false, true, false, false);
 
+    // A request that failed or timed out interrupts the search: what is missing may be found later, from
+    // the checkpoint. A finder that stops by a rule of its own (no pager, a count that is no number, a
+    // list that runs short) has read what the blog's pages offer: the search is over.
     bool interrupted = false;
     try {
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
         }
+    } catch (const Text::RequestFailure&) {
+        interrupted = true;
+    } catch (const Text::Failure&) {
+        // The finder's own end: its rows are the outcome.
     } catch (const std::exception&) {
         interrupted = true;
     }

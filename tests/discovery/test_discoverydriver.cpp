@@ -17,18 +17,24 @@ namespace {
 const CommandStates DiscoveryBegins{true, false, false, true, false, false};
 const CommandStates DiscoveryEnds{true, true, false, true, true, true};
 
-// A finder that appends `rows` articles and then, when asked to, fails.
-FinderTable TableWith(int code, int rows, bool fail)
+// How a test finder ends after appending its rows.
+enum class Ending { Finished, RequestFailed, OwnRule };
+
+// A finder that appends `rows` articles and then ends as asked.
+FinderTable TableWith(int code, int rows, Ending ending = Ending::Finished)
 {
     FinderTable table = Discovery::Finders();
-    table[size_t(code)] = [rows, fail](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
+    table[size_t(code)] = [rows, ending](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
         for (int i = 1; i <= rows; ++i) {
             state.addArticleRow(QStringLiteral("标题%1").arg(i), QStringLiteral("分类"),
                                 QStringLiteral("blog_%1.html").arg(i), QStringLiteral("2012-01-01"));
         }
         co_await Text::LetEventsRun();
-        if (fail) {
-            throw Text::Failure(QStringLiteral("list page failed"));
+        if (ending == Ending::RequestFailed) {
+            throw Text::RequestFailure(QStringLiteral("list page timed out"));
+        }
+        if (ending == Ending::OwnRule) {
+            throw Text::Failure(QStringLiteral("page count is no number"));
         }
     };
     return table;
@@ -40,6 +46,8 @@ bool Exists(const TestRun& run, const QString& name)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Ending)
 
 class TestDiscoveryDriver : public QObject
 {
@@ -56,24 +64,28 @@ private slots:
     void outcomes_data()
     {
         QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("fail");
+        QTest::addColumn<Ending>("ending");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("checkpointKept");
-        QTest::newRow("none found") << 0 << false << QStringLiteral("未找到文章，请检查地址") << true;
-        QTest::newRow("finished") << 3 << false
-                                  << QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务")
-                                  << false;
-        QTest::newRow("failed part-way")
-            << 2 << true
+        const QString finished = QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
+        const QString nothing = QStringLiteral("未找到文章，请检查地址");
+        QTest::newRow("none found") << 0 << Ending::Finished << nothing << true;
+        QTest::newRow("finished") << 3 << Ending::Finished << finished << false;
+        QTest::newRow("request failed part-way")
+            << 2 << Ending::RequestFailed
             << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
             << true;
-        QTest::newRow("failed at once")
-            << 0 << true << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
+        QTest::newRow("request failed at once")
+            << 0 << Ending::RequestFailed << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络")
+            << true;
+        // A finder's own end is the end of the search, not an interruption.
+        QTest::newRow("own rule part-way") << 2 << Ending::OwnRule << finished << false;
+        QTest::newRow("own rule at once") << 0 << Ending::OwnRule << nothing << true;
     }
     void outcomes()
     {
         QFETCH(int, rows);
-        QFETCH(bool, fail);
+        QFETCH(Ending, ending);
         QFETCH(QString, status);
         QFETCH(bool, checkpointKept);
         TestRun run;
@@ -85,7 +97,7 @@ private slots:
                                  QString());
 
         TestSupport::Wait(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
-                                           QStringLiteral("http://a.b/"), TableWith(2, rows, fail)));
+                                           QStringLiteral("http://a.b/"), TableWith(2, rows, ending)));
 
         QCOMPARE(run.ui.status(), status);
         QCOMPARE(run.state->articles.articleCount(), rows);
@@ -180,7 +192,7 @@ private slots:
 
         // Once it is over, a new task starts normally.
         TestSupport::Wait(
-            Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1, false)));
+            Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1)));
         QCOMPARE(run.state->task.TaskName, QStringLiteral("third"));
         QCOMPARE(run.state->articles.articleCount(), 1);
     }
@@ -207,7 +219,7 @@ private slots:
         Text::WriteTextFile(run.folder.path(), QStringLiteral("auto.cfg"),
                             QStringLiteral("  <blog>2</blog><name>auto</name>"));
         TestSupport::Wait(
-            Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0, false)));
+            Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0)));
         QVERIFY(run.ui.commandStates.isEmpty());
         QCOMPARE(run.ui.status(), QStringLiteral("未找到文章，请检查地址"));
         QVERIFY(!run.state->discoveryRunning);
