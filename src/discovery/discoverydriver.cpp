@@ -35,6 +35,16 @@ QCoro::Task<> Qzone(RunState& state, QString, std::optional<int>)
     return FindQzoneArticles(state);
 }
 
+// The outcome of a search that found articles; with the count the blog announces beside the rows found.
+QString FinishedStatus(int found, std::optional<int> announced)
+{
+    if (!announced) {
+        return QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
+    }
+    return QStringLiteral("文章寻找完成，找到") + Text::Num(found) + QStringLiteral("篇（博客显示") +
+           Text::Num(*announced) + QStringLiteral("篇），按“下载”开始下载，或者保存本次任务");
+}
+
 } // namespace
 
 const FinderTable& Finders()
@@ -125,7 +135,7 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     } else if (state.articles.gridRowCount() < 3) {
         state.setStatus(QStringLiteral("未找到文章，请检查地址"));
     } else {
-        state.setStatus(QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        state.setStatus(FinishedStatus(found, state.announcedArticles));
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     }
     state.SetCommandStates(true, true, false, true, true, true);

@@ -1,5 +1,6 @@
 #include "discovery/listpagewalk.h"
 
+#include "discovery/announcedarticles.h"
 #include "model/runstate.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -169,6 +170,9 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
         Text::WriteTextFile(state.programFolder, platform.firstPageFile, walk.firstPage);
     }
     platform.readPages(walk);
+    if (walk.announcedArticles) {
+        AnnounceArticles(state, *walk.announcedArticles);
+    }
 
     QSet<QString> listed;
     if (platform.skipListedLinks) {

@@ -1,3 +1,4 @@
+#include "discovery/announcedarticles.h"
 #include "discovery/discoverydriver.h"
 #include "model/taskfiles.h"
 #include "support/testrun.h"
@@ -7,6 +8,8 @@
 
 #include <QFile>
 #include <QTest>
+
+#include <algorithm>
 
 using Discovery::FinderTable;
 using Model::CommandStates;
@@ -20,11 +23,16 @@ const CommandStates DiscoveryEnds{true, true, false, true, true, true};
 // How a test finder ends after appending its rows.
 enum class Ending { Finished, RequestFailed, OwnRule };
 
-// A finder that appends `rows` articles and then ends as asked.
-FinderTable TableWith(int code, int rows, Ending ending = Ending::Finished)
+// A finder that appends `rows` articles, announces `announced` (when set), and then ends as asked.
+FinderTable TableWith(int code, int rows, Ending ending = Ending::Finished,
+                      std::optional<int> announced = std::nullopt)
 {
     FinderTable table = Discovery::Finders();
-    table[size_t(code)] = [rows, ending](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
+    table[size_t(code)] = [rows, ending, announced](RunState& state, QString,
+                                                    std::optional<int>) -> QCoro::Task<> {
+        if (announced) {
+            Discovery::AnnounceArticles(state, *announced);
+        }
         for (int i = 1; i <= rows; ++i) {
             state.addArticleRow(QStringLiteral("标题%1").arg(i), QStringLiteral("分类"),
                                 QStringLiteral("blog_%1.html").arg(i), QStringLiteral("2012-01-01"));
@@ -48,6 +56,7 @@ bool Exists(const TestRun& run, const QString& name)
 } // namespace
 
 Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(std::optional<int>)
 
 class TestDiscoveryDriver : public QObject
 {
@@ -65,27 +74,48 @@ private slots:
     {
         QTest::addColumn<int>("rows");
         QTest::addColumn<Ending>("ending");
+        QTest::addColumn<std::optional<int>>("announced");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("checkpointKept");
+        const std::optional<int> none;
         const QString finished = QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
         const QString nothing = QStringLiteral("未找到文章，请检查地址");
-        QTest::newRow("none found") << 0 << Ending::Finished << nothing << true;
-        QTest::newRow("finished") << 3 << Ending::Finished << finished << false;
+        QTest::newRow("none found") << 0 << Ending::Finished << none << nothing << true;
+        QTest::newRow("finished") << 3 << Ending::Finished << none << finished << false;
+        QTest::newRow("finished, all announced found")
+            << 3 << Ending::Finished << std::optional<int>(3)
+            << QStringLiteral("文章寻找完成，找到3篇（博客显示3篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("finished, fewer than announced")
+            << 3 << Ending::Finished << std::optional<int>(5)
+            << QStringLiteral("文章寻找完成，找到3篇（博客显示5篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("announced, none found")
+            << 0 << Ending::Finished << std::optional<int>(4) << nothing << true;
         QTest::newRow("request failed part-way")
-            << 2 << Ending::RequestFailed
+            << 2 << Ending::RequestFailed << none
+            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
+            << true;
+        QTest::newRow("request failed part-way, announced")
+            << 2 << Ending::RequestFailed << std::optional<int>(9)
             << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
             << true;
         QTest::newRow("request failed at once")
-            << 0 << Ending::RequestFailed << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络")
-            << true;
+            << 0 << Ending::RequestFailed << none
+            << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
         // A finder's own end is the end of the search, not an interruption.
-        QTest::newRow("own rule part-way") << 2 << Ending::OwnRule << finished << false;
-        QTest::newRow("own rule at once") << 0 << Ending::OwnRule << nothing << true;
+        QTest::newRow("own rule part-way") << 2 << Ending::OwnRule << none << finished << false;
+        QTest::newRow("own rule part-way, announced")
+            << 2 << Ending::OwnRule << std::optional<int>(7)
+            << QStringLiteral("文章寻找完成，找到2篇（博客显示7篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("own rule at once") << 0 << Ending::OwnRule << none << nothing << true;
     }
     void outcomes()
     {
         QFETCH(int, rows);
         QFETCH(Ending, ending);
+        QFETCH(std::optional<int>, announced);
         QFETCH(QString, status);
         QFETCH(bool, checkpointKept);
         TestRun run;
@@ -97,9 +127,12 @@ private slots:
                                  QString());
 
         TestSupport::Wait(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
-                                           QStringLiteral("http://a.b/"), TableWith(2, rows, ending)));
+                                           QStringLiteral("http://a.b/"),
+                                           TableWith(2, rows, ending, announced)));
 
         QCOMPARE(run.ui.status(), status);
+        QCOMPARE(run.state->announcedArticles, announced);
+        QCOMPARE(Discovery::DiscoveryShortfall(*run.state), announced ? std::max(0, *announced - rows) : 0);
         QCOMPARE(run.state->articles.articleCount(), rows);
         QCOMPARE(Exists(run, QStringLiteral("find.dat")), checkpointKept);
         QVERIFY(run.ui.questions.isEmpty());
@@ -111,6 +144,20 @@ private slots:
         QCOMPARE(run.state->task.PlatformCode, 2);
         QCOMPARE(run.state->task.BlogAddress, QStringLiteral("http://a.b/"));
         QVERIFY(!run.state->discoveryRunning);
+    }
+
+    void implausibleCountsAreNotAnnounced()
+    {
+        TestRun run;
+        for (const qint64 count : {qint64(-1), qint64(2000000000), qint64(1) << 40}) {
+            Discovery::AnnounceArticles(*run.state, count);
+            QCOMPARE(run.state->announcedArticles, std::nullopt);
+        }
+        Discovery::AnnounceArticles(*run.state, 0);
+        QCOMPARE(run.state->announcedArticles, std::optional<int>(0));
+        // More rows than announced is no shortfall.
+        run.state->addArticleRow(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString());
+        QCOMPARE(Discovery::DiscoveryShortfall(*run.state), 0);
     }
 
     void resumeAnswered_data()
