@@ -5,6 +5,7 @@
 #include "model/taskfiles.h"
 #include "model/taskname.h"
 #include "render/downloaddriver.h"
+#include "text/failure.h"
 #include "text/textprimitives.h"
 
 #include <QFile>
@@ -33,6 +34,16 @@ QCoro::Task<> Ifeng(RunState& state, QString address, std::optional<int> resumeP
 QCoro::Task<> Qzone(RunState& state, QString, std::optional<int>)
 {
     return FindQzoneArticles(state);
+}
+
+// The outcome of a search that found articles; with the count the blog announces beside the rows found.
+QString FinishedStatus(int found, std::optional<int> announced)
+{
+    if (!announced) {
+        return QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
+    }
+    return QStringLiteral("文章寻找完成，找到") + Text::Num(found) + QStringLiteral("篇（博客显示") +
+           Text::Num(*announced) + QStringLiteral("篇），按“下载”开始下载，或者保存本次任务");
 }
 
 } // namespace
@@ -102,11 +113,18 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     state.setStatus(QStringLiteral("正在查找文章.."));
     state.SetCommandStates(true, false, false, true, false, false);
 
+    // A request that failed or timed out interrupts the search: what is missing may be found later, from
+    // the checkpoint. A finder that stops by a rule of its own (no pager, a count that is no number, a
+    // list that runs short) has read what the blog's pages offer: the search is over.
     bool interrupted = false;
     try {
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
         }
+    } catch (const Text::RequestFailure&) {
+        interrupted = true;
+    } catch (const Text::Failure&) {
+        // The finder's own end: its rows are the outcome.
     } catch (const std::exception&) {
         interrupted = true;
     }
@@ -123,7 +141,7 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     } else if (state.articles.gridRowCount() < 3) {
         state.setStatus(QStringLiteral("未找到文章，请检查地址"));
     } else {
-        state.setStatus(QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        state.setStatus(FinishedStatus(found, state.announcedArticles));
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     }
     state.SetCommandStates(true, true, false, true, true, true);

@@ -11,8 +11,11 @@ class RunState;
 }
 
 // One finder per platform: each turns the blog address of a new task into rows of the article list and
-// writes its progress into the status line. A failure ends the finder (the rows found so far stay) and
-// reaches the discovery driver as a Text::Failure.
+// writes its progress into the status line; a finder that reads the blog's own article count announces it
+// (announcedarticles.h). A failure ends the finder (the rows found so far stay) and reaches the discovery
+// driver: a failed request as a Text::RequestFailure, which interrupts the search; a page that ends the
+// finder by its own rules (no pager, a count that is not a number, a list that runs short) as any other
+// Text::Failure, which ends the search.
 namespace Discovery {
 
 QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address);

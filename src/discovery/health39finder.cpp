@@ -1,5 +1,6 @@
 #include "discovery/health39finder.h"
 
+#include "discovery/announcedarticles.h"
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "discovery/listpagewalk.h"
@@ -58,7 +59,10 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
                                           QStringLiteral("篇文章)</strong>"), 5) +
                               QStringLiteral("篇文章)</strong>");
     const QString total = TextBetween(totalText, QStringLiteral("共有<b>"), QStringLiteral("</b>篇文章"), 0);
-    AddListPages(state, ToWholeNumber(total), listBase + QStringLiteral("0_"));
+    const qint64 totalCount = ToWholeNumber(total);
+    AddListPages(state, totalCount, listBase + QStringLiteral("0_"));
+    // Every article is appended once, under its category or from the all-articles pages.
+    AnnounceArticles(state, totalCount);
 
     // Walk: articles of a category are filed under it; the all-articles pages add only the rest.
     const QString entryPattern =

@@ -88,6 +88,7 @@ ListPagePlatform Sohu()
             throw Text::Failure(QStringLiteral("a blog that shows no articles per page"));
         }
         PagesOneTo(walk, total / perPage + (total % perPage > 0 ? 1 : 0));
+        walk.announcedArticles = total;
         walk.key = TextBetween(walk.firstPage, QStringLiteral("var _ebi = '"), QStringLiteral("';"), 2);
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {

@@ -1,5 +1,6 @@
 #include "discovery/listpagewalk.h"
 
+#include "discovery/announcedarticles.h"
 #include "model/runstate.h"
 #include "text/charset.h"
 #include "text/matching.h"
@@ -170,6 +171,9 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
         Text::WriteTextFile(state.programFolder, platform.firstPageFile, Text::DeclaredPage(walk.firstPage));
     }
     platform.readPages(walk);
+    if (walk.announcedArticles) {
+        AnnounceArticles(state, *walk.announcedArticles);
+    }
 
     QSet<QString> listed;
     if (platform.skipListedLinks) {

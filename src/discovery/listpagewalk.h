@@ -33,6 +33,8 @@ struct WalkState
     qint64 firstPageNumber = 1;
     qint64 lastPageNumber = 0; // inclusive; below the first page number no page is read
     qint64 pageCount = 0;      // shown in the status line
+    // The number of articles the blog announces, when readPages found one that the walk's rows match.
+    std::optional<qint64> announcedArticles;
 };
 
 // One cut: the text between the first start marker and the end marker found skip characters after it.
@@ -78,8 +80,8 @@ struct ListPagePlatform
     std::function<QString(const WalkState&)> firstPageAddress;
     QString firstPageFile;
 
-    // Reads the page count and loop bounds (and the key) from the first page. A count that is not a
-    // number throws Text::Failure.
+    // Reads the page count and loop bounds (and the key, and the blog's article total when it shows one)
+    // from the first page. A count that is not a number throws Text::Failure.
     std::function<void(WalkState&)> readPages;
 
     // The address of list page i. With firstPageIsListPage, the first list page is the first page

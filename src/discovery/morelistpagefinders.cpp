@@ -200,6 +200,7 @@ ListPagePlatform Cersp()
         const qint64 total = Text::ToWholeNumber(
             TextBetween(walk.firstPage, QStringLiteral("&resultCount="), QStringLiteral("&pageSize="), 1));
         PagesOneTo(walk, total >= 1 ? (total + PageSize - 1) / PageSize : 0);
+        walk.announcedArticles = total;
     };
     p.statusText = [](const WalkState&, qint64 i) {
         return QStringLiteral("查找文章：") + Num(i) + QStringLiteral("页");

@@ -1,3 +1,4 @@
+#include "discovery/announcedarticles.h"
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "model/endpoints.h"
@@ -23,6 +24,7 @@ QCoro::Task<> FindQzoneArticles(Model::RunState& state)
         co_await FetchPage(state.http, service + QStringLiteral("blog_get_category?uin=") + uin, charset);
     qint64 remaining = ToWholeNumber(
         TextBetween(countReply, HashToQuote(QStringLiteral("blog_num#:")), QStringLiteral(","), 0));
+    AnnounceArticles(state, remaining);
 
     const QString titlePattern = QStringLiteral("<span id=.*blogtitle_.*>.*</span>");
     const QString datePattern = QStringLiteral("表.*.>\\d\\d\\d\\d.*<.span>");

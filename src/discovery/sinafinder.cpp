@@ -1,5 +1,6 @@
 #include "discovery/sinafinder.h"
 
+#include "discovery/announcedarticles.h"
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "discovery/listpagewalk.h"
@@ -12,6 +13,9 @@
 #include "text/textprimitives.h"
 
 #include <QSet>
+
+#include <algorithm>
+#include <optional>
 
 namespace Discovery {
 
@@ -85,6 +89,10 @@ void PlanSinaListPages(Model::RunState& state, const QString& page)
 {
     const QString blogAddress = state.task.BlogAddress;
     const QStringList lines = Text::Split(page, QStringLiteral("\n"));
+    // The walk appends every article of the blog once (under its category, or as uncategorised from the
+    // all-articles pages) and every favourite once more: the total and the favourites add up to the rows.
+    std::optional<qint64> total;
+    qint64 favourites = 0;
     for (const QString& line : lines) {
         // The category list: one "<li  >" piece per category, with its count and first list page.
         if (line.contains(QStringLiteral("<strong>全部博文</strong>"))) {
@@ -106,14 +114,22 @@ void PlanSinaListPages(Model::RunState& state, const QString& page)
                 TextBetween(line, QStringLiteral("博文收藏</a><em>("), QStringLiteral(")</em></"), 1);
             const QString renamed =
                 Text::Replace(blogAddress, QStringLiteral("articlelist"), QStringLiteral("favourites"));
-            AddSinaListPages(state, Count(count), Text::Left(renamed, int(blogAddress.size()) - 2));
+            const qint64 favouriteCount = Count(count);
+            AddSinaListPages(state, favouriteCount, Text::Left(renamed, int(blogAddress.size()) - 2));
+            favourites += std::max<qint64>(0, favouriteCount);
         }
         // All articles of the blog.
         if (line.contains(QStringLiteral("comp_title=\"全部博文"))) {
             const QString count =
                 TextBetween(line, QStringLiteral("全部博文<em>("), QStringLiteral(")</em>"), 1);
-            AddSinaListPages(state, Count(count), blogAddress);
+            const qint64 allArticles = Count(count);
+            AddSinaListPages(state, allArticles, blogAddress);
+            // The all-articles pages add no article twice, however often they are queued.
+            total = std::max(total.value_or(0), allArticles);
         }
+    }
+    if (total) {
+        AnnounceArticles(state, *total + favourites);
     }
 }
 

@@ -23,8 +23,9 @@ QStringList SinaListPageAddresses(qint64 count, const QString& firstPageAddress)
 void AddSinaListPages(Model::RunState& state, qint64 count, const QString& firstPageAddress);
 
 // Plans the walk from the blog's first article-list page: queues the list pages of every category, of
-// the favourites and of all articles, in the order their lines appear. Throws Text::Failure when a count
-// is not a whole number; the pages planned before stay queued.
+// the favourites and of all articles, in the order their lines appear, and announces the rows a complete
+// walk appends (all articles plus the favourites). Throws Text::Failure when a count is not a whole
+// number; the pages planned before stay queued, and no count is announced.
 void PlanSinaListPages(Model::RunState& state, const QString& page);
 
 // One article as a list page shows it; the title is as on the page (not yet made a safe name).

@@ -21,4 +21,12 @@ private:
     std::string m_utf8;
 };
 
+// A request that got no usable answer: it could not be sent, was reset, timed out, or never answered
+// with a page. Unlike a failure over a page's content, trying again later may well succeed.
+class RequestFailure : public Failure
+{
+public:
+    using Failure::Failure;
+};
+
 } // namespace Text

@@ -46,7 +46,7 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
 {
     if (http.manager == nullptr) {
-        throw Failure(QStringLiteral("no network"));
+        throw RequestFailure(QStringLiteral("no network"));
     }
     const QUrl url = RequestUrl(address);
     if (!url.isValid() || url.host().isEmpty()) {
@@ -58,7 +58,7 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     HttpAnswer answer;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
-        throw Failure(QStringLiteral("%1: %2").arg(address.left(200), reply->errorString()));
+        throw RequestFailure(QStringLiteral("%1: %2").arg(address.left(200), reply->errorString()));
     }
     answer.status = status.toInt();
     answer.body = reply->readAll();
@@ -90,14 +90,14 @@ QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QStrin
             } else {
                 lastProblem = QStringLiteral("HTTP status %1").arg(answer.status);
             }
-        } catch (const Failure& failure) {
+        } catch (const RequestFailure& failure) {
             lastProblem = failure.message();
         }
     }
-    throw Failure(QStringLiteral("%1 failed after %2 attempts (%3)")
-                      .arg(address.left(200))
-                      .arg(attempts)
-                      .arg(lastProblem));
+    throw RequestFailure(QStringLiteral("%1 failed after %2 attempts (%3)")
+                             .arg(address.left(200))
+                             .arg(attempts)
+                             .arg(lastProblem));
 }
 
 QCoro::Task<> LetEventsRun()

@@ -40,14 +40,15 @@ QUrl RequestUrl(const QString& address);
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 
 // One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
-// times out throws Failure.
+// times out throws RequestFailure. An address that is no address throws Failure.
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 
-// The decoded body of any answer; throws Failure when no answer arrives in time.
+// The decoded body of any answer; throws RequestFailure when no answer arrives in time.
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset);
 
 // Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times
-// with a growing pause between attempts; then throws Failure.
+// with a growing pause between attempts; then throws RequestFailure. An address that is no address
+// throws Failure at once.
 QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset);
 
 // Lets pending window events run before the procedure goes on.

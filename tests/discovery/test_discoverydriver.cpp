@@ -1,3 +1,4 @@
+#include "discovery/announcedarticles.h"
 #include "discovery/discoverydriver.h"
 #include "model/taskfiles.h"
 #include "support/testrun.h"
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
+
 using Discovery::FinderTable;
 using Model::CommandStates;
 using Model::RunState;
@@ -17,18 +20,29 @@ namespace {
 const CommandStates DiscoveryBegins{true, false, false, true, false, false};
 const CommandStates DiscoveryEnds{true, true, false, true, true, true};
 
-// A finder that appends `rows` articles and then, when asked to, fails.
-FinderTable TableWith(int code, int rows, bool fail)
+// How a test finder ends after appending its rows.
+enum class Ending { Finished, RequestFailed, OwnRule };
+
+// A finder that appends `rows` articles, announces `announced` (when set), and then ends as asked.
+FinderTable TableWith(int code, int rows, Ending ending = Ending::Finished,
+                      std::optional<int> announced = std::nullopt)
 {
     FinderTable table = Discovery::Finders();
-    table[size_t(code)] = [rows, fail](RunState& state, QString, std::optional<int>) -> QCoro::Task<> {
+    table[size_t(code)] = [rows, ending, announced](RunState& state, QString,
+                                                    std::optional<int>) -> QCoro::Task<> {
+        if (announced) {
+            Discovery::AnnounceArticles(state, *announced);
+        }
         for (int i = 1; i <= rows; ++i) {
             state.addArticleRow(QStringLiteral("标题%1").arg(i), QStringLiteral("分类"),
                                 QStringLiteral("blog_%1.html").arg(i), QStringLiteral("2012-01-01"));
         }
         co_await Text::LetEventsRun();
-        if (fail) {
-            throw Text::Failure(QStringLiteral("list page failed"));
+        if (ending == Ending::RequestFailed) {
+            throw Text::RequestFailure(QStringLiteral("list page timed out"));
+        }
+        if (ending == Ending::OwnRule) {
+            throw Text::Failure(QStringLiteral("page count is no number"));
         }
     };
     return table;
@@ -40,6 +54,9 @@ bool Exists(const TestRun& run, const QString& name)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(std::optional<int>)
 
 class TestDiscoveryDriver : public QObject
 {
@@ -56,24 +73,49 @@ private slots:
     void outcomes_data()
     {
         QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("fail");
+        QTest::addColumn<Ending>("ending");
+        QTest::addColumn<std::optional<int>>("announced");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("checkpointKept");
-        QTest::newRow("none found") << 0 << false << QStringLiteral("未找到文章，请检查地址") << true;
-        QTest::newRow("finished") << 3 << false
-                                  << QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务")
-                                  << false;
-        QTest::newRow("failed part-way")
-            << 2 << true
+        const std::optional<int> none;
+        const QString finished = QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
+        const QString nothing = QStringLiteral("未找到文章，请检查地址");
+        QTest::newRow("none found") << 0 << Ending::Finished << none << nothing << true;
+        QTest::newRow("finished") << 3 << Ending::Finished << none << finished << false;
+        QTest::newRow("finished, all announced found")
+            << 3 << Ending::Finished << std::optional<int>(3)
+            << QStringLiteral("文章寻找完成，找到3篇（博客显示3篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("finished, fewer than announced")
+            << 3 << Ending::Finished << std::optional<int>(5)
+            << QStringLiteral("文章寻找完成，找到3篇（博客显示5篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("announced, none found")
+            << 0 << Ending::Finished << std::optional<int>(4) << nothing << true;
+        QTest::newRow("request failed part-way")
+            << 2 << Ending::RequestFailed << none
             << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
             << true;
-        QTest::newRow("failed at once")
-            << 0 << true << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
+        QTest::newRow("request failed part-way, announced")
+            << 2 << Ending::RequestFailed << std::optional<int>(9)
+            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
+            << true;
+        QTest::newRow("request failed at once")
+            << 0 << Ending::RequestFailed << none
+            << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
+        // A finder's own end is the end of the search, not an interruption.
+        QTest::newRow("own rule part-way") << 2 << Ending::OwnRule << none << finished << false;
+        QTest::newRow("own rule part-way, announced")
+            << 2 << Ending::OwnRule << std::optional<int>(7)
+            << QStringLiteral("文章寻找完成，找到2篇（博客显示7篇），按“下载”开始下载，或者保存本次任务")
+            << false;
+        QTest::newRow("own rule at once") << 0 << Ending::OwnRule << none << nothing << true;
     }
     void outcomes()
     {
         QFETCH(int, rows);
-        QFETCH(bool, fail);
+        QFETCH(Ending, ending);
+        QFETCH(std::optional<int>, announced);
         QFETCH(QString, status);
         QFETCH(bool, checkpointKept);
         TestRun run;
@@ -85,9 +127,12 @@ private slots:
                                  QString());
 
         TestSupport::Wait(Discovery::Start(*run.state, 2, QStringLiteral("blogname"),
-                                           QStringLiteral("http://a.b/"), TableWith(2, rows, fail)));
+                                           QStringLiteral("http://a.b/"),
+                                           TableWith(2, rows, ending, announced)));
 
         QCOMPARE(run.ui.status(), status);
+        QCOMPARE(run.state->announcedArticles, announced);
+        QCOMPARE(Discovery::DiscoveryShortfall(*run.state), announced ? std::max(0, *announced - rows) : 0);
         QCOMPARE(run.state->articles.articleCount(), rows);
         QCOMPARE(Exists(run, QStringLiteral("find.dat")), checkpointKept);
         QVERIFY(run.ui.questions.isEmpty());
@@ -99,6 +144,20 @@ private slots:
         QCOMPARE(run.state->task.PlatformCode, 2);
         QCOMPARE(run.state->task.BlogAddress, QStringLiteral("http://a.b/"));
         QVERIFY(!run.state->discoveryRunning);
+    }
+
+    void implausibleCountsAreNotAnnounced()
+    {
+        TestRun run;
+        for (const qint64 count : {qint64(-1), qint64(2000000000), qint64(1) << 40}) {
+            Discovery::AnnounceArticles(*run.state, count);
+            QCOMPARE(run.state->announcedArticles, std::nullopt);
+        }
+        Discovery::AnnounceArticles(*run.state, 0);
+        QCOMPARE(run.state->announcedArticles, std::optional<int>(0));
+        // More rows than announced is no shortfall.
+        run.state->addArticleRow(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString());
+        QCOMPARE(Discovery::DiscoveryShortfall(*run.state), 0);
     }
 
     void resumeAnswered_data()
@@ -180,7 +239,7 @@ private slots:
 
         // Once it is over, a new task starts normally.
         TestSupport::Wait(
-            Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1, false)));
+            Discovery::Start(*run.state, 2, QStringLiteral("third"), QString(), TableWith(2, 1)));
         QCOMPARE(run.state->task.TaskName, QStringLiteral("third"));
         QCOMPARE(run.state->articles.articleCount(), 1);
     }
@@ -207,7 +266,7 @@ private slots:
         Text::WriteTextFile(run.folder.path(), QStringLiteral("auto.cfg"),
                             QStringLiteral("  <blog>2</blog><name>auto</name>"));
         TestSupport::Wait(
-            Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0, false)));
+            Discovery::Start(*run.state, 2, QStringLiteral("auto"), QString(), TableWith(2, 0)));
         QVERIFY(run.ui.commandStates.isEmpty());
         QCOMPARE(run.ui.status(), QStringLiteral("未找到文章，请检查地址"));
         QVERIFY(!run.state->discoveryRunning);

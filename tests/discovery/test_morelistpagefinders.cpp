@@ -27,6 +27,8 @@ using namespace Discovery;
 using FakeWeb::BlogSize;
 using FakeWeb::GeneratedBlog;
 
+Q_DECLARE_METATYPE(FakeWeb::Response)
+
 namespace {
 
 // The iFeng finder from a start page over a generated blog: the failure's message, or "" when it finished.
@@ -230,6 +232,54 @@ private slots:
         }
         QCOMPARE(ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
         QVERIFY(checkpointText(run.folder.path()).isEmpty());
+    }
+
+    // A list page that fails to answer interrupts the search, which keeps its checkpoint for a resume; a
+    // page on which the finder's own rules end it (no pager, a list page naming no article script) ends
+    // the search, which then needs no checkpoint.
+    void ifengInterruptionOrOwnEnd_data()
+    {
+        QTest::addColumn<QString>("broken"); // "first" or "third" list page
+        QTest::addColumn<FakeWeb::Response>("answer");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("checkpoint");
+        const QString interrupted =
+            QStringLiteral("查找文章中断，已找到10篇文章，按“下载”下载已找到的文章，或者保存本次任务");
+        const QString kept = QStringLiteral("<blog>5</blog><name>feng</name><page>2</page>\r\n");
+        const QByteArray noScript = QStringLiteral("<html><body>没有文章</body></html>").toUtf8();
+        QTest::newRow("reset") << "third" << FakeWeb::Response{.mode = FakeWeb::Response::Mode::Reset} << 10
+                               << interrupted << kept;
+        QTest::newRow("silent") << "third" << FakeWeb::Response{.mode = FakeWeb::Response::Mode::NeverAnswer}
+                                << 10 << interrupted << kept;
+        QTest::newRow("no article script")
+            << "third" << FakeWeb::Response{200, noScript} << 10
+            << QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务") << QString();
+        QTest::newRow("no pager") << "first" << FakeWeb::Response{200, noScript} << 0
+                                  << QStringLiteral("未找到文章，请检查地址") << QString();
+    }
+    void ifengInterruptionOrOwnEnd()
+    {
+        QFETCH(QString, broken);
+        QFETCH(FakeWeb::Response, answer);
+        QFETCH(int, rows);
+        QFETCH(QString, status);
+        QFETCH(QString, checkpoint);
+        const GeneratedBlog blog =
+            FakeWeb::installIfengBlog(m_server, BlogSize{QStringLiteral("feng"), 30, 5});
+        const QString number = blog.address.section(u'/', -1).section(u'.', 0, 0);
+        m_server.addRoute(broken == QStringLiteral("first")
+                              ? blog.address
+                              : QStringLiteral("http://blog.ifeng.com/%1-3.html").arg(number),
+                          answer);
+        TestRun run;
+        run.state->http.timeoutMs = 300;
+
+        TestSupport::Wait(Discovery::Start(*run.state, Model::Ifeng, blog.taskName, blog.address));
+
+        QCOMPARE(run.state->articles.articleCount(), rows);
+        QCOMPARE(run.ui.status(), status);
+        QCOMPARE(checkpointText(run.folder.path()), checkpoint);
     }
 
     // A first page without "<!--显示分页-->" is a blog of one page, whatever further pages exist.

@@ -113,6 +113,8 @@ private slots:
                                    Blog + QStringLiteral("articlelist_42_0_2.html"),
                                    Blog + QStringLiteral("articlelist_42_0_3.html")};
         QCOMPARE(run.ui.listLines(), expected);
+        // Every article once, every favourite once more.
+        QCOMPARE(run.state->announcedArticles, std::optional<int>(180));
     }
 
     void planningOfBrokenPages()
@@ -132,6 +134,8 @@ private slots:
                            "<span comp_title=\"全部博文<em>(5)</em>\" class=\"title\">\n");
         QVERIFY_THROWS_EXCEPTION(Text::Failure, Discovery::PlanSinaListPages(*run.state, broken));
         QCOMPARE(run.ui.listLines(), QStringList{Blog + QStringLiteral("articlelist_42_7_1.html")});
+        // A plan cut short announces nothing it could not count.
+        QCOMPARE(run.state->announcedArticles, std::nullopt);
 
         // A count beyond any blog is refused instead of planning millions of pages.
         run.ui.clearList();
@@ -248,7 +252,10 @@ private slots:
         TestSupport::Wait(
             Discovery::Start(*run.state, 0, QStringLiteral("sina1000"), blog.firstPageAddress()));
 
-        QCOMPARE(run.ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        // The 1,000 articles of the blog and its 20 favourites, each found.
+        QCOMPARE(
+            run.ui.status(),
+            QStringLiteral("文章寻找完成，找到1020篇（博客显示1020篇），按“下载”开始下载，或者保存本次任务"));
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(list.articleCount(), 1020);
         QCOMPARE(blog.expectedRows().size(), 1020);

@@ -98,10 +98,32 @@ private Q_SLOTS:
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/silent"), silent);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QStringLiteral("http://blog.sina.com.cn/silent"), "UTF-8"));
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 fetch(QStringLiteral("http://blog.sina.com.cn/silent"), "UTF-8"));
         QVERIFY(clock.elapsed() < 5000);
-        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QString(), QStringLiteral("UTF-8")));
-        QVERIFY_THROWS_EXCEPTION(Failure, fetch(QStringLiteral("not an address"), QStringLiteral("UTF-8")));
+        FakeWeb::Response reset;
+        reset.mode = FakeWeb::Response::Mode::Reset;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/reset"), reset);
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 fetch(QStringLiteral("http://blog.sina.com.cn/reset"), "UTF-8"));
+
+        // No address at all is no failed request: asking again would not help, and nothing is sent.
+        const int sent = m_web.requestCount();
+        for (const QString& address : {QString(), QStringLiteral("not an address")}) {
+            bool requestFailure = false;
+            QVERIFY_THROWS_EXCEPTION(Failure, [&] {
+                try {
+                    fetch(address, QStringLiteral("UTF-8"));
+                } catch (const RequestFailure&) {
+                    requestFailure = true;
+                    throw;
+                }
+            }());
+            QVERIFY(!requestFailure);
+            QVERIFY_THROWS_EXCEPTION(
+                Failure, TestSupport::Wait(FetchPageUntilOk(m_http, address, QStringLiteral("UTF-8"))));
+        }
+        QCOMPARE(m_web.requestCount(), sent);
     }
 
     void untilOkRetriesAndGivesUp()
@@ -126,9 +148,9 @@ private Q_SLOTS:
         QCOMPARE(calls, 3);
 
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/down"), {503, QByteArray("down")});
-        QVERIFY_THROWS_EXCEPTION(
-            Failure, TestSupport::Wait(
-                         FetchPageUntilOk(m_http, QStringLiteral("http://blog.sina.com.cn/down"), "UTF-8")));
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 TestSupport::Wait(FetchPageUntilOk(
+                                     m_http, QStringLiteral("http://blog.sina.com.cn/down"), "UTF-8")));
         QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/down")), 3);
     }
 };

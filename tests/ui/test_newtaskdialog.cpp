@@ -295,7 +295,9 @@ private slots:
         auto* runner = run.window->findChild<Ui::CommandRunner*>();
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 60000);
         QCOMPARE(run.state->task.TaskName, QStringLiteral("sina_test"));
-        QCOMPARE(run.state->ui.status(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+        QCOMPARE(
+            run.state->ui.status(),
+            QStringLiteral("文章寻找完成，找到60篇（博客显示60篇），按“下载”开始下载，或者保存本次任务"));
         const QList<FakeWeb::PageKit::ListedArticle> expected = blog.expectedRows();
         const Model::ArticleList& list = run.state->articles;
         QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(expected));
