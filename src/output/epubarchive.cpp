@@ -6,10 +6,6 @@
 
 #include <zip.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-
 namespace Output {
 
 namespace {
@@ -21,8 +17,11 @@ QString ZipError(zip_t* archive)
 
 } // namespace
 
-EpubArchive::EpubArchive(const QString& path)
+EpubArchive::EpubArchive(const QString& path) : m_spool(path + QStringLiteral(".files-XXXXXX"))
 {
+    if (!m_spool.isValid()) {
+        throw Text::Failure(QStringLiteral("无法创建临时文件夹（%1）").arg(m_spool.errorString()));
+    }
     int error = 0;
     m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (m_zip == nullptr) {
@@ -32,9 +31,8 @@ EpubArchive::EpubArchive(const QString& path)
         zip_error_fini(&detail);
         throw Text::Failure(QStringLiteral("无法创建%1（%2）").arg(path, reason));
     }
-    const QByteArray mimetype("application/epub+zip");
-    addBytes(QStringLiteral("mimetype"), mimetype);
-    zip_set_file_compression(m_zip, 0, ZIP_CM_STORE, 0);
+    static const char mimetype[] = "application/epub+zip";
+    add(QStringLiteral("mimetype"), zip_source_buffer(m_zip, mimetype, sizeof(mimetype) - 1, 0), false);
 }
 
 EpubArchive::~EpubArchive()
@@ -59,17 +57,13 @@ void EpubArchive::add(const QString& name, zip_source_t* source, bool compress)
 
 void EpubArchive::addBytes(const QString& name, const QByteArray& bytes)
 {
-    // The archive owns its copy until it is written.
-    void* copy = std::malloc(size_t(std::max<qsizetype>(bytes.size(), 1)));
-    if (copy == nullptr) {
-        throw Text::Failure(QStringLiteral("内存不足"));
+    const QString path = m_spool.filePath(QString::number(++m_spooled));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        throw Text::Failure(QStringLiteral("无法写入%1（%2）").arg(path, file.errorString()));
     }
-    std::memcpy(copy, bytes.constData(), size_t(bytes.size()));
-    zip_source_t* source = zip_source_buffer(m_zip, copy, zip_uint64_t(bytes.size()), 1);
-    if (source == nullptr) {
-        std::free(copy);
-    }
-    add(name, source, true);
+    file.close();
+    add(name, zip_source_file(m_zip, QFile::encodeName(path).constData(), 0, -1), true);
 }
 
 void EpubArchive::addFile(const QString& name, const QString& path)

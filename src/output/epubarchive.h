@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 struct zip;
 struct zip_source;
@@ -9,7 +10,9 @@ struct zip_source;
 namespace Output {
 
 // The zip container of a book: "mimetype" first and stored, then every other file. Files are collected
-// and written when the archive is closed. Throws Text::Failure when the archive cannot be made.
+// and written when the archive is closed; those made in memory wait in a folder beside the archive, so a
+// blog of many thousand articles does not fill the memory. Throws Text::Failure when the archive cannot
+// be made.
 class EpubArchive
 {
 public:
@@ -30,6 +33,8 @@ private:
     void add(const QString& name, struct zip_source* source, bool compress);
 
     struct zip* m_zip = nullptr;
+    QTemporaryDir m_spool;
+    int m_spooled = 0;
 };
 
 } // namespace Output

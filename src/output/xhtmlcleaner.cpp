@@ -38,7 +38,7 @@ struct Rule
 // What may stand where: anything (flow), text and inline elements only (phrasing), list items only.
 enum class Context { Flow, Phrasing, List };
 
-// Deeper nesting (thousands of unclosed tags) is written flat.
+// Below this depth (thousands of unclosed tags) only the text, line breaks and pictures are written.
 constexpr int MaxDepth = 64;
 
 const QHash<QByteArray, Rule>& Rules()
@@ -263,7 +263,11 @@ private:
             }
             return;
         }
-        if (rule.kind == Kind::Unwrap || depth >= MaxDepth) {
+        if (depth >= MaxDepth) {
+            flat(node, context);
+            return;
+        }
+        if (rule.kind == Kind::Unwrap) {
             children(node, context, depth);
             return;
         }
@@ -324,6 +328,40 @@ private:
         case Kind::Drop:
         case Kind::Unwrap:
             return;
+        }
+    }
+
+    // The content of an element, walked without recursion, however deep it goes.
+    void flat(const xmlNode* top, Context context)
+    {
+        if (context == Context::List) {
+            m_out.writeStartElement(QStringLiteral("li"));
+            flat(top, Context::Flow);
+            m_out.writeEndElement();
+            return;
+        }
+        const xmlNode* node = top->children;
+        while (node != nullptr) {
+            bool descend = false;
+            if (node->type == XML_ELEMENT_NODE) {
+                const Kind kind = RuleOf(node).kind;
+                if (kind == Kind::Break || kind == Kind::Rule) {
+                    m_out.writeEmptyElement(QStringLiteral("br"));
+                } else if (kind == Kind::Image) {
+                    image(node, context);
+                }
+                descend = kind != Kind::Drop && node->children != nullptr;
+            } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+                text(Utf8(node->content), context);
+            }
+            if (descend) {
+                node = node->children;
+                continue;
+            }
+            while (node != top && node->next == nullptr) {
+                node = node->parent;
+            }
+            node = node == top ? nullptr : node->next;
         }
     }
 

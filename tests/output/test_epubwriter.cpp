@@ -184,6 +184,8 @@ private slots:
         // Only the book is left in the program folder: no temporary file.
         QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("myblog.epub")});
+        QCOMPARE(QDir(run.folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("myblog")});
 
         const Book book = Open(run.path(QStringLiteral("myblog.epub")));
         QCOMPARE(book.names.value(0), QStringLiteral("mimetype"));
@@ -324,6 +326,8 @@ private slots:
         QVERIFY(!QCoro::waitFor(PackEpub(*run.state)));
         QVERIFY(run.ui.status().startsWith(QStringLiteral("生成EPUB失败：")));
         QCOMPARE(TestSupport::ReadBytes(run.path(QStringLiteral("myblog.epub"))), QByteArray("earlier"));
+        QCOMPARE(QDir(run.folder.path()).entryList({QStringLiteral("myblog.epub.files-*")}, QDir::Dirs),
+                 QStringList{});
     }
 };
 

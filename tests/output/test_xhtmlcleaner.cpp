@@ -191,6 +191,10 @@ private slots:
         QTest::newRow("thousands of unclosed tags")
             << (Gb(QStringLiteral("<font><b>")).repeated(3000) + Gb(QStringLiteral("最深处")))
             << QStringList{QStringLiteral("最深处")} << QStringList{};
+        QTest::newRow("a hundred thousand nested blocks")
+            << (Gb(QStringLiteral("<div><ul><li>层<img src=pic.jpg><br>")).repeated(100000) +
+                Gb(QStringLiteral("底")))
+            << QStringList{QStringLiteral("层层层"), QStringLiteral("底")} << QStringList{};
     }
     void hostilePagesBecomeValidXhtml()
     {
