@@ -88,35 +88,36 @@ public:
         return name;
     }
 
-    // Cleans a saved page into the book, followed by the pages only it links to (comment pages).
-    // Returns how many pages were added.
-    int add(const BookPage& page)
+    // Cleans a saved page into the book, followed by the pages only it links to (comment pages), and the
+    // pages only those link to. Returns how many pages were added.
+    int add(const BookPage& first)
     {
-        const QString key = CleanAbsolute(page.source);
-        const QString name = reserve(key);
-        if (m_added.contains(key)) {
-            return 0;
-        }
-        m_added.insert(key);
-        const QString folder = QFileInfo(key).path();
-        QList<BookPage> found;
-        PageLinks links;
-        links.link = [&](const QString& href) { return link(href, folder, page.title, found); };
-        links.image = [&](const QString& src) { return image(src, folder); };
+        QList<BookPage> pending{first};
+        int added = 0;
+        while (!pending.isEmpty()) {
+            const BookPage page = pending.takeFirst();
+            const QString key = CleanAbsolute(page.source);
+            const QString name = reserve(key);
+            if (m_added.contains(key)) {
+                continue;
+            }
+            m_added.insert(key);
+            const QString folder = QFileInfo(key).path();
+            PageLinks links;
+            links.link = [&](const QString& href) { return link(href, folder, page.title, pending); };
+            links.image = [&](const QString& src) { return image(src, folder); };
 
-        QFile file(key);
-        CleanedPage cleaned;
-        if (file.open(QIODevice::ReadOnly)) {
-            cleaned = CleanPage(file.readAll(), page.title, links);
-        } else {
-            // Other pages link to it: it stays, with its title.
-            cleaned.xhtml = XhtmlStart(page.title) + XhtmlEnd();
-        }
-        m_archive.addBytes(PackageFolder + name, cleaned.xhtml);
-        items.append({name, XhtmlType, true, {}});
-        int added = 1;
-        for (const BookPage& next : found) {
-            added += add(next);
+            QFile file(key);
+            CleanedPage cleaned;
+            if (file.open(QIODevice::ReadOnly)) {
+                cleaned = CleanPage(file.readAll(), page.title, links);
+            } else {
+                // Other pages link to it: it stays, with its title.
+                cleaned.xhtml = XhtmlStart(page.title) + XhtmlEnd();
+            }
+            m_archive.addBytes(PackageFolder + name, cleaned.xhtml);
+            items.append({name, XhtmlType, true, {}});
+            ++added;
         }
         return added;
     }
