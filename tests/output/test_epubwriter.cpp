@@ -126,7 +126,7 @@ QStringList SpineTitles(const Book& book)
 
 // Adds an article whose page is as hostile as saved pages get, in a category with an odd name: broken
 // markup, scripts, control characters, invalid bytes, a "picture" that is an error page, a real picture,
-// links out of the task folder and to a comment page with an odd name.
+// links out of the task folder and to a comment page with an odd name, ten megabytes of text.
 void AddHostileArticle(Model::RunState& state)
 {
     const int row = state.addArticleRow(QStringLiteral("怪题 <b>&amp; \"引\" 100% ?#\x01"),
@@ -148,6 +148,8 @@ void AddHostileArticle(Model::RunState& state)
         "href=javascript:alert(1)>脚本"
         "</a><a href=\"http://例子.invalid/路径 空格?q=中&x=<1>\">网址</a><a href=#top>顶</a>"));
     page += QByteArray("\x01\x02\x81\x20\xff", 5);
+    // Ten megabytes of paragraphs, some never closed.
+    page += Text::EncodeLocal(QStringLiteral("<p>很长的文章 & <i>斜<b>粗</i> 的一段<br>\r\n")).repeated(250000);
     page += Text::EncodeLocal(QStringLiteral("<span>句尾<div>块</div></span>结束语"));
     TestSupport::WriteBytes(state.articlePagePath(row), page);
 }
