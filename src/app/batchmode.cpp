@@ -8,6 +8,7 @@
 #include "model/platformprofile.h"
 #include "model/runstate.h"
 #include "model/taskname.h"
+#include "output/epubwriter.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 #include "ui/heartbeat.h"
@@ -46,8 +47,40 @@ void PrintSummary(const Model::RunState& state, const Assets::BackupSummary& sum
     }
 }
 
+// After the CHM: the EPUB when asked for, then the summary, which names the files made, and the exit.
+QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exitCode)
+{
+    bool packed = chmPacked;
+    if (epub) {
+        packed = co_await Output::PackEpub(state) && packed;
+    }
+    const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
+    const Assets::BackupSummary summary = Assets::SummariseBackup(state);
+    Assets::WriteFailedList(state, summary);
+    PrintSummary(state, summary);
+    if (chmPacked && QFileInfo::exists(chm)) {
+        ConsoleUserInterface::print(stdout, chm);
+    } else {
+        ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
+        packed = false;
+    }
+    if (epub) {
+        if (QFileInfo::exists(Output::EpubPath(state))) {
+            ConsoleUserInterface::print(stdout, Output::EpubPath(state));
+        } else {
+            ConsoleUserInterface::print(stderr, QStringLiteral("生成EPUB失败"));
+        }
+    }
+    if (packed) {
+        *exitCode = summary.missing() == 0 ? Packed : PackedWithMissing;
+    } else {
+        *exitCode = PackingFailed;
+    }
+    QCoreApplication::exit(*exitCode);
+}
+
 QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
-                     QString address, int* exitCode)
+                     QString address, bool epub, int* exitCode)
 {
     try {
         co_await Discovery::Start(state, code, name, address);
@@ -63,25 +96,13 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
         co_return;
     }
     // The heartbeat packs the CHM once the images and comments are done.
-    QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat, [exitCode, &state](bool packed) {
-        const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
-        const Assets::BackupSummary summary = Assets::SummariseBackup(state);
-        Assets::WriteFailedList(state, summary);
-        PrintSummary(state, summary);
-        if (packed && QFileInfo::exists(chm)) {
-            ConsoleUserInterface::print(stdout, chm);
-            *exitCode = summary.missing() == 0 ? Packed : PackedWithMissing;
-        } else {
-            ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
-            *exitCode = PackingFailed;
-        }
-        QCoreApplication::exit(*exitCode);
-    });
+    QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat,
+                     [exitCode, epub, &state](bool packed) { Finish(state, packed, epub, exitCode); });
 }
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -120,7 +141,8 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network)
     int exitCode = PackingFailed;
     heartbeat.start();
     // Started from the event loop, so that an early end can leave it.
-    QTimer::singleShot(0, &heartbeat, [&]() { Backup(state, heartbeat, code, name, address, &exitCode); });
+    QTimer::singleShot(0, &heartbeat,
+                       [&]() { Backup(state, heartbeat, code, name, address, epub, &exitCode); });
     QCoreApplication::exec();
     return exitCode;
 }

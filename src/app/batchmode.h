@@ -8,9 +8,10 @@ namespace App {
 
 // Runs the automatic backup that auto.cfg in the program folder describes, without a window and without
 // questions, printing every status text as a line and, at the end, a summary that names every missing
-// item. Returns the process exit code: 0 when the CHM was packed and nothing is missing, 2 for a bad
-// auto.cfg, 3 when fewer than 5 articles were found, 4 when packing failed, 5 when the CHM was packed
-// but articles, images or comment pages are missing (listed in failed.txt in the task folder).
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network);
+// item. With epub, the EPUB is made after the CHM and the summary names both. Returns the process exit
+// code: 0 when the CHM (and the EPUB) was packed and nothing is missing, 2 for a bad auto.cfg, 3 when
+// fewer than 5 articles were found, 4 when packing failed, 5 when packed but articles, images or comment
+// pages are missing (listed in failed.txt in the task folder).
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub = false);
 
 } // namespace App

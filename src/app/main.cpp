@@ -55,30 +55,34 @@ int RunConsole(QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "qvlrx 卷轴匣: backs up a blog into a CHM e-book.\n"
+        "qvlrx 卷轴匣: backs up a blog into a CHM e-book (and, with --epub, an EPUB book).\n"
         "Without options it opens its window. With --batch it runs the automatic backup that auto.cfg in "
         "the\n"
         "program folder describes, without a window and without questions, printing every status text.\n"
         "A backup that was interrupted or partly failed is completed by running it again.\n"
         "\n"
         "Exit status of --batch:\n"
-        "  0  the CHM was packed and nothing is missing\n"
+        "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
         "  2  auto.cfg is missing or does not name a platform from 0 to 16\n"
         "  3  fewer than 5 articles were found\n"
-        "  4  packing the CHM failed\n"
+        "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
         "     the summary and in failed.txt in the task folder, and the next run fetches it again"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(
         QStringLiteral("batch"), QStringLiteral("Run the automatic backup of auto.cfg without a window.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("epub"),
+        QStringLiteral("With --batch: make <task>.epub beside the CHM after packing it.")));
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     QNetworkAccessManager network;
-    return App::RunBatch(QCoreApplication::applicationDirPath(), network);
+    return App::RunBatch(QCoreApplication::applicationDirPath(), network,
+                         parser.isSet(QStringLiteral("epub")));
 }
 
 } // namespace

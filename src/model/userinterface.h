@@ -10,7 +10,7 @@ struct CommandStates
 {
     bool newTask = false;    // 新建 (Command1)
     bool download = false;   // 下载 (Command2)
-    bool pack = false;       // 生成CHM (Command3)
+    bool pack = false;       // 生成CHM (Command3) and 生成EPUB (Command10)
     bool folder = false;     // 目录 (Command4)
     bool exportList = false; // 导出 (Command5)
     bool importList = false; // 导入 (Command6)

@@ -20,6 +20,7 @@ enum class Command {
     Download,  // 下载
     Import,    // 导入
     PackChm,   // 生成CHM
+    PackEpub,  // 生成EPUB
     ToText,    // 转TXT
     Rename,    // 改名
 };

@@ -5,6 +5,7 @@
 #include "model/runstate.h"
 #include "model/taskfiles.h"
 #include "output/chmpacker.h"
+#include "output/epubwriter.h"
 #include "output/renamer.h"
 #include "output/txtconverter.h"
 #include "render/downloaddriver.h"
@@ -23,6 +24,11 @@ namespace {
 QCoro::Task<> PackChmCommand(Model::RunState& state)
 {
     co_await Output::PackChm(state);
+}
+
+QCoro::Task<> PackEpubCommand(Model::RunState& state)
+{
+    co_await Output::PackEpub(state);
 }
 
 } // namespace
@@ -98,6 +104,12 @@ void Commands::packChm()
 {
     Model::RunState& state = m_state;
     m_runner.run(Command::PackChm, [&state] { return PackChmCommand(state); });
+}
+
+void Commands::packEpub()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::PackEpub, [&state] { return PackEpubCommand(state); });
 }
 
 void Commands::convertToText()

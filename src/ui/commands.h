@@ -40,6 +40,8 @@ public:
     void exportList();
     // 生成CHM; also started by the automatic mode.
     void packChm();
+    // 生成EPUB
+    void packEpub();
     // 转TXT
     void convertToText();
     // 目录: opens the program folder (not the task folder).

@@ -79,6 +79,7 @@ void MainWindow::buildControls()
         {4, QStringLiteral("目录"), QStringLiteral("打开存放目录"), L::Command4},
         {8, QStringLiteral("改名"), QStringLiteral("改名"), L::Command8},
         {9, QStringLiteral("再次下载图片"), QStringLiteral("执行多次可确保图片一个不漏"), L::Command9},
+        {10, QStringLiteral("生成EPUB"), QStringLiteral("打包成EPUB电子书"), L::Command10},
     };
     for (const auto& button : buttons) {
         auto* widget = new QPushButton(button.caption, this);
@@ -161,6 +162,7 @@ void MainWindow::Load(Model::RunState& state)
     connect(m_command[7], &QPushButton::clicked, m_commands, &Commands::convertToText);
     connect(m_command[8], &QPushButton::clicked, m_commands, &Commands::renamePages);
     connect(m_command[9], &QPushButton::clicked, m_commands, &Commands::fetchImagesAgain);
+    connect(m_command[10], &QPushButton::clicked, m_commands, &Commands::packEpub);
 
     setVersionLine(QStringLiteral("版本:") + QString::number(Heartbeat::Version));
     StartupInitialise();
@@ -196,7 +198,7 @@ void MainWindow::startAutomatically()
     if (start.kind != AutomaticStart::Kind::Ready || !ask(QString(), start.question)) {
         return;
     }
-    for (int number : {1, 2, 3, 5, 6, 7, 8, 9}) {
+    for (int number : {1, 2, 3, 5, 6, 7, 8, 9, 10}) {
         m_command[size_t(number)]->setEnabled(false);
     }
     show();
@@ -240,6 +242,7 @@ void MainWindow::showCommandStates(const Model::CommandStates& states)
     m_command[1]->setEnabled(states.newTask);
     m_command[2]->setEnabled(states.download);
     m_command[3]->setEnabled(states.pack);
+    m_command[10]->setEnabled(states.pack); // 生成EPUB goes with 生成CHM
     m_command[4]->setEnabled(states.folder);
     m_command[5]->setEnabled(states.exportList);
     m_command[6]->setEnabled(states.importList);

@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,34 @@ private Q_SLOTS:
         QCOMPARE(pages, 26);
         QVERIFY(images >= 48);
         QVERIFY(comments > 0);
+    }
+
+    // --epub: the book of the same backup follows the CHM, and it is a valid EPUB.
+    void packsTheEpubAfterTheChm()
+    {
+        const FakeWeb::SinaBlog blog(
+            {.articles = 10, .categories = 2, .uncategorised = 2, .images = 1, .comments = 60});
+        blog.install(m_web);
+
+        QTemporaryDir folder;
+        WriteAutoConfig(folder.path(), QStringLiteral("0"), blog.firstPageAddress());
+        QNetworkAccessManager network;
+        QCOMPARE(App::RunBatch(folder.path(), network, true), 0);
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));
+        const QString epub = folder.filePath(QStringLiteral("batchdemo.epub"));
+        QVERIFY(QFile::exists(epub));
+        QVERIFY(!QFile::exists(epub + QStringLiteral(".part")));
+
+        const QString epubcheck = QStringLiteral("/usr/share/java/epubcheck.jar");
+        if (!QFile::exists(epubcheck)) {
+            QSKIP("epubcheck is not installed");
+        }
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(QStringLiteral("java"), {QStringLiteral("-jar"), epubcheck, epub});
+        QVERIFY(check.waitForFinished(240000));
+        const QString report = QString::fromLocal8Bit(check.readAll());
+        QVERIFY2(check.exitCode() == 0 && !report.contains(QLatin1String("ERROR")), qPrintable(report));
     }
 
     void endsWithAnErrorWhenNothingIsFound()

@@ -47,10 +47,10 @@ private slots:
         QCOMPARE(run.state->stageText, QStringLiteral("1000"));
         QVERIFY(run.state->listScrolling);
 
-        // 新建, 目录 and 导入 are on; 下载, 生成CHM and 导出 wait for a task; the last three are never
-        // switched.
-        const bool enabled[10] = {false, true, false, false, true, false, true, true, true, true};
-        for (int number = 1; number <= 9; ++number) {
+        // 新建, 目录 and 导入 are on; 下载, 生成CHM (with 生成EPUB) and 导出 wait for a task; 转TXT, 改名 and
+        // 再次下载图片 are never switched.
+        const bool enabled[11] = {false, true, false, false, true, false, true, true, true, true, false};
+        for (int number = 1; number <= 10; ++number) {
             QCOMPARE(Button(run, number)->isEnabled(), enabled[number]);
         }
 
@@ -86,6 +86,35 @@ private slots:
         QVERIFY(!Button(run, 3)->isEnabled());
         run.window->setSlotMark(2, QStringLiteral("◆"));
         QCOMPARE(run.find<QLabel>(QStringLiteral("Label5_2"))->text(), QStringLiteral("◆"));
+    }
+
+    // 生成EPUB ends the row of commands, inside the window, every other command where it was; it is on
+    // and off with 生成CHM and reports in the status line.
+    void epubCommandJoinsTheRowAndFollowsChm()
+    {
+        namespace L = Ui::MainLayout;
+        WindowRun run;
+        QPushButton* epub = Button(run, 10);
+        QCOMPARE(epub->text(), QStringLiteral("生成EPUB"));
+        QCOMPARE(epub->geometry(), L::PixelRect(L::Command10));
+        QVERIFY(epub->geometry().right() < run.window->width());
+        const L::TwipsRect places[] = {L::Command1, L::Command2, L::Command3, L::Command4, L::Command5,
+                                       L::Command6, L::Command7, L::Command8, L::Command9};
+        for (int number = 1; number <= 9; ++number) {
+            QCOMPARE(Button(run, number)->geometry(), L::PixelRect(places[number - 1]));
+            QVERIFY(!Button(run, number)->geometry().intersects(epub->geometry()));
+        }
+
+        run.state->SetCommandStates(true, true, true, true, true, true);
+        QVERIFY(epub->isEnabled());
+        run.state->SetCommandStates(true, true, false, true, true, true);
+        QVERIFY(!epub->isEnabled());
+
+        // Without a task there is no book to make.
+        run.state->SetCommandStates(true, true, true, true, true, true);
+        QTest::mouseClick(epub, Qt::LeftButton);
+        QTRY_VERIFY(
+            run.find<QLabel>(QStringLiteral("Label2"))->text().startsWith(QStringLiteral("生成EPUB失败：")));
     }
 
     void resizeRuleFollowsTheWindowAbove3200Twips()
@@ -242,7 +271,7 @@ private slots:
         QCOMPARE(run.state->task.PlatformCode, 0);
         QVERIFY(run.state->task.FetchImages);
         QVERIFY(!run.state->task.FetchComments);
-        for (int number = 1; number <= 9; ++number) {
+        for (int number = 1; number <= 10; ++number) {
             QCOMPARE(Button(run, number)->isEnabled(), number == 4);
         }
         auto* runner = run.window->findChild<Ui::CommandRunner*>();
