@@ -1,6 +1,7 @@
 #include "discovery/announcedarticles.h"
 #include "discovery/discoverydriver.h"
 #include "model/taskfiles.h"
+#include "model/taskname.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/failure.h"
@@ -254,6 +255,11 @@ private slots:
             TestSupport::Wait(
                 Discovery::Start(*run.state, code, QStringLiteral("x"), QStringLiteral("http://x/")));
             QCOMPARE(run.ui.status(), QStringLiteral("平台代号%1无效，任务未开始").arg(code));
+        }
+        // A name from the dialog or anywhere else that would lead outside the program folder.
+        for (const QString& name : {QStringLiteral(".."), QStringLiteral("../up"), QString()}) {
+            TestSupport::Wait(Discovery::Start(*run.state, 0, name, QStringLiteral("http://x/")));
+            QCOMPARE(run.ui.status(), Model::TaskNameRefusal(name) + QStringLiteral("，任务未开始"));
         }
         QCOMPARE(run.state->task.TaskName, QStringLiteral("kept"));
         QCOMPARE(run.state->articles.articleCount(), 1);
