@@ -1,6 +1,7 @@
 #include "output/chmpacker.h"
 
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "output/projectfiles.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
@@ -28,13 +29,6 @@ struct PackingFlag
     PackingFlag(const PackingFlag&) = delete;
     PackingFlag& operator=(const PackingFlag&) = delete;
 };
-
-// A task name that names a folder directly inside the program folder.
-bool UsableTaskName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(u'/') && !name.contains(QChar(u'\0'));
-}
 
 void Fail(Model::RunState& state, const QString& reason)
 {
@@ -72,8 +66,8 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
     }
 
     const QString taskName = state.task.TaskName;
-    if (!UsableTaskName(taskName)) {
-        Fail(state, QStringLiteral("任务名“%1”不能用作文件名").arg(taskName));
+    if (!Model::TaskNameProblem(taskName).isEmpty()) {
+        Fail(state, Model::TaskNameRefusal(taskName));
         co_return false;
     }
     const QString taskFolder = state.taskFolder();

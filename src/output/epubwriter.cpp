@@ -1,6 +1,7 @@
 #include "output/epubwriter.h"
 
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "output/bookplan.h"
 #include "output/epubarchive.h"
 #include "output/epubpackage.h"
@@ -41,12 +42,6 @@ struct PackingFlag
     PackingFlag(const PackingFlag&) = delete;
     PackingFlag& operator=(const PackingFlag&) = delete;
 };
-
-bool UsableTaskName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(u'/') && !name.contains(QChar(u'\0'));
-}
 
 QString CleanAbsolute(const QString& path)
 {
@@ -228,8 +223,8 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
     PackingFlag flag;
 
     const QString taskName = state.task.TaskName;
-    if (!UsableTaskName(taskName)) {
-        Fail(state, QStringLiteral("任务名“%1”不能用作文件名").arg(taskName));
+    if (!Model::TaskNameProblem(taskName).isEmpty()) {
+        Fail(state, Model::TaskNameRefusal(taskName));
         co_return false;
     }
     const QString taskFolder = state.taskFolder();

@@ -289,8 +289,8 @@ private slots:
         QTest::addColumn<QString>("taskName");
         QTest::addColumn<bool>("folder");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no task") << QString() << false << QStringLiteral("不能用作文件名");
-        QTest::newRow("slash") << QStringLiteral("a/b") << false << QStringLiteral("不能用作文件名");
+        QTest::newRow("no task") << QString() << false << QStringLiteral("不能使用");
+        QTest::newRow("slash") << QStringLiteral("a/b") << false << QStringLiteral("不能使用");
         QTest::newRow("folder missing")
             << QStringLiteral("never") << false << QStringLiteral("找不到任务文件夹");
         QTest::newRow("nothing downloaded")
