@@ -2,6 +2,7 @@
 
 #include "text/charset.h"
 #include "text/failure.h"
+#include "text/replylimit.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -53,8 +54,12 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
         throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
     }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
+    LimitReply(reply.get(), MaxPageBytes);
     co_await reply.get();
 
+    if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
+        throw RequestFailure(QStringLiteral("%1: %2").arg(address.left(200), limit));
+    }
     HttpAnswer answer;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {

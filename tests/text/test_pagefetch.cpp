@@ -5,6 +5,7 @@
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
+#include "text/replylimit.h"
 
 #include <QNetworkAccessManager>
 #include <QTest>
@@ -106,6 +107,12 @@ private Q_SLOTS:
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/reset"), reset);
         QVERIFY_THROWS_EXCEPTION(RequestFailure,
                                  fetch(QStringLiteral("http://blog.sina.com.cn/reset"), "UTF-8"));
+        // A list page larger than any real one is a failed request, not a full memory.
+        FakeWeb::Response huge;
+        huge.body = QByteArray(Text::MaxPageBytes + 1, 'x');
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/huge"), huge);
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 fetch(QStringLiteral("http://blog.sina.com.cn/huge"), "UTF-8"));
 
         // No address at all is no failed request: asking again would not help, and nothing is sent.
         const int sent = m_web.requestCount();
