@@ -149,7 +149,8 @@ void AddHostileArticle(Model::RunState& state)
         "</a><a href=\"http://例子.invalid/路径 空格?q=中&x=<1>\">网址</a><a href=#top>顶</a>"));
     page += QByteArray("\x01\x02\x81\x20\xff", 5);
     // Ten megabytes of paragraphs, some never closed.
-    page += Text::EncodeLocal(QStringLiteral("<p>很长的文章 & <i>斜<b>粗</i> 的一段<br>\r\n")).repeated(250000);
+    page +=
+        Text::EncodeLocal(QStringLiteral("<p>很长的文章 & <i>斜<b>粗</i> 的一段<br>\r\n")).repeated(250000);
     page += Text::EncodeLocal(QStringLiteral("<span>句尾<div>块</div></span>结束语"));
     TestSupport::WriteBytes(state.articlePagePath(row), page);
 }
