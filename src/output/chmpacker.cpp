@@ -1,7 +1,7 @@
 #include "output/chmpacker.h"
 
 #include "model/runstate.h"
-#include "model/taskname.h"
+#include "output/packabletask.h"
 #include "output/projectfiles.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
@@ -65,16 +65,12 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
                            "\r\n且打包速度会慢很多，需耐心等待！"));
     }
 
+    if (const QString problem = UnpackableTask(state); !problem.isEmpty()) {
+        Fail(state, problem);
+        co_return false;
+    }
     const QString taskName = state.task.TaskName;
-    if (!Model::TaskNameProblem(taskName).isEmpty()) {
-        Fail(state, Model::TaskNameRefusal(taskName));
-        co_return false;
-    }
     const QString taskFolder = state.taskFolder();
-    if (!QFileInfo(taskFolder).isDir()) {
-        Fail(state, QStringLiteral("找不到任务文件夹") + taskFolder);
-        co_return false;
-    }
     const QString projectPath = Text::JoinPath(taskFolder, ProjectName);
     const QString contentsPath = Text::JoinPath(taskFolder, ContentsName);
     const int platform = state.task.PlatformCode;

@@ -1,11 +1,11 @@
 #include "output/epubwriter.h"
 
 #include "model/runstate.h"
-#include "model/taskname.h"
 #include "output/bookplan.h"
 #include "output/epubarchive.h"
 #include "output/epubpackage.h"
 #include "output/imagetypes.h"
+#include "output/packabletask.h"
 #include "output/xhtmlcleaner.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
@@ -222,16 +222,12 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
     }
     PackingFlag flag;
 
+    if (const QString problem = UnpackableTask(state); !problem.isEmpty()) {
+        Fail(state, problem);
+        co_return false;
+    }
     const QString taskName = state.task.TaskName;
-    if (!Model::TaskNameProblem(taskName).isEmpty()) {
-        Fail(state, Model::TaskNameRefusal(taskName));
-        co_return false;
-    }
     const QString taskFolder = state.taskFolder();
-    if (!QFileInfo(taskFolder).isDir()) {
-        Fail(state, QStringLiteral("找不到任务文件夹") + taskFolder);
-        co_return false;
-    }
     // Everything read from the article list is read now: rows may change while the book is made.
     const BookPlan plan = PlanBook(state);
     if (plan.frontMatter.isEmpty() && plan.chapters.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "output/helpcompiler.h"
 
+#include "assets/backupsummary.h"
 #include "output/chmlisting.h"
 #include "text/charset.h"
 
@@ -292,7 +293,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
 
     // The list of what a backup is missing is no page of the book (the other records are hidden files,
     // which are never listed).
-    QStringList excluded{projectInfo.fileName(), QStringLiteral("failed.txt")};
+    QStringList excluded{projectInfo.fileName(), QString::fromLatin1(Assets::BackupSummary::FailedListName)};
     const QStringList namedFiles{summary.contentsFile, summary.indexFile};
     for (const QString& file : namedFiles) {
         if (!file.isEmpty()) {
