@@ -61,7 +61,7 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
         throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
     }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
-    LimitReply(reply.get(), MaxPageBytes);
+    LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {

@@ -16,9 +16,10 @@ namespace Text {
 struct HttpContext
 {
     QNetworkAccessManager* manager = nullptr;
-    int timeoutMs = 30000;    // a request that stays silent this long fails
-    int untilOkAttempts = 4;  // attempts of FetchPageUntilOk before it gives up
-    int untilOkPauseMs = 500; // pause before the second attempt; grows with every further attempt
+    int timeoutMs = 30000;               // a request that stays silent this long fails
+    int pageTimeLimitMs = 5 * 60 * 1000; // a page still arriving after this long fails (it never ends)
+    int untilOkAttempts = 4;             // attempts of FetchPageUntilOk before it gives up
+    int untilOkPauseMs = 500;            // pause before the second attempt; grows with every further attempt
 };
 
 struct HttpAnswer
