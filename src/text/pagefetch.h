@@ -11,6 +11,8 @@ class QUrl;
 
 namespace Text {
 
+class RequestStop;
+
 // How the program talks HTTP: the one network manager (it honours the standard proxy settings) and the
 // limits every request keeps.
 struct HttpContext
@@ -19,6 +21,8 @@ struct HttpContext
     int timeoutMs = 30000;    // a request that stays silent this long fails
     int untilOkAttempts = 4;  // attempts of FetchPageUntilOk before it gives up
     int untilOkPauseMs = 500; // pause before the second attempt; grows with every further attempt
+    // When set: once it is stopped, requests made through this context fail at once (fetches ahead).
+    RequestStop* stop = nullptr;
 };
 
 struct HttpAnswer
