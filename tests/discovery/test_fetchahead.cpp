@@ -11,6 +11,7 @@
 #include "support/proxyweb.h"
 #include "support/wait.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -51,6 +52,8 @@ struct CountedRun
         }
     };
 
+    static constexpr int TimeLimitMs = 3000; // of every request
+
     QTemporaryDir folder;
     FakeUserInterface ui;
     Network network;
@@ -59,7 +62,7 @@ struct CountedRun
     explicit CountedRun(const QString& listPage)
     {
         network.listPage.setPattern(listPage);
-        state.http.timeoutMs = 3000;
+        state.http.timeoutMs = TimeLimitMs;
     }
 };
 
@@ -70,6 +73,7 @@ struct Search
     QStringList statuses;
     QString finalStatus;
     int mostAtOnce = 0;
+    qint64 milliseconds = 0;
 };
 
 // A 51cto search whose list pages are fetched ahead or one after the other, as the driver runs it.
@@ -87,9 +91,11 @@ FinderTable Cto51Finders(bool ahead)
 Search SearchCto51(const GeneratedBlog& blog, bool ahead)
 {
     CountedRun run(QStringLiteral("/p-\\d+$"));
+    QElapsedTimer clock;
+    clock.start();
     TestSupport::Wait(Start(run.state, Model::Cto51, blog.taskName, blog.address, Cto51Finders(ahead)));
     return {FoundRows::Of(run.state), FoundRows::SearchStatuses(run.ui), run.ui.status(),
-            run.network.mostAtOnce};
+            run.network.mostAtOnce, clock.elapsed()};
 }
 
 QString Cto51Page(const GeneratedBlog& blog, int page)
@@ -191,6 +197,8 @@ private slots:
         m_server.addRoute(Cto51Page(blog, 4), reset
                                                   ? FakeWeb::Response{.mode = FakeWeb::Response::Mode::Reset}
                                                   : FakeWeb::PageKit::textPage(unreadable, "gb2312"));
+        // A page fetched ahead that would keep the search waiting until its time limit.
+        m_server.addRoute(Cto51Page(blog, 6), {.mode = FakeWeb::Response::Mode::NeverAnswer});
 
         const Search oneByOne = SearchCto51(blog, false);
         const Search ahead = SearchCto51(blog, true);
@@ -201,8 +209,11 @@ private slots:
         QCOMPARE(ahead.statuses.last(), SearchStatus(4, 8));
         QCOMPARE(ahead.finalStatus, finalStatus);
         QCOMPARE(oneByOne.finalStatus, finalStatus);
-        // Pages after the failing one were asked for, yet none of their rows is in the list.
-        QVERIFY(m_server.requestCount(Cto51Page(blog, 5)) > 0);
+        // Pages after the failing one were asked for, yet none of their rows is in the list; the one
+        // still under way was called off, not waited for.
+        QVERIFY(m_server.requestCount(Cto51Page(blog, 6)) > 0);
+        QVERIFY2(ahead.milliseconds < CountedRun::TimeLimitMs / 2,
+                 qPrintable(QString::number(ahead.milliseconds)));
     }
 };
 
