@@ -4,6 +4,7 @@
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "discovery/listpagewalk.h"
+#include "discovery/pagesahead.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/matching.h"
@@ -12,6 +13,8 @@
 #include "text/textprimitives.h"
 
 #include <QSet>
+
+#include <exception>
 
 namespace Discovery {
 
@@ -71,32 +74,45 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
         QStringLiteral("<b>.*</b></span><span>访问<b>.*</b></span><span>评论<b>.*</b></span><span>");
     const QString linkStart = u'/' + account + u'/';
     const QString uncategorised = QStringLiteral("未分类");
+    // Every list page is planned, so the pages are fetched ahead of the one being read.
+    const QStringList queue = state.ui.listLines();
+    const int pageCount = int(queue.size());
+    PagesAhead pages(state.http, 0, pageCount - 1, ListPagesAtOnce,
+                     [queue, charset](Text::HttpContext& http, qint64 i) {
+                         return FetchPage(http, queue.at(i), charset);
+                     });
     QSet<QString> seenLinks;
-    const int pageCount = state.ui.listCount();
-    for (int i = 0; i < pageCount; ++i) {
-        co_await LetEventsRun();
-        state.setStatus(SearchStatus(i + 1, pageCount));
-        const QString pageAddress = state.ui.listLine(i);
-        const QString page = co_await FetchPage(state.http, pageAddress, charset);
-        const QStringList entries = MatchList(entryPattern, page);
-        const QStringList dates = MatchList(datePattern, page);
-        const QString category =
-            Health39CategoryNumber(pageAddress) == 0
-                ? uncategorised
-                : Trim(TextBetween(page, QStringLiteral("博文 > "), QStringLiteral("(共有<b>"), 0));
-        for (qsizetype j = 0; j < entries.size(); ++j) {
-            const QString& entry = entries.at(j);
-            const QString link = TextBetween(entry, linkStart, HashToQuote(QStringLiteral("# target=")), 3);
-            const QString title =
-                TextBetween(entry, HashToQuote(QStringLiteral("_blank#>")), QStringLiteral("</a><span>"), 0);
-            const QString date =
-                TextBetween(EntryAt(dates, j), QStringLiteral("<b>"), QStringLiteral("</b></span><span>"), 5);
-            if (category != uncategorised || !seenLinks.contains(link)) {
-                state.addArticleRow(SafeFileName(title), category, link, date);
+    std::exception_ptr failure;
+    try {
+        for (int i = 0; i < pageCount; ++i) {
+            co_await LetEventsRun();
+            state.setStatus(SearchStatus(i + 1, pageCount));
+            const QString& pageAddress = queue.at(i);
+            const QString page = co_await pages.next();
+            const QStringList entries = MatchList(entryPattern, page);
+            const QStringList dates = MatchList(datePattern, page);
+            const QString category =
+                Health39CategoryNumber(pageAddress) == 0
+                    ? uncategorised
+                    : Trim(TextBetween(page, QStringLiteral("博文 > "), QStringLiteral("(共有<b>"), 0));
+            for (qsizetype j = 0; j < entries.size(); ++j) {
+                const QString& entry = entries.at(j);
+                const QString link =
+                    TextBetween(entry, linkStart, HashToQuote(QStringLiteral("# target=")), 3);
+                const QString title = TextBetween(entry, HashToQuote(QStringLiteral("_blank#>")),
+                                                  QStringLiteral("</a><span>"), 0);
+                const QString date = TextBetween(EntryAt(dates, j), QStringLiteral("<b>"),
+                                                 QStringLiteral("</b></span><span>"), 5);
+                if (category != uncategorised || !seenLinks.contains(link)) {
+                    state.addArticleRow(SafeFileName(title), category, link, date);
+                }
+                seenLinks.insert(link);
             }
-            seenLinks.insert(link);
         }
+    } catch (...) {
+        failure = std::current_exception();
     }
+    co_await pages.stop(failure);
 }
 
 } // namespace Discovery

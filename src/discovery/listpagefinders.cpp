@@ -18,6 +18,7 @@ using Text::TextBetween;
 ListPagePlatform Baidu()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.readPages = [](WalkState& walk) {
         const QString last = QStringLiteral("'>[尾页]</a>");
         const QString pager =
@@ -62,6 +63,7 @@ ListPagePlatform Hexun()
                QStringLiteral("/default.aspx");
     };
     p.cleanUp = {{QStringLiteral("\r\n"), QString()}, {QStringLiteral("\t"), QString()}};
+    // A page without the list ends the walk and is the last page asked for: no fetching ahead.
     p.stopUnless = listStart;
     p.entryPieces = [](const QString& page) {
         const QString list = TextBetween(page, listStart, QStringLiteral("multipage-current"), 1);
@@ -79,6 +81,7 @@ ListPagePlatform Hexun()
 ListPagePlatform Sohu()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.readPages = [](WalkState& walk) {
         const qint64 total = Text::ToWholeNumber(
             TextBetween(walk.firstPage, QStringLiteral("var totalCount ="), QStringLiteral(";"), 0));
@@ -118,6 +121,7 @@ ListPagePlatform Sohu()
 ListPagePlatform Tianya()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.firstPageAddress = [](const WalkState& walk) {
         // Everything after "BlogID=" in the address.
         const QString blogId = TextBetween(walk.blogAddress + QStringLiteral("end"),
@@ -167,6 +171,7 @@ ListPagePlatform Tianya2()
                                            QStringLiteral("<b>"), 0)));
     };
     p.firstPageIsListPage = true;
+    // Each page names the query of the next, so the pages are read one after the other.
     p.pageAddress = [](const WalkState& walk, qint64 i) {
         // The rest of the previous page's own link to page i, up to its ">".
         const QString next = QStringLiteral("&CategoryID=0&page=") + Num(i);
@@ -195,6 +200,7 @@ ListPagePlatform Tianya2()
 ListPagePlatform Cto51()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.firstPageUntilOk = true;
     p.readPages = [](WalkState& walk) {
         PagesOneTo(walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("&nbsp;页数 ( 1/"),

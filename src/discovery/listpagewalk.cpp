@@ -1,6 +1,7 @@
 #include "discovery/listpagewalk.h"
 
 #include "discovery/announcedarticles.h"
+#include "discovery/pagesahead.h"
 #include "model/runstate.h"
 #include "text/charset.h"
 #include "text/matching.h"
@@ -10,11 +11,19 @@
 
 #include <QSet>
 
+#include <exception>
+
 namespace Discovery {
 
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
+
+// A page at hand, handed out like one fetched.
+QCoro::Task<QString> Ready(QString page)
+{
+    co_return page;
+}
 
 QString ApplyReplacements(QString text, const Replacements& replacements)
 {
@@ -182,19 +191,27 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
         }
     }
 
+    // Without fetching ahead, page i is requested only after page i - 1 has been read, so its address
+    // may take what that page shows (walk.previousPage).
+    PagesAhead pages(state.http, walk.firstPageNumber, walk.lastPageNumber,
+                     platform.fetchAhead ? ListPagesAtOnce : 1,
+                     [&platform, &walk](Text::HttpContext& http, qint64 i) -> QCoro::Task<QString> {
+                         if (platform.firstPageIsListPage && i == walk.firstPageNumber) {
+                             return Ready(walk.firstPage);
+                         }
+                         if (platform.fetchListPage) {
+                             return platform.fetchListPage(http, walk, i);
+                         }
+                         return Text::FetchPage(http, platform.pageAddress(walk, i), platform.charset);
+                     });
+    std::exception_ptr failure;
+    bool walkFailed = false; // a failure of the walk's own kind, after which afterWalk still runs
     try {
         for (qint64 i = walk.firstPageNumber; i <= walk.lastPageNumber; ++i) {
             co_await Text::LetEventsRun();
             state.setStatus(platform.statusText ? platform.statusText(walk, i)
                                                 : SearchStatus(i, walk.pageCount));
-            QString page;
-            if (platform.firstPageIsListPage && i == walk.firstPageNumber) {
-                page = walk.firstPage;
-            } else if (platform.fetchListPage) {
-                page = co_await platform.fetchListPage(state, walk, i);
-            } else {
-                page = co_await Text::FetchPage(state.http, platform.pageAddress(walk, i), platform.charset);
-            }
+            QString page = co_await pages.next();
             walk.previousPage = page;
             page = CleanListPage(platform, page);
             if (!platform.stopUnless.isEmpty() &&
@@ -219,14 +236,16 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
             }
         }
     } catch (const Text::Failure&) {
-        if (platform.afterWalk) {
-            platform.afterWalk(state, walk);
-        }
-        throw;
+        failure = std::current_exception();
+        walkFailed = true;
+    } catch (...) {
+        failure = std::current_exception();
     }
-    if (platform.afterWalk) {
+    if (platform.afterWalk && (!failure || walkFailed)) {
         platform.afterWalk(state, walk);
     }
+    // Pages fetched beyond the end of the walk are never read.
+    co_await pages.stop(failure);
 }
 
 } // namespace Discovery

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/failure.h"
+#include "text/pagefetch.h"
 
 #include <QList>
 #include <QPair>
@@ -90,7 +91,12 @@ struct ListPagePlatform
     bool firstPageIsListPage = false;
     // Fetches list page i in place of the plain fetch of pageAddress (a list page that only names the
     // data script holding its articles, for instance).
-    std::function<QCoro::Task<QString>(Model::RunState&, WalkState, qint64 page)> fetchListPage;
+    std::function<QCoro::Task<QString>(Text::HttpContext&, WalkState, qint64 page)> fetchListPage;
+    // Up to ListPagesAtOnce list pages are fetched at once, ahead of the page whose rows are appended.
+    // Only where the address of every list page is known once the first page is read: never where it
+    // depends on the page before (previousPage), nor where a page that ends the walk must be the last
+    // one requested.
+    bool fetchAhead = false;
 
     // "查找文章：" + page + "页/" + count + "页" unless set.
     std::function<QString(const WalkState&, qint64 page)> statusText;

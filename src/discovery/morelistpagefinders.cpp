@@ -28,15 +28,15 @@ QString IfengListPageAddress(const WalkState& walk, qint64 page)
 }
 
 // iFeng: every list page names a script that holds its articles as escaped markup.
-QCoro::Task<QString> FetchIfengDataScript(Model::RunState& state, WalkState walk, qint64 page)
+QCoro::Task<QString> FetchIfengDataScript(Text::HttpContext& http, WalkState walk, qint64 page)
 {
     const QString listAddress = IfengListPageAddress(walk, page);
-    const QString listPage = co_await Text::FetchPage(state.http, listAddress, QStringLiteral("UTF-8"));
+    const QString listPage = co_await Text::FetchPage(http, listAddress, QStringLiteral("UTF-8"));
     const QString script = IfengDataScriptAddress(listPage);
     if (script.isEmpty()) {
         throw Text::Failure(QStringLiteral("the list page %1 names no article script").arg(listAddress));
     }
-    co_return co_await Text::FetchPageUntilOk(state.http, script, QStringLiteral("UTF-8"));
+    co_return co_await Text::FetchPageUntilOk(http, script, QStringLiteral("UTF-8"));
 }
 
 } // namespace
@@ -60,6 +60,7 @@ QString IfengDataScriptAddress(const QString& listPage)
 ListPagePlatform Ifeng(std::optional<int> startPage)
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.charset = QStringLiteral("UTF-8");
     p.readPages = [startPage](WalkState& walk) {
         walk.key = TextBetween(walk.firstPage, QStringLiteral("/guestbooks/"), QStringLiteral(".html"), 0);
@@ -111,6 +112,7 @@ ListPagePlatform Ifeng(std::optional<int> startPage)
 ListPagePlatform Yaolan()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.charset = QStringLiteral("UTF-8");
     p.readPages = [](WalkState& walk) {
         const QString pager =
@@ -141,6 +143,7 @@ ListPagePlatform Yaolan()
 ListPagePlatform Csdn()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.charset = QStringLiteral("UTF-8");
     p.readPages = [](WalkState& walk) {
         const QString pagerMark = QStringLiteral("<!--显示分页-->");
@@ -173,6 +176,7 @@ ListPagePlatform Csdn()
 ListPagePlatform ChinaUnix()
 {
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.readPages = [](WalkState& walk) {
         PagesOneTo(walk,
                    Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("<div class='page'><div>共&nbsp;"),
@@ -195,6 +199,7 @@ ListPagePlatform Cersp()
 {
     static constexpr qint64 PageSize = 30;
     ListPagePlatform p;
+    p.fetchAhead = true;
     // Driven by the article total: one page per 30 articles begun.
     p.readPages = [](WalkState& walk) {
         const qint64 total = Text::ToWholeNumber(
@@ -223,6 +228,7 @@ ListPagePlatform CerspEblog()
 {
     static const QString categoryLink = QStringLiteral("&do=blogs&id=");
     ListPagePlatform p;
+    p.fetchAhead = true;
     p.readPages = [](WalkState& walk) {
         const QString rest = Text::Replace(walk.blogAddress, Http + CerspEblogHost() + u'/', QString());
         walk.key = TextBetween(rest, QStringLiteral("/"), QStringLiteral("/index"), 1);

@@ -4,6 +4,7 @@
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "discovery/listpagewalk.h"
+#include "discovery/pagesahead.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/failure.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 namespace Discovery {
@@ -167,37 +169,48 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
     const QString firstPage = co_await Text::FetchPageUntilOk(state.http, address, Charset);
     PlanSinaListPages(state, firstPage);
 
-    // The walk reads the queue as planned; the list box only shows it.
+    // The walk reads the queue as planned; the list box only shows it. Every address is known, so the
+    // pages are fetched ahead of the one being read.
     const QStringList queue = state.ui.listLines();
     const int pageCount = int(queue.size());
+    PagesAhead pages(state.http, 0, pageCount - 1, ListPagesAtOnce,
+                     [queue](Text::HttpContext& http, qint64 k) {
+                         return Text::FetchPageUntilOk(http, queue.at(k), Charset);
+                     });
     // Links read from category and all-articles pages. An article of the all-articles pages that was
     // already met under its category is not appended again.
     QSet<QString> seenLinks;
-    for (int k = 0; k < pageCount; ++k) {
-        const QString page = co_await Text::FetchPageUntilOk(state.http, queue.at(k), Charset);
-        co_await Text::LetEventsRun();
-        state.setStatus(SearchStatus(k + 1, pageCount));
-        const SinaListPage list = ReadSinaListPage(page);
-        for (const SinaListEntry& entry : list.entries) {
-            const QString title = Text::SafeFileName(entry.title);
-            if (list.favourites) {
-                state.addArticleRow(title, Favourites, entry.link, entry.date);
-                continue;
-            }
-            if (list.category == AllArticles) {
-                if (!seenLinks.contains(entry.link)) {
-                    state.addArticleRow(title, Uncategorised, entry.link, entry.date);
+    std::exception_ptr failure;
+    try {
+        for (int k = 0; k < pageCount; ++k) {
+            const QString page = co_await pages.next();
+            co_await Text::LetEventsRun();
+            state.setStatus(SearchStatus(k + 1, pageCount));
+            const SinaListPage list = ReadSinaListPage(page);
+            for (const SinaListEntry& entry : list.entries) {
+                const QString title = Text::SafeFileName(entry.title);
+                if (list.favourites) {
+                    state.addArticleRow(title, Favourites, entry.link, entry.date);
+                    continue;
                 }
-            } else {
-                state.addArticleRow(title, list.category, entry.link, entry.date);
+                if (list.category == AllArticles) {
+                    if (!seenLinks.contains(entry.link)) {
+                        state.addArticleRow(title, Uncategorised, entry.link, entry.date);
+                    }
+                } else {
+                    state.addArticleRow(title, list.category, entry.link, entry.date);
+                }
+                seenLinks.insert(entry.link);
             }
-            seenLinks.insert(entry.link);
+            if (list.incomplete) {
+                throw Text::Failure(
+                    QStringLiteral("list page %1 lacks a title, link or date").arg(queue.at(k).left(200)));
+            }
         }
-        if (list.incomplete) {
-            throw Text::Failure(
-                QStringLiteral("list page %1 lacks a title, link or date").arg(queue.at(k).left(200)));
-        }
+    } catch (...) {
+        failure = std::current_exception();
     }
+    co_await pages.stop(failure);
 }
 
 } // namespace Discovery

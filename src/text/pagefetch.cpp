@@ -3,6 +3,7 @@
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/replylimit.h"
+#include "text/requeststop.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -10,6 +11,7 @@
 #include <QUrl>
 
 #include <QCoro/QCoroNetworkReply>
+#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
 
 #include <chrono>
@@ -23,6 +25,27 @@ struct ReplyDeleter
 {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
+
+bool Stopped(const HttpContext& http)
+{
+    return http.stop != nullptr && http.stop->isStopped();
+}
+
+RequestFailure StoppedFailure(const QString& address)
+{
+    return RequestFailure(QStringLiteral("%1: called off").arg(address.left(200)));
+}
+
+// The pause between two attempts; it ends early when the context is stopped.
+QCoro::Task<> PauseBetweenAttempts(HttpContext& http, int milliseconds)
+{
+    if (http.stop == nullptr) {
+        co_await Pause(milliseconds);
+    } else if (!http.stop->isStopped()) {
+        co_await qCoro(http.stop, &RequestStop::stopped,
+                       std::chrono::milliseconds(std::max(0, milliseconds)));
+    }
+}
 
 } // namespace
 
@@ -60,8 +83,20 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     if (!IsWebUrl(url)) {
         throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
     }
+    if (Stopped(http)) {
+        throw StoppedFailure(address);
+    }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
+<<<<<<< HEAD
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
+=======
+    LimitReply(reply.get(), MaxPageBytes);
+    if (http.stop != nullptr) {
+        // Queued: the reply finishes from the event loop, never inside the call of stop().
+        QObject::connect(http.stop, &RequestStop::stopped, reply.get(), &QNetworkReply::abort,
+                         Qt::QueuedConnection);
+    }
+>>>>>>> ahead
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
@@ -89,7 +124,10 @@ QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QStrin
     const int attempts = std::max(1, http.untilOkAttempts);
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         if (attempt > 1) {
-            co_await Pause(http.untilOkPauseMs * (attempt - 1));
+            co_await PauseBetweenAttempts(http, http.untilOkPauseMs * (attempt - 1));
+        }
+        if (Stopped(http)) {
+            throw StoppedFailure(address);
         }
         try {
             const HttpAnswer answer = co_await FetchAnswer(http, address);

@@ -11,6 +11,8 @@ class QUrl;
 
 namespace Text {
 
+class RequestStop;
+
 // How the program talks HTTP: the one network manager (it honours the standard proxy settings) and the
 // limits every request keeps.
 struct HttpContext
@@ -20,6 +22,8 @@ struct HttpContext
     int pageTimeLimitMs = 5 * 60 * 1000; // a page still arriving after this long fails (it never ends)
     int untilOkAttempts = 4;             // attempts of FetchPageUntilOk before it gives up
     int untilOkPauseMs = 500;            // pause before the second attempt; grows with every further attempt
+    // When set: once it is stopped, requests made through this context fail at once (fetches ahead).
+    RequestStop* stop = nullptr;
 };
 
 struct HttpAnswer

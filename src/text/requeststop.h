@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+namespace Text {
+
+// Calls off the requests of a procedure that no longer needs their answers (pages fetched ahead of a
+// walk that has ended). A request made through an HttpContext that names a stopped RequestStop fails
+// at once with RequestFailure; one under way is aborted on the next turn of the event loop, and no
+// further attempt or pause of FetchPageUntilOk follows.
+class RequestStop final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RequestStop)
+
+public:
+    RequestStop() = default;
+
+    void stop();
+    bool isStopped() const { return m_stopped; }
+
+Q_SIGNALS:
+    void stopped();
+
+private:
+    bool m_stopped = false;
+};
+
+} // namespace Text
