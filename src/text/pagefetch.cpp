@@ -87,16 +87,12 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
         throw StoppedFailure(address);
     }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
-<<<<<<< HEAD
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
-=======
-    LimitReply(reply.get(), MaxPageBytes);
     if (http.stop != nullptr) {
         // Queued: the reply finishes from the event loop, never inside the call of stop().
         QObject::connect(http.stop, &RequestStop::stopped, reply.get(), &QNetworkReply::abort,
                          Qt::QueuedConnection);
     }
->>>>>>> ahead
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
