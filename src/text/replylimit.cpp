@@ -8,6 +8,12 @@ namespace Text {
 namespace {
 
 const char* const FailureProperty = "qvlrx.limitFailure";
+const char* const MaxBytesProperty = "qvlrx.maxBytes";
+
+QString TooLarge(qint64 maxBytes)
+{
+    return QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
+}
 
 void AbortWith(QNetworkReply* reply, const QString& failure)
 {
@@ -21,7 +27,8 @@ void AbortWith(QNetworkReply* reply, const QString& failure)
 
 void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
 {
-    const QString tooLarge = QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
+    const QString tooLarge = TooLarge(maxBytes);
+    reply->setProperty(MaxBytesProperty, maxBytes);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
                      [reply, maxBytes, tooLarge](qint64 received, qint64 total) {
                          if (std::max(received, total) > maxBytes) {
@@ -37,7 +44,19 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
 
 QString LimitFailure(const QNetworkReply* reply)
 {
-    return reply != nullptr ? reply->property(FailureProperty).toString() : QString();
+    if (reply == nullptr) {
+        return {};
+    }
+    const QString failure = reply->property(FailureProperty).toString();
+    if (!failure.isEmpty()) {
+        return failure;
+    }
+    // A body that arrived whole before its progress was looked at is no smaller for that.
+    const QVariant maxBytes = reply->property(MaxBytesProperty);
+    if (maxBytes.isValid() && reply->bytesAvailable() > maxBytes.toLongLong()) {
+        return TooLarge(maxBytes.toLongLong());
+    }
+    return {};
 }
 
 } // namespace Text

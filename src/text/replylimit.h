@@ -17,7 +17,8 @@ constexpr qint64 MaxAssetBytes = 64LL * 1024 * 1024;
 // time limit of a request). LimitFailure then tells why it ended.
 void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs = 0);
 
-// Why a reply that LimitReply aborted failed ("内容过大（超过32MB）"), empty for any other reply.
+// Why a reply that LimitReply aborted failed ("内容过大（超过32MB）"), also when the whole body arrived
+// before the limit could stop it; empty for any other reply.
 QString LimitFailure(const QNetworkReply* reply);
 
 } // namespace Text
