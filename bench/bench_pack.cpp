@@ -146,6 +146,7 @@ double PlainCompile(Model::RunState& state, const QString& output)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     const int articles = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
     const int turns = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 2;
     QTemporaryDir folder;
