@@ -4,6 +4,7 @@
 //
 //   bench_epub              1,000 articles
 //   bench_epub N            N articles
+#include "benchtask.h"
 #include "model/runstate.h"
 #include "model/userinterface.h"
 #include "output/chmpacker.h"
@@ -41,33 +42,15 @@ const QByteArray Picture(
     "\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
     43);
 
-QString Filler()
-{
-    QString text;
-    const QString paragraph =
-        QStringLiteral("<p>这是一段用来测试打包速度的正文，内容没有什么意义，只是占一些地方。"
-                       "Some Latin text as well, <b>bold</b> & <i>slanted</i>.<br>\r\n");
-    while (Text::EncodeLocal(text).size() < 19 * 1024) {
-        text += paragraph;
-    }
-    return text;
-}
-
 void MakeTask(Model::RunState& state, int articles)
 {
-    state.task.TaskName = QStringLiteral("benchblog");
-    state.task.PlatformCode = 0;
-    state.task.BlogAddress = QStringLiteral("http://blog.sina.com.cn/benchblog");
-    state.task.FetchImages = true;
-    state.ResetArticleList();
-    const QString filler = Filler();
+    BenchTask::StartTask(state);
+    const QString filler = BenchTask::Filler();
     for (int i = 1; i <= articles; ++i) {
-        const QString category = QStringLiteral("分类%1").arg(i % 5 + 1);
-        const QString link = QStringLiteral("blog_%1.html").arg(100000 + i);
-        const int row = state.addArticleRow(QStringLiteral("第%1篇 文章").arg(i), category, link,
-                                            QStringLiteral("2012-04-19 08:00"));
+        const int row = BenchTask::AddArticle(state, i);
+        const QString category = state.articles.category(row);
+        const QString link = state.articles.link(row);
         const QString folder = state.categoryFolder(category);
-        QDir().mkpath(folder);
         const QString picture = QStringLiteral("http___simg.sinajs.cn_%1.gif").arg(i);
         QString page =
             QStringLiteral("<title>第%1篇 文章</title>\r\n<font color=#339933 size=5>第%1篇 文章</font>"
@@ -93,17 +76,14 @@ void MakeTask(Model::RunState& state, int articles)
     QCoro::waitFor(Render::WriteIndexPages(state));
 }
 
-double Seconds(const QElapsedTimer& clock)
-{
-    return double(clock.nsecsElapsed()) / 1e9;
-}
-
 double Megabytes(const QString& path)
 {
     return double(QFileInfo(path).size()) / (1024.0 * 1024.0);
 }
 
 } // namespace
+
+using BenchTask::Seconds;
 
 int main(int argc, char* argv[])
 {

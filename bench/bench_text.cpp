@@ -14,9 +14,10 @@ QString MakePage()
     QString page;
     int n = 0;
     while (page.size() < 1024 * 1024) {
-        page += QStringLiteral("<li><span class=\"atc_title\"><a title=\"文章标题 %1\" target=\"_blank\" "
-                               "href=\"http://blog.sina.com.cn/s/blog_4b1a2c3d0100%2.html\">文章标题 %1</a></span>"
-                               "<span class=\"atc_tm SG_txtc\">2012-04-19 10:%3</span></li>\n")
+        page += QStringLiteral(
+                    "<li><span class=\"atc_title\"><a title=\"文章标题 %1\" target=\"_blank\" "
+                    "href=\"http://blog.sina.com.cn/s/blog_4b1a2c3d0100%2.html\">文章标题 %1</a></span>"
+                    "<span class=\"atc_tm SG_txtc\">2012-04-19 10:%3</span></li>\n")
                     .arg(n)
                     .arg(n, 4, 10, QChar(u'0'))
                     .arg(n % 60, 2, 10, QChar(u'0'));
@@ -25,8 +26,7 @@ QString MakePage()
     return page;
 }
 
-template<typename F>
-double Time(int repeats, F&& f)
+template <typename F> double Time(int repeats, F&& f)
 {
     QElapsedTimer clock;
     clock.start();
@@ -45,10 +45,10 @@ int main()
 
     int matches = 0;
     const double matchMs = Time(10, [&] {
-        matches = int(Text::MatchList(QStringLiteral("<a title=.*target=#_blank# href=.*>.*</a></span>")
-                                          .replace(u'#', u'"'),
-                                      page)
-                          .size());
+        matches = int(
+            Text::MatchList(
+                QStringLiteral("<a title=.*target=#_blank# href=.*>.*</a></span>").replace(u'#', u'"'), page)
+                .size());
     });
     std::printf("MatchAll: %.2f ms per 1 MB page (%d matches)\n", matchMs, matches);
 

@@ -1,6 +1,7 @@
 #include "output/chmpacker.h"
 
 #include "model/runstate.h"
+#include "output/bookstamp.h"
 #include "output/packabletask.h"
 #include "output/projectfiles.h"
 #include "text/failure.h"
@@ -18,6 +19,8 @@ namespace {
 
 const QString ProjectName = QStringLiteral("blog.hhp");
 const QString ContentsName = QStringLiteral("blog.hhc");
+// What the CHM was made from; hidden, so never listed in the book.
+const QString StampName = QStringLiteral(".qvlrx-chm");
 
 // One packing at a time: a second press while the compiler works does nothing.
 bool packing = false;
@@ -93,6 +96,7 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
         state.setStatus(PackProgressText(filesDone, filesListed));
         return true;
     };
+    compiler.stampPath = Text::JoinPath(taskFolder, StampName);
     const CompileOutcome outcome = co_await HHA_CompileHHP(projectPath, {}, progress, compiler);
     if (!outcome.made) {
         // The project files stay for a look at what went wrong.
@@ -100,7 +104,7 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
         co_return false;
     }
 
-    state.setStatus(QStringLiteral("打包CHM成功！"));
+    state.setStatus(outcome.reused ? BookReusedText(outcome.chmPath) : QStringLiteral("打包CHM成功！"));
     QFile::remove(contentsPath);
     QFile::remove(projectPath);
     state.SetCommandStates(true, false, false, true, false, true);

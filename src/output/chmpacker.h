@@ -12,7 +12,8 @@ class RunState;
 
 namespace Output {
 
-// The 生成CHM command: packs the task folder into one CHM in the program folder. True when it was made.
+// The 生成CHM command: packs the task folder into one CHM in the program folder and opens it. A CHM packed
+// before from the same files with the same options is kept as it is. True when the CHM is there.
 QCoro::Task<bool> PackChm(Model::RunState& state);
 // The same with a chosen help compiler.
 QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler);

@@ -1,9 +1,12 @@
 #include "output/epubwriter.h"
 
+#include "assets/backupsummary.h"
 #include "model/runstate.h"
 #include "output/bookplan.h"
+#include "output/bookstamp.h"
 #include "output/epubarchive.h"
 #include "output/epubpackage.h"
+#include "output/helpcompiler.h"
 #include "output/imagetypes.h"
 #include "output/packabletask.h"
 #include "output/xhtmlcleaner.h"
@@ -29,6 +32,9 @@ namespace {
 const QString PackageFolder = QStringLiteral("OEBPS/");
 const QString XhtmlType = QStringLiteral("application/xhtml+xml");
 const QByteArray StyleSheet = "img { max-width: 100%; height: auto; }\n";
+
+// What the book was made from; hidden, so never part of a book.
+const QString StampName = QStringLiteral(".qvlrx-epub");
 
 // Pages between two looks at the event loop.
 constexpr int PagesPerBreath = 50;
@@ -208,6 +214,27 @@ void MoveIntoPlace(const QString& from, const QString& to)
     }
 }
 
+// Everything of the plan that shapes the book, as text for the book's inputs.
+QByteArray PlanText(const BookPlan& plan)
+{
+    QStringList lines;
+    const auto addPages = [&lines](const QString& heading, const QList<BookPage>& pages) {
+        lines.append(heading);
+        for (const BookPage& page : pages) {
+            lines.append(page.source + u'\t' + page.title + u'\t' + page.navLabel);
+        }
+    };
+    addPages(QStringLiteral("front"), plan.frontMatter);
+    addPages(QStringLiteral("chapters"), plan.chapters);
+    for (const BookSection& section : plan.sections) {
+        addPages(QStringLiteral("section\t") + section.label + u'\t' + section.page, section.pages);
+        for (qsizetype k = 0; k < section.indexes.size(); ++k) {
+            lines.append(Text::Num(section.indexes.at(k)) + u'\t' + Text::Num(section.numbers.value(k)));
+        }
+    }
+    return lines.join(u'\n').toUtf8();
+}
+
 } // namespace
 
 QString EpubPath(const Model::RunState& state)
@@ -238,6 +265,20 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
                                 state.task.BlogAddress, backedUp};
     const QString target = EpubPath(state);
     const QString partial = target + QStringLiteral(".part");
+
+    // A book made from the same plan and the same files stays as it is; its date is the one it was made on.
+    const QString stampPath = Text::JoinPath(taskFolder, StampName);
+    BookInputs inputs("epub 1");
+    inputs.addText("title", taskName);
+    inputs.addText("source", state.task.BlogAddress);
+    inputs.add("plan", PlanText(plan));
+    inputs.addListing(taskFolder,
+                      FolderFiles(taskFolder, {QString::fromLatin1(Assets::BackupSummary::FailedListName)}));
+    if (BookIsCurrent(stampPath, target, inputs)) {
+        state.setStatus(BookReusedText(target));
+        state.ui.openLocal(target);
+        co_return true;
+    }
 
     try {
         EpubArchive archive(partial);
@@ -324,7 +365,9 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         Fail(state, failure.message());
         co_return false;
     }
+    StampBook(stampPath, target, inputs);
     state.setStatus(QStringLiteral("生成EPUB成功！"));
+    state.ui.openLocal(target);
     co_return true;
 }
 

@@ -21,13 +21,17 @@ struct HelpCompilerSettings
 {
     QString program = QStringLiteral("chmcmd");
     int silenceLimitMs = 10 * 60 * 1000;
+    // When set, the file that records what the CHM was made from: a CHM made by the same compiler from the
+    // same project and the same files is kept as it is instead of compiled again.
+    QString stampPath = {};
 };
 
 struct CompileOutcome
 {
     bool made = false;
-    QString chmPath; // the compiled file named by the project (absolute)
-    QString reason;  // why no CHM was made
+    bool reused = false; // the CHM was already made from the same project and files
+    QString chmPath;     // the compiled file named by the project (absolute)
+    QString reason;      // why no CHM was made
 };
 
 // Compiles the help project at projectPath into the file its "Compiled file" line names, with the Free

@@ -336,18 +336,6 @@ private:
 
 // Index pages of an earlier run lie directly in the task folder; article pages without a category lie
 // there too and stay.
-void DeleteOldIndexPages(const Model::RunState& state)
-{
-    const QDir folder(state.taskFolder());
-    const QSet<QString> articlePages = ArticlePagesInTaskFolder(state);
-    const QStringList names = folder.entryList({QStringLiteral("*.htm")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : names) {
-        if (!articlePages.contains(name)) {
-            QFile::remove(folder.filePath(name));
-        }
-    }
-}
-
 } // namespace
 
 QCoro::Task<> DownloadDriver(Model::RunState& state)
@@ -384,7 +372,6 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
     }
 
     co_await Text::LetEventsRun();
-    DeleteOldIndexPages(state);
     try {
         co_await WriteIndexPages(state);
     } catch (const std::exception&) {

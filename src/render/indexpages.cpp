@@ -10,6 +10,7 @@
 #include "text/textprimitives.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -39,6 +40,22 @@ const QString CategoryTable = QStringLiteral(
 
 constexpr int ArticlesPerPage = 20;
 
+const QString DateLabel = QStringLiteral("更新日期：");
+
+// Two different pages that differ only in the date after DateLabel (up to the "]" that ends the time).
+bool SameButForDate(const QByteArray& old, const QByteArray& page)
+{
+    static const QByteArray label = Text::EncodeLocal(DateLabel);
+    const qsizetype oldAt = old.indexOf(label);
+    const qsizetype pageAt = page.indexOf(label);
+    if (oldAt < 0 || oldAt != pageAt || old.left(oldAt) != page.left(pageAt)) {
+        return false;
+    }
+    const qsizetype oldEnd = old.indexOf(']', oldAt);
+    const qsizetype pageEnd = page.indexOf(']', pageAt);
+    return oldEnd >= 0 && pageEnd >= 0 && old.mid(oldEnd) == page.mid(pageEnd);
+}
+
 // The index pages being written, each a sequence of pieces that end with CR LF.
 class IndexBook
 {
@@ -53,18 +70,43 @@ public:
         page += QStringLiteral("\r\n");
     }
 
-    // Writes every page into the folder; a page that cannot be written is skipped, and so is a name
-    // that belongs to an article page.
+    // Writes every page into the folder, then removes the index pages of an earlier run that this one
+    // no longer has. A page whose file already says the same is left untouched, and so is the home page
+    // when only its date would change and every other page stays, so that an unchanged blog leaves its
+    // book unchanged too. A page that cannot be written is skipped, and so is a name that belongs to an
+    // article page.
     void write(const QString& folder, const QSet<QString>& articlePages) const
     {
         QDir().mkpath(folder);
+        QHash<QString, QByteArray> changed;
+        QHash<QString, QByteArray> newDateOnly;
         for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
             if (articlePages.contains(it.key())) {
                 continue;
             }
+            const QString path = Text::JoinPath(folder, it.key());
+            QByteArray bytes = Text::EncodeLocal(it.value());
+            QFile existing(path);
+            const QByteArray old =
+                existing.open(QIODevice::ReadOnly) ? existing.read(bytes.size() + 64) : QByteArray();
+            if (old == bytes) {
+                continue;
+            }
+            (SameButForDate(old, bytes) ? newDateOnly : changed).insert(path, std::move(bytes));
+        }
+        if (!changed.isEmpty()) {
+            changed.insert(newDateOnly);
+        }
+        for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
             try {
-                Text::WriteBytesFileAt(Text::JoinPath(folder, it.key()), Text::EncodeLocal(it.value()));
+                Text::WriteBytesFileAt(it.key(), it.value());
             } catch (const std::exception&) {
+            }
+        }
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList({QStringLiteral("*.htm")}, QDir::Files | QDir::Hidden)) {
+            if (!m_pages.contains(name) && !articlePages.contains(name)) {
+                QFile::remove(dir.filePath(name));
             }
         }
     }
@@ -208,7 +250,7 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
                           QStringLiteral(" target=_blank href=all.htm><b>") +
                           QStringLiteral("全部清单</a></b>(") + Num(n) +
                           QStringLiteral(")</td><td><---点击左边查看所有文章按日期排序。") +
-                          QStringLiteral("  更新日期：") + now.toString(QStringLiteral("yyyy-M-d")) + u'[' +
+                          QStringLiteral("  ") + DateLabel + now.toString(QStringLiteral("yyyy-M-d")) + u'[' +
                           now.toString(QStringLiteral("H:mm:ss")) + QStringLiteral("]</td>"));
     const Model::CategoryTable& categories = state.categories;
     for (int c = 0; c < Model::CategoryTable::SlotCount && !categories.name(c).isEmpty(); ++c) {

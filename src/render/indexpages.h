@@ -22,7 +22,9 @@ QSet<QString> ArticlePagesInTaskFolder(const Model::RunState& state);
 
 // Writes the index pages of the task folder: per category its pages of 20 articles and its whole page,
 // "all.htm" with every article and the home page "index.html" (dated `now`, as yyyy-M-d and H:mm:ss).
-// Each page is written in one piece when complete, so an interrupted run leaves no half page.
+// Each page is written in one piece when complete, so an interrupted run leaves no half page; a page whose
+// file already holds the same (the home page: but for its date) keeps its file. Index pages of an earlier
+// run that this one no longer has are removed afterwards.
 QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now = QDateTime::currentDateTime());
 
 } // namespace Render

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Output;
 
 namespace {
@@ -86,32 +88,107 @@ class TestChmPacker : public QObject
     Q_OBJECT
 
 private slots:
-    // The count runs over the files the compile lists, and a compiler that names files more than once
-    // does not carry it past them.
+    // The count follows what the compiler has read of the files it lists, runs up to their number and
+    // never past it; a compile that ends well ends the count at the last file.
     void progressCountsTheListedFiles()
     {
         TestRun run;
         TaskFixture::Build(*run.state);
-        const int listed = int(FilesBelow(run.path(QStringLiteral("myblog"))).size());
+        const QStringList taskFiles = FilesBelow(run.path(QStringLiteral("myblog")));
+        const int listed = int(taskFiles.size());
+        // Files the size of pages and pictures, so that what the compile reads is mostly theirs.
+        for (const QString& file : taskFiles) {
+            QFile page(run.path(QStringLiteral("myblog/") + file));
+            QVERIFY(page.open(QIODevice::Append));
+            page.write("<!--" + QByteArray(100000, 'x') + "-->");
+        }
         run.ui.answers = {false};
         QTemporaryDir tools;
         HelpCompilerSettings compiler;
+        // Reads the project and the contents, then every listed file in turn, as chmcmd does.
         compiler.program = FakeCompiler(
-            tools, "sed -n '/^\\[FILES\\]/,/^\\[/p' \"$3\" | grep -v '^\\[' | tr -d '\\r' |\n"
-                   "  while read -r f; do [ -n \"$f\" ] && echo \"Note: Scanning file $f.\"; done\n"
-                   "echo 'Note: Scanning file index.html.'\necho 'Note: Scanning file index.html.'");
+            tools, "list=$(mktemp)\n"
+                   "sed -n '/^\\[FILES\\]/,/^\\[/p' \"$2\" | grep -v '^\\[' | tr -d '\\r' > \"$list\"\n"
+                   "cat \"$2\" blog.hhc > /dev/null\n"
+                   "while read -r f; do cat \"$f\" > /dev/null; sleep 0.15; done < \"$list\"\n"
+                   "rm -f \"$list\"\n"
+                   "out=$(sed -n 's/^Compiled file = //p' \"$2\" | tr -d '\\r')\n"
+                   "echo chm > \"$out\"");
 
-        QCoro::waitFor(PackChm(*run.state, compiler));
-        QStringList progress;
+        QVERIFY(QCoro::waitFor(PackChm(*run.state, compiler)));
+        QList<int> counts;
         for (const QString& status : run.ui.statusHistory) {
-            if (status.startsWith(QStringLiteral("打包第"))) {
-                progress.append(status);
+            static const QRegularExpression count(QStringLiteral("^打包第(\\d+)/(\\d+)个$"));
+            if (const auto match = count.match(status); match.hasMatch()) {
+                QCOMPARE(match.captured(2).toInt(), listed);
+                counts.append(match.captured(1).toInt());
             }
         }
-        QCOMPARE(progress.size(), listed + 2);
-        QCOMPARE(progress.first(), QStringLiteral("打包第1/%1个").arg(listed));
-        QCOMPARE(progress.at(listed - 1), QStringLiteral("打包第%1/%1个").arg(listed));
-        QCOMPARE(progress.last(), QStringLiteral("打包第%1/%1个").arg(listed));
+        // It moves while the compiler works, not only at its end.
+        QVERIFY2(counts.size() >= 2 && counts.first() >= 1 && counts.first() < listed,
+                 qPrintable(run.ui.statusHistory.join(u',')));
+        QVERIFY(std::is_sorted(counts.cbegin(), counts.cend()));
+        QCOMPARE(counts.last(), listed);
+        QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
+    }
+
+    // A task packed before is packed again only when its book would change: any file of the folder
+    // changed, added or removed, another option, or the book gone.
+    void unchangedTaskKeepsItsBook()
+    {
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        QTemporaryDir tools;
+        const QString runs = tools.filePath(QStringLiteral("runs"));
+        HelpCompilerSettings compiler;
+        compiler.program =
+            FakeCompiler(tools, "echo run >> '" + runs.toUtf8() +
+                                    "'\n"
+                                    "out=$(sed -n 's/^Compiled file = //p' \"$2\" | tr -d '\\r')\n"
+                                    "cat \"$2\" > \"$out\"");
+        const QString chm = run.path(QStringLiteral("myblog.chm"));
+        const QString reused = QStringLiteral("电子书已是最新，未重新打包：") + chm;
+        int compiles = 0;
+        const auto pack = [&](bool fullText) {
+            run.ui.answers = {fullText};
+            run.ui.openedLocal.clear();
+            const bool made = QCoro::waitFor(PackChm(*run.state, compiler));
+            compiles = int(ReadBytes(runs).count('\n'));
+            return made && run.ui.openedLocal == QStringList{chm};
+        };
+
+        QVERIFY(pack(false));
+        QCOMPARE(compiles, 1);
+        const QByteArray book = ReadBytes(chm);
+        const QStringList taskFiles = FilesBelow(run.path(QStringLiteral("myblog")));
+        QVERIFY(pack(false));
+        QCOMPARE(run.ui.status(), reused);
+        QCOMPARE(compiles, 1);
+        QCOMPARE(ReadBytes(chm), book);
+        // The project files go as after a compile; the stamp is hidden and never listed.
+        QCOMPARE(FilesBelow(run.path(QStringLiteral("myblog"))), taskFiles);
+        QVERIFY(taskFiles.contains(QStringLiteral(".qvlrx-chm")));
+        QVERIFY(!ReadBytes(chm).contains(".qvlrx-chm"));
+
+        const QString page = run.state->articlePagePath(2);
+        TaskFixture::WritePage(page, QStringLiteral("改过的正文"));
+        QVERIFY(pack(false));
+        QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
+        QCOMPARE(compiles, 2);
+        QVERIFY(pack(true));
+        QCOMPARE(compiles, 3);
+        QVERIFY(pack(true));
+        QCOMPARE(compiles, 3);
+        TaskFixture::WritePage(run.path(QStringLiteral("myblog/extra.htm")), QStringLiteral("新页"));
+        QVERIFY(pack(true));
+        QCOMPARE(compiles, 4);
+        QVERIFY(QFile::remove(run.path(QStringLiteral("myblog/extra.htm"))));
+        QVERIFY(pack(true));
+        QCOMPARE(compiles, 5);
+        QVERIFY(QFile::remove(chm));
+        QVERIFY(pack(true));
+        QCOMPARE(compiles, 6);
+        QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
     }
 
     void missingCompilerIsReportedAndKeepsTheProject()
@@ -184,9 +261,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("error exit")
-            << QByteArray("echo 'Note: Scanning file index.html.'\necho 'Error: boom' >&2\nexit 3")
-            << QStringLiteral("退出码3）：Error: boom");
+        QTest::newRow("error exit") << QByteArray("echo 'Writing CHM'\necho 'Error: boom' >&2\nexit 3")
+                                    << QStringLiteral("退出码3）：Error: boom");
         QTest::newRow("silent") << QByteArray("exec sleep 30") << QStringLiteral("长时间没有反应");
         QTest::newRow("no file") << QByteArray("echo done") << QStringLiteral("没有生成文件");
     }
@@ -249,14 +325,17 @@ private slots:
         QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
         QCOMPARE(run.ui.statusHistory.first(), QStringLiteral("正在打包CHM..."));
         QVERIFY(run.ui.statusHistory.at(1).startsWith(QStringLiteral("打包第")));
-        // chmcmd names every file it is given once: the count ends at the number of files packed.
         QCOMPARE(run.ui.statusHistory.at(run.ui.statusHistory.size() - 2),
                  QStringLiteral("打包第%1/%1个").arg(taskFiles.size()));
         const QString chm = run.path(QStringLiteral("myblog.chm"));
         QCOMPARE(run.ui.openedLocal, QStringList{chm});
         QCOMPARE(run.ui.commandStates,
                  (QList<Model::CommandStates>{Model::CommandStates{true, false, false, true, false, true}}));
-        QCOMPARE(FilesBelow(run.path(QStringLiteral("myblog"))), taskFiles); // project files gone
+        // The project files are gone; what the book was made from is kept in a hidden file.
+        QStringList afterPacking = taskFiles;
+        afterPacking.append(QStringLiteral(".qvlrx-chm"));
+        afterPacking.sort();
+        QCOMPARE(FilesBelow(run.path(QStringLiteral("myblog"))), afterPacking);
         QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"myblog.chm"});
 
         QTemporaryDir unpacked;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -182,6 +183,7 @@ private slots:
 
         QVERIFY(QCoro::waitFor(PackEpub(*run.state, QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC))));
         QCOMPARE(run.ui.status(), QStringLiteral("生成EPUB成功！"));
+        QCOMPARE(run.ui.openedLocal, QStringList{run.path(QStringLiteral("myblog.epub"))});
         QVERIFY(run.ui.statusHistory.contains(QStringLiteral("生成EPUB第4/4篇")));
         QCOMPARE(EpubPath(*run.state), run.path(QStringLiteral("myblog.epub")));
         // Only the book is left in the program folder: no temporary file.
@@ -251,15 +253,22 @@ private slots:
                  qPrintable(report));
     }
 
+    // An unchanged task keeps its book; a changed one gets a new book under the same identifier.
     void packingAgainReplacesTheBookWithTheSameIdentifier()
     {
         TestRun run;
         TaskFixture::Build(*run.state);
         QVERIFY(QCoro::waitFor(PackEpub(*run.state)));
-        const QByteArray before =
-            Open(run.path(QStringLiteral("myblog.epub"))).files.value(QStringLiteral("OEBPS/content.opf"));
+        const QString path = run.path(QStringLiteral("myblog.epub"));
+        const QByteArray before = Open(path).files.value(QStringLiteral("OEBPS/content.opf"));
         static const QRegularExpression id(QStringLiteral("urn:uuid:[0-9a-f-]{36}"));
         QVERIFY(id.match(QString::fromUtf8(before)).hasMatch());
+
+        const QDateTime made = QFileInfo(path).lastModified();
+        QVERIFY(QCoro::waitFor(PackEpub(*run.state, QDateTime::currentDateTime().addDays(1))));
+        QCOMPARE(run.ui.status(), QStringLiteral("电子书已是最新，未重新打包：") + path);
+        QCOMPARE(QFileInfo(path).lastModified(), made);
+        QCOMPARE(run.ui.openedLocal, (QStringList{path, path}));
 
         QFile::remove(run.state->articlePagePath(3));
         QVERIFY(QCoro::waitFor(PackEpub(*run.state)));

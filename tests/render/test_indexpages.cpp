@@ -6,6 +6,7 @@
 #include "text/safefilename.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace DownloadFixture;
@@ -129,6 +130,21 @@ private slots:
             QStringLiteral("<tr><td width=5%>3</td><td ><p class= style4><A target=_blank "
                            "href=生活-随笔/blog_3.html>文章3</a></td><td width=25%>生活-随笔 </td><td "
                            "width=15%>2012-04-4</td><td width=6%>0KB</td><tr>\r\n")));
+
+        // A later run over the same articles leaves every page as it was, the home page with its date, so
+        // that a book made of them stays current; a changed article brings the new date.
+        const QString homePath = run.path(QStringLiteral("blog/index.html"));
+        const QString allPath = run.path(QStringLiteral("blog/all.htm"));
+        const QDateTime written = QFileInfo(homePath).lastModified();
+        const QDateTime allWritten = QFileInfo(allPath).lastModified();
+        QTest::qWait(20);
+        TestSupport::Wait(Render::WriteIndexPages(*run.state, Now.addDays(1)));
+        QCOMPARE(ReadPage(homePath), home);
+        QCOMPARE(QFileInfo(homePath).lastModified(), written);
+        QCOMPARE(QFileInfo(allPath).lastModified(), allWritten);
+        WritePageOfSize(run.state->articlePagePath(2), 5000);
+        TestSupport::Wait(Render::WriteIndexPages(*run.state, Now.addDays(1)));
+        QVERIFY(ReadPage(homePath).contains(QStringLiteral("更新日期：2012-4-20[8:05:09]")));
     }
 
     void pagingOfLargeCategories()
