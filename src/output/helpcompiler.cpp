@@ -117,6 +117,9 @@ QString MissingCompiler(const QString& program)
 
 bool MoveIntoPlace(const QString& from, const QString& to)
 {
+    // The compiler wrote into a private temporary file; the book is as readable as any other file.
+    QFile::setPermissions(from, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                    QFileDevice::ReadOther);
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
                             std::filesystem::path(QFile::encodeName(to).toStdString()), error);

@@ -329,6 +329,7 @@ private slots:
                  QStringLiteral("打包第%1/%1个").arg(taskFiles.size()));
         const QString chm = run.path(QStringLiteral("myblog.chm"));
         QCOMPARE(run.ui.openedLocal, QStringList{chm});
+        QVERIFY(QFileInfo(chm).permissions().testFlag(QFileDevice::ReadOther)); // not the temporary's 0600
         QCOMPARE(run.ui.commandStates,
                  (QList<Model::CommandStates>{Model::CommandStates{true, false, false, true, false, true}}));
         // The project files are gone; what the book was made from is kept in a hidden file.
