@@ -7,6 +7,7 @@
 #include "model/articlenames.h"
 #include "model/runstate.h"
 #include "text/charset.h"
+#include "text/containedpath.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
 #include "text/replylimit.h"
@@ -35,16 +36,10 @@ QString ErrorResult(int slot, int number, const QString& description)
     return ErrorMark + (slot < 3 ? description : QString::number(number));
 }
 
-bool IsWebAddress(const QUrl& url)
+// A fetched file goes in place whole or not at all, and only inside the program folder.
+void SaveAsset(const Model::RunState& state, int kind, const QString& path, const QByteArray& body)
 {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
-}
-
-// A fetched file goes in place whole or not at all.
-void SaveAsset(int kind, const QString& target, const QByteArray& body)
-{
+    const QString target = Text::RequireInside(state.programFolder, path);
     QDir().mkpath(QFileInfo(target).path());
     if (kind < Model::AssetQueue::CommentKind) {
         Text::WriteBytesFileAt(target, body);
@@ -208,7 +203,7 @@ bool AssetFetcher::SendRequest(int slot)
 {
     AssetSlot& job = m_slots[slot];
     const QUrl url = Text::RequestUrl(job.address);
-    if (m_state.http.manager == nullptr || !IsWebAddress(url)) {
+    if (m_state.http.manager == nullptr || !Text::IsWebUrl(url)) {
         return false;
     }
     QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
@@ -247,7 +242,7 @@ void AssetFetcher::AssetFinished(int slot, const QByteArray& body)
 {
     const AssetSlot& job = m_slots[slot];
     try {
-        SaveAsset(job.kind, job.target, body);
+        SaveAsset(m_state, job.kind, job.target, body);
     } catch (const Text::Failure& failure) {
         EndJob(slot, ErrorMark + failure.message());
         return;

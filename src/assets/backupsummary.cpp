@@ -4,6 +4,7 @@
 #include "assets/jobrecord.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
+#include "text/containedpath.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
@@ -117,6 +118,9 @@ bool WriteFailedList(const Model::RunState& state, const BackupSummary& summary)
 {
     const QString path =
         Text::JoinPath(state.taskFolder(), QString::fromLatin1(BackupSummary::FailedListName));
+    if (!Text::LiesInside(state.programFolder, path)) {
+        return false;
+    }
     if (summary.failed.isEmpty()) {
         return !QFileInfo::exists(path) || QFile::remove(path);
     }

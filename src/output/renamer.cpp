@@ -1,6 +1,7 @@
 #include "output/renamer.h"
 
 #include "model/runstate.h"
+#include "text/containedpath.h"
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
@@ -38,7 +39,7 @@ QCoro::Task<> RenamePagesToTitles(Model::RunState& state)
         const QString newName =
             Text::JoinPath(state.categoryFolder(state.articles.category(i)),
                            TitleFileName(state.articles.date(i), state.articles.title(i)));
-        if (!QFileInfo(oldName).isFile()) {
+        if (!QFileInfo(oldName).isFile() || !Text::LiesInside(state.programFolder, newName)) {
             ++failed;
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include "model/runstate.h"
 #include "text/charset.h"
+#include "text/containedpath.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
@@ -170,7 +171,7 @@ QString ConvertPageToText(const QString& pagePath, const QString& textPath)
 QCoro::Task<> ConvertToText(Model::RunState& state)
 {
     const QString textFolder = state.taskFolder() + QStringLiteral("TXT");
-    if (!QDir().mkpath(textFolder)) {
+    if (!Text::LiesInside(state.programFolder, textFolder) || !QDir().mkpath(textFolder)) {
         state.setStatus(QStringLiteral("转换TXT失败：无法建立文件夹") + textFolder);
         co_return;
     }
@@ -192,23 +193,27 @@ QCoro::Task<> ConvertToText(Model::RunState& state)
         state.setStatus(QStringLiteral("转换TXT：") + Text::Num(i) + u'/' + Text::Num(count));
         const QString category = state.articles.category(row);
         const QString title = state.articles.title(row);
-        const QString categoryFolder = Text::JoinPath(textFolder, Text::SafeFileName(category));
-        QDir().mkpath(categoryFolder);
         QString text;
-        const QString page = state.articlePagePath(row);
-        if (QFileInfo(page).isFile()) {
-            const QString textPath =
-                Text::JoinPath(categoryFolder, Text::FitFileName(QString(), Text::SafeFileName(title),
-                                                                 QStringLiteral(".txt")));
-            text = ConvertPageToText(page, textPath);
-            ++converted;
-        }
         try {
-            Text::AppendTextFile(Text::JoinPath(textFolder, CollectionName(category)),
+            const QString categoryFolder = Text::RequireInside(
+                state.programFolder, Text::JoinPath(textFolder, Text::SafeFileName(category)));
+            QDir().mkpath(categoryFolder);
+            const QString page = state.articlePagePath(row);
+            if (QFileInfo(page).isFile()) {
+                const QString textPath = Text::RequireInside(
+                    state.programFolder,
+                    Text::JoinPath(categoryFolder, Text::FitFileName(QString(), Text::SafeFileName(title),
+                                                                     QStringLiteral(".txt"))));
+                text = ConvertPageToText(page, textPath);
+                ++converted;
+            }
+            Text::AppendTextFile(Text::RequireInside(state.programFolder,
+                                                     Text::JoinPath(textFolder, CollectionName(category))),
                                  Separator + Text::SafeFileName(title) + QStringLiteral(".txt") +
                                      SeparatorEnd + QStringLiteral("\r\n") + text);
         } catch (const Text::Failure&) {
-            // This row's entry is lost from its collection; the others go on.
+            // This row is lost from the text files (its entry in the collection, or a name that would
+            // lie outside the program folder); the others go on.
         }
     }
     state.setStatus(QStringLiteral("转换TXT完成,一共") + Text::Num(converted) + QStringLiteral("个"));

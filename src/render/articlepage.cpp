@@ -5,6 +5,7 @@
 #include "model/runstate.h"
 #include "render/imagereferences.h"
 #include "text/charset.h"
+#include "text/containedpath.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
@@ -68,7 +69,8 @@ void UnescapeScriptText(QString& page)
 void MakeCategoryFolder(Model::RunState& state, int row)
 {
     // The task folder is made again too, should it have gone during the download.
-    const QString folder = state.categoryFolder(state.articles.category(row));
+    const QString folder =
+        Text::RequireInside(state.programFolder, state.categoryFolder(state.articles.category(row)));
     if (!QDir().mkpath(folder)) {
         throw Text::Failure(QStringLiteral("cannot create the folder %1").arg(folder));
     }
@@ -102,7 +104,8 @@ void WriteLastPage(const Model::RunState& state, const QString& page)
 
 void WriteFallback(Model::RunState& state, int row)
 {
-    Text::WriteTextFileAt(state.articlePagePath(row), FallbackPage(state, row));
+    Text::WriteTextFileAt(Text::RequireInside(state.programFolder, state.articlePagePath(row)),
+                          FallbackPage(state, row));
     ForgetAttempts(state.attemptList, row);
 }
 
@@ -190,7 +193,7 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
             co_return deleted ? PageOutcome::Deleted : PageOutcome::GaveUp;
         }
         state.articles.setMark(row, QString());
-        QFile::remove(state.articlePagePath(row));
+        QFile::remove(Text::RequireInside(state.programFolder, state.articlePagePath(row)));
         co_return PageOutcome::TryAgain;
     }
 
@@ -205,7 +208,7 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
             commentsCounted = false;
         }
     }
-    Text::WriteTextFileAt(state.articlePagePath(row), text);
+    Text::WriteTextFileAt(Text::RequireInside(state.programFolder, state.articlePagePath(row)), text);
     ForgetAttempts(state.attemptList, row);
     co_return commentsCounted ? PageOutcome::Written : PageOutcome::WrittenWithoutComments;
 }

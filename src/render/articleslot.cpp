@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QUrl>
 
 #include <utility>
 
@@ -44,7 +45,14 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
                        DownloadWakeup& wakeup)
 {
     abort();
-    m_reply.reset(network.get(Text::GetRequest(Text::RequestUrl(address), timeoutMs)));
+    const QUrl url = Text::RequestUrl(address);
+    if (!Text::IsWebUrl(url)) {
+        // Never requested: the row fails like a request that got no answer.
+        m_refusal = QStringLiteral("不是网址：") + address.left(200);
+        wakeup.wake();
+        return;
+    }
+    m_reply.reset(network.get(Text::GetRequest(url, timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
@@ -52,12 +60,16 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
 
 bool ArticleSlot::completed() const
 {
-    return m_reply && m_reply->isFinished();
+    return !m_refusal.isEmpty() || (m_reply && m_reply->isFinished());
 }
 
 ArticleSlot::Answer ArticleSlot::takeAnswer()
 {
     Answer answer;
+    if (!m_refusal.isEmpty()) {
+        answer.failure = std::exchange(m_refusal, QString());
+        return answer;
+    }
     if (!m_reply) {
         answer.failure = QStringLiteral("没有请求");
         return answer;
@@ -84,6 +96,7 @@ void ArticleSlot::abort()
 {
     QObject::disconnect(m_wakes);
     m_reply.reset();
+    m_refusal.clear();
 }
 
 } // namespace Render

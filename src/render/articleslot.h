@@ -80,6 +80,7 @@ private:
     };
     std::unique_ptr<QNetworkReply, ReplyDeleter> m_reply;
     QMetaObject::Connection m_wakes;
+    QString m_refusal; // why the address was not requested: it is no web address
 };
 
 } // namespace Render

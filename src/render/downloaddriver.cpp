@@ -3,6 +3,7 @@
 #include "assets/assetfetcher.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
+#include "model/taskname.h"
 #include "render/articlecursor.h"
 #include "render/articlepage.h"
 #include "render/articleslot.h"
@@ -355,6 +356,10 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
         co_return;
     }
     const RunningFlag running(state.downloadRunning);
+    if (!Model::TaskNameProblem(state.task.TaskName).isEmpty()) {
+        state.setStatus(Model::TaskNameRefusal(state.task.TaskName) + QStringLiteral("，未开始下载"));
+        co_return;
+    }
 
     state.SetReportStage(200);
     state.ui.clearList();

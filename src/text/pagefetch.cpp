@@ -36,6 +36,13 @@ QUrl RequestUrl(const QString& address)
     return QUrl(text, QUrl::TolerantMode);
 }
 
+bool IsWebUrl(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 {
     QNetworkRequest request(url);
@@ -50,11 +57,11 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
         throw RequestFailure(QStringLiteral("no network"));
     }
     const QUrl url = RequestUrl(address);
-    if (!url.isValid() || url.host().isEmpty()) {
+    if (!IsWebUrl(url)) {
         throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
     }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
-    LimitReply(reply.get(), MaxPageBytes);
+    LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {

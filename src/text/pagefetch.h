@@ -16,9 +16,10 @@ namespace Text {
 struct HttpContext
 {
     QNetworkAccessManager* manager = nullptr;
-    int timeoutMs = 30000;    // a request that stays silent this long fails
-    int untilOkAttempts = 4;  // attempts of FetchPageUntilOk before it gives up
-    int untilOkPauseMs = 500; // pause before the second attempt; grows with every further attempt
+    int timeoutMs = 30000;               // a request that stays silent this long fails
+    int pageTimeLimitMs = 5 * 60 * 1000; // a page still arriving after this long fails (it never ends)
+    int untilOkAttempts = 4;             // attempts of FetchPageUntilOk before it gives up
+    int untilOkPauseMs = 500;            // pause before the second attempt; grows with every further attempt
 };
 
 struct HttpAnswer
@@ -35,12 +36,16 @@ struct HttpAnswer
 // path segments; servers read all of these alike.
 QUrl RequestUrl(const QString& address);
 
+// Whether the program may request the address at all: only http and https addresses with a host are ever
+// requested, so that nothing a page holds (a file: or data: address, say) makes it read a local file.
+bool IsWebUrl(const QUrl& url);
+
 // The GET request every part of the program sends: it gives up after timeoutMs of silence and follows
 // only redirects that are no less safe.
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 
 // One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
-// times out throws RequestFailure. An address that is no address throws Failure.
+// times out throws RequestFailure. An address that is no web address throws Failure.
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 
 // The decoded body of any answer; throws RequestFailure when no answer arrives in time.

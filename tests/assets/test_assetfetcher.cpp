@@ -442,6 +442,19 @@ private slots:
         QVERIFY(f.waitDone());
         QCOMPARE(f.results(), QStringList{"●"});
         QCOMPARE(fileBytes(f.target(1)), big);
+
+        // An image that never ends fails once it is larger than any picture, and nothing is saved.
+        const QString endless = QStringLiteral("http://img.example.cn/endless.jpg");
+        Response trickle;
+        trickle.mode = Response::Mode::Trickle;
+        trickle.body = QByteArray(2 * 1024 * 1024, '\x5a');
+        m_server.addRoute(endless, trickle);
+        FetchRun g;
+        g.add(1, endless);
+        g.fetcher->StartAssetDownloads();
+        QVERIFY(g.waitDone());
+        QCOMPARE(g.results(), QStringList{QStringLiteral("错误|内容过大（超过64MB）")});
+        QVERIFY(!QFile::exists(g.target(1)));
     }
 
     void closingWhileFetching()

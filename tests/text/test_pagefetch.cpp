@@ -113,10 +113,23 @@ private Q_SLOTS:
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/huge"), huge);
         QVERIFY_THROWS_EXCEPTION(RequestFailure,
                                  fetch(QStringLiteral("http://blog.sina.com.cn/huge"), "UTF-8"));
+        // A body that trickles in without end never falls silent, but its time runs out.
+        FakeWeb::Response endless;
+        endless.mode = FakeWeb::Response::Mode::Trickle;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/endless"), endless);
+        m_http.pageTimeLimitMs = 1500;
+        clock.restart();
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 fetch(QStringLiteral("http://blog.sina.com.cn/endless"), "UTF-8"));
+        QVERIFY(clock.elapsed() >= 1400 && clock.elapsed() < 5000);
+        m_http.pageTimeLimitMs = HttpContext().pageTimeLimitMs;
 
-        // No address at all is no failed request: asking again would not help, and nothing is sent.
+        // No web address is no failed request: asking again would not help, and nothing is sent (nor is
+        // a local file read).
         const int sent = m_web.requestCount();
-        for (const QString& address : {QString(), QStringLiteral("not an address")}) {
+        for (const QString& address :
+             {QString(), QStringLiteral("not an address"), QStringLiteral("file:///etc/passwd"),
+              QStringLiteral("data:text/html,x")}) {
             bool requestFailure = false;
             QVERIFY_THROWS_EXCEPTION(Failure, [&] {
                 try {

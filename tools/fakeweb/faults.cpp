@@ -31,12 +31,16 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
         fault.answer.mode = Response::Mode::NeverAnswer;
     } else if (what == QStringLiteral("reset")) {
         fault.answer.mode = Response::Mode::Reset;
+    } else if (what == QStringLiteral("trickle")) {
+        fault.answer.mode = Response::Mode::Trickle;
+        fault.answer.body = QByteArray(1024, 'x');
     } else if (isNumber && status >= 100 && status <= 999) {
         fault.answer.status = status;
         fault.answer.body = QByteArray::number(status) + ' ' + reasonPhrase(status);
         fault.answer.headers = {{"Content-Type", "text/html"}};
     } else {
-        return fail(QStringLiteral("WHAT must be an HTTP status, never or reset, not \"%1\"").arg(what));
+        return fail(
+            QStringLiteral("WHAT must be an HTTP status, never, reset or trickle, not \"%1\"").arg(what));
     }
     return fault;
 }

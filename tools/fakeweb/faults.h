@@ -19,8 +19,8 @@ struct Fault
     Response answer;
 
     // Reads "WHAT@PATTERN": WHAT is an HTTP status (500, 404, ...), "never" (the request is never
-    // answered) or "reset" (the connection is reset); PATTERN a regular expression searched in
-    // "http://host/path?query". Empty with *error set when the text is no such fault.
+    // answered), "reset" (the connection is reset) or "trickle" (a body that never ends); PATTERN a regular
+    // expression searched in "http://host/path?query". Empty with *error set when the text is no such fault.
     static std::optional<Fault> parse(const QString& text, QString* error = nullptr);
 };
 

@@ -60,8 +60,8 @@ int main(int argc, char* argv[])
                                            QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption failOption(
         QStringLiteral("fail"),
-        QStringLiteral("Answer requests whose address matches PATTERN with WHAT: an HTTP status, never or "
-                       "reset (repeatable)."),
+        QStringLiteral("Answer requests whose address matches PATTERN with WHAT: an HTTP status, never, "
+                       "reset or trickle (a body without end) (repeatable)."),
         QStringLiteral("WHAT@PATTERN"));
     const QCommandLineOption logOption(
         QStringLiteral("log"),

@@ -327,6 +327,10 @@ private:
             case Response::Mode::NeverAnswer:
                 m_waiting = true; // holds this connection until the client gives up
                 return;
+            case Response::Mode::Trickle:
+                m_waiting = true;
+                trickle(r);
+                return;
             case Response::Mode::Normal:
                 break;
             }
@@ -366,6 +370,23 @@ private:
             m_waiting = true;
             m_socket->disconnectFromHost();
         }
+    }
+
+    // Headers without a length, then the body over and over until the client goes away.
+    void trickle(const Response& r)
+    {
+        QByteArray head = "HTTP/1.1 200 OK\r\n";
+        for (const auto& [name, value] : r.headers) {
+            head += name + ": " + value + "\r\n";
+        }
+        m_socket->write(head + "Connection: close\r\n\r\n");
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, piece = r.body.isEmpty() ? QByteArray("x") : r.body] {
+            if (m_socket->state() == QAbstractSocket::ConnectedState) {
+                m_socket->write(piece);
+            }
+        });
+        timer->start(50);
     }
 
     void reset()
