@@ -8,6 +8,12 @@ namespace Text {
 namespace {
 
 const char* const FailureProperty = "qvlrx.limitFailure";
+const char* const MaxBytesProperty = "qvlrx.maxBytes";
+
+QString TooLarge(qint64 maxBytes)
+{
+    return QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
+}
 
 void AbortWith(QNetworkReply* reply, const QString& failure)
 {
@@ -21,7 +27,8 @@ void AbortWith(QNetworkReply* reply, const QString& failure)
 
 void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
 {
-    const QString tooLarge = QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
+    const QString tooLarge = TooLarge(maxBytes);
+    reply->setProperty(MaxBytesProperty, maxBytes);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
                      [reply, maxBytes, tooLarge](qint64 received, qint64 total) {
                          if (std::max(received, total) > maxBytes) {
@@ -29,15 +36,31 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
                          }
                      });
     if (maxMs > 0) {
-        QTimer::singleShot(maxMs, reply, [reply, maxMs] {
+        // A timer of the reply's own goes with it; a single-shot timer aimed at the reply would stay
+        // registered for the whole time limit, and a backup of 100,000 images would pile up as many.
+        auto* timer = new QTimer(reply);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, reply, [reply, maxMs] {
             AbortWith(reply, QStringLiteral("下载时间过长（超过%1秒）").arg(maxMs / 1000));
         });
+        timer->start(maxMs);
     }
 }
 
 QString LimitFailure(const QNetworkReply* reply)
 {
-    return reply != nullptr ? reply->property(FailureProperty).toString() : QString();
+    if (reply == nullptr) {
+        return {};
+    }
+    if (const QString failure = reply->property(FailureProperty).toString(); !failure.isEmpty()) {
+        return failure;
+    }
+    // A body can arrive whole before its progress is reported (a busy machine, a fast server).
+    const QVariant maxBytes = reply->property(MaxBytesProperty);
+    if (maxBytes.isValid() && reply->bytesAvailable() > maxBytes.toLongLong()) {
+        return TooLarge(maxBytes.toLongLong());
+    }
+    return {};
 }
 
 } // namespace Text
