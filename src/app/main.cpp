@@ -2,6 +2,7 @@
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "render/downloadprogress.h"
+#include "text/proxycache.h"
 #include "ui/heartbeat.h"
 #include "ui/mainwindow.h"
 #include "ui/shell.h"
@@ -11,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
 
 namespace {
 
@@ -19,7 +19,7 @@ namespace {
 // among them), the run's state in the program's own folder, the image fetcher and the main window.
 int RunWindow(QApplication& app)
 {
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     network.setCookieJar(new Ui::SessionCookieJar(&network));
 
@@ -80,7 +80,7 @@ int RunConsole(QCoreApplication& app)
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     return App::RunBatch(QCoreApplication::applicationDirPath(), network,
                          parser.isSet(QStringLiteral("epub")));

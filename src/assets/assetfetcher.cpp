@@ -115,24 +115,30 @@ void AssetFetcher::StartAssetDownloads()
 void AssetFetcher::QueueRecordedJobs()
 {
     Model::AssetQueue& queue = m_state.assets;
-    QHash<QString, int> queued; // target file -> row
+    // The rows by the hash of their target file: a queue of 200,000 jobs keeps no 200,000 paths.
+    QMultiHash<size_t, int> queued;
+    const auto targetOf = [&](int row) {
+        return AssetTargetPath(m_state, queue.kind(row), queue.address(row), queue.folder(row));
+    };
     for (int row = 1; row <= queue.jobCount(); ++row) {
-        queued.insert(AssetTargetPath(m_state, queue.kind(row), queue.address(row), queue.folder(row)), row);
+        queued.insert(qHash(targetOf(row)), row);
     }
-    const QList<RecordedJob> jobs = JobRecord(m_state.taskFolder()).read();
-    for (const RecordedJob& job : jobs) {
+    JobRecord(m_state.taskFolder()).forEach([&](const RecordedJob& job) {
         const QString target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
         if (QFileInfo(target).isFile()) {
-            continue;
+            return;
         }
-        const auto row = queued.constFind(target);
-        if (row == queued.cend()) {
-            queued.insert(target,
-                          queue.AddAssetRow(job.kind, job.address, job.folder, m_state.listScrolling));
-        } else if (queue.result(*row) != Fetching) {
-            queue.setResult(*row, QString());
+        const size_t hash = qHash(target);
+        int row = 0;
+        for (auto it = queued.constFind(hash); it != queued.cend() && it.key() == hash && row == 0; ++it) {
+            row = targetOf(*it) == target ? *it : 0;
         }
-    }
+        if (row == 0) {
+            queued.insert(hash, queue.AddAssetRow(job.kind, job.address, job.folder, m_state.listScrolling));
+        } else if (queue.result(row) != Fetching) {
+            queue.setResult(row, QString());
+        }
+    });
 }
 
 void AssetFetcher::FetchAgain()
@@ -162,7 +168,7 @@ bool AssetFetcher::StartNextAsset(int slot)
 {
     Model::AssetQueue& queue = m_state.assets;
     const int jobs = queue.jobCount();
-    for (int row = 1; row <= jobs; ++row) {
+    for (int row = queue.firstWaitingJob(); row <= jobs; ++row) {
         if (!queue.result(row).isEmpty()) {
             continue;
         }

@@ -58,16 +58,16 @@ void SummariseJobs(const Model::RunState& state, BackupSummary& summary)
                            result.mid(ErrorMark.size()));
         }
     }
-    for (const RecordedJob& job : JobRecord(state.taskFolder()).read()) {
+    JobRecord(state.taskFolder()).forEach([&](const RecordedJob& job) {
         const bool image = job.kind < Model::AssetQueue::CommentKind;
         ++(image ? summary.images : summary.commentPages);
         const QString target = AssetTargetPath(state, job.kind, job.address, job.folder);
         if (QFileInfo(target).isFile()) {
-            continue;
+            return;
         }
         ++(image ? summary.imagesFailed : summary.commentPagesFailed);
         summary.failed.append({job.address, reasons.value(target, NotFetched)});
-    }
+    });
 }
 
 } // namespace

@@ -28,23 +28,29 @@ bool JobRecord::append(const RecordedJob& job) const
                                            Text::EscapeRecordField(job.address)});
 }
 
-QList<RecordedJob> JobRecord::read() const
+void JobRecord::forEach(const std::function<void(const RecordedJob&)>& visit) const
 {
-    QList<RecordedJob> jobs;
-    QSet<QString> seen;
-    for (const QList<QByteArray>& fields : Text::ReadRecordLines(m_path)) {
+    QSet<size_t> seen;
+    Text::ForEachRecordLine(m_path, [&](const QList<QByteArray>& fields) {
         bool isNumber = false;
         const int kind = fields.size() == 3 ? fields.at(0).toInt(&isNumber) : -1;
         if (!isNumber || kind < 0 || fields.at(2).isEmpty()) {
-            continue;
+            return;
         }
         const RecordedJob job{kind, Text::UnescapeRecordField(fields.at(2)),
                               Text::UnescapeRecordField(fields.at(1))};
-        if (!seen.contains(JobKey(job))) {
-            seen.insert(JobKey(job));
-            jobs.append(job);
+        const size_t key = qHash(JobKey(job));
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            visit(job);
         }
-    }
+    });
+}
+
+QList<RecordedJob> JobRecord::read() const
+{
+    QList<RecordedJob> jobs;
+    forEach([&](const RecordedJob& job) { jobs.append(job); });
     return jobs;
 }
 

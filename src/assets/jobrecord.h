@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace Model {
 class RunState;
 }
@@ -36,6 +38,9 @@ public:
     bool append(const RecordedJob& job) const;
     // The recorded jobs in the order they were queued, each once.
     QList<RecordedJob> read() const;
+    // The same one job at a time, read a line at a time, so that a record of 200,000 jobs is never held
+    // whole. A job seen before is known by a 64-bit hash of its fields, not by the fields themselves.
+    void forEach(const std::function<void(const RecordedJob&)>& visit) const;
 
 private:
     QString m_path;

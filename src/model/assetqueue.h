@@ -34,6 +34,15 @@ public:
     QString folder(int row) const { return text(row, FolderColumn); }
     QString result(int row) const { return text(row, ResultColumn); }
     void setResult(int row, const QString& result) { setText(row, ResultColumn, result); }
+
+    // The first job that is still waiting (its result empty), or jobCount() + 1 when none is. Every
+    // row before it has a result, so a long queue is not looked over from its top for every job.
+    int firstWaitingJob();
+
+private:
+    void mayWaitFrom(int row);
+
+    int m_waitingFrom = 1; // no row before it is waiting
 };
 
 } // namespace Model

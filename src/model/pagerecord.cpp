@@ -44,15 +44,15 @@ bool ReadWord(const QByteArray& word, PageRecord::Outcome* outcome)
 PageRecord::PageRecord(const QString& taskFolder)
     : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName)))
 {
-    for (const QList<QByteArray>& fields : Text::ReadRecordLines(m_path)) {
+    Text::ForEachRecordLine(m_path, [this](const QList<QByteArray>& fields) {
         Entry entry;
         if (fields.size() != 4 || fields.at(1).isEmpty() || !ReadWord(fields.at(0), &entry.outcome)) {
-            continue;
+            return;
         }
         entry.address = Text::UnescapeRecordField(fields.at(2));
         entry.reason = Text::UnescapeRecordField(fields.at(3));
         m_entries.insert(Text::UnescapeRecordField(fields.at(1)), entry);
-    }
+    });
 }
 
 QString PageRecord::pageName(const RunState& state, int row)

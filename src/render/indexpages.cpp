@@ -4,6 +4,7 @@
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "text/charset.h"
+#include "text/containedpath.h"
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
@@ -13,8 +14,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
+#include <QStringEncoder>
 
+#include <cstdint>
 #include <exception>
+#include <memory>
 #include <vector>
 
 namespace Render {
@@ -42,7 +47,7 @@ constexpr int ArticlesPerPage = 20;
 
 const QString DateLabel = QStringLiteral("更新日期：");
 
-// Two different pages that differ only in the date after DateLabel (up to the "]" that ends the time).
+// Two pages that differ only in the date after DateLabel (up to the "]" that ends the time).
 bool SameButForDate(const QByteArray& old, const QByteArray& page)
 {
     static const QByteArray label = Text::EncodeLocal(DateLabel);
@@ -56,74 +61,154 @@ bool SameButForDate(const QByteArray& old, const QByteArray& page)
     return oldEnd >= 0 && pageEnd >= 0 && old.mid(oldEnd) == page.mid(pageEnd);
 }
 
-// The index pages being written, each a sequence of pieces that end with CR LF.
-class IndexBook
+// One index page being written: pieces that end with CR LF go straight into the file, which takes its
+// place whole when committed, so an interrupted run leaves no half page. A page whose file already says
+// the same is left untouched (an unchanged blog keeps an unchanged book); the comparison goes along with
+// the writing, so no page is held whole. A page whose name belongs to an article page, that would lie
+// outside the program folder, or that cannot be written, is skipped.
+class IndexPageFile
 {
 public:
-    bool has(const QString& name) const { return m_pages.contains(name); }
-    // A new page starts with its character set, on a line of its own.
-    void create(const QString& name) { m_pages[name] = Text::DeclaredPage(QString()); }
-    void append(const QString& name, const QString& piece)
+    IndexPageFile(const Model::RunState& state, const QString& name, bool skipped, bool keepBytes = false)
+        : m_file(Text::JoinPath(state.taskFolder(), name)), m_old(m_file.fileName()), m_encoder("GB18030"),
+          m_keepBytes(keepBytes)
     {
-        QString& page = m_pages[name];
-        page += piece;
-        page += QStringLiteral("\r\n");
+        m_ok = !skipped && Text::LiesInside(state.programFolder, m_file.fileName()) &&
+               m_file.open(QIODevice::WriteOnly);
+        m_same = m_ok && m_old.open(QIODevice::ReadOnly);
+        // A new page starts with its character set, on a line of its own.
+        write(Text::DeclaredPage(QString()));
+    }
+    Q_DISABLE_COPY_MOVE(IndexPageFile)
+
+    void append(const QString& piece) { write(piece + QStringLiteral("\r\n")); }
+
+    // Puts the page in place; returns whether the file changed.
+    bool commit()
+    {
+        if (!m_ok || (m_same && m_old.atEnd())) {
+            m_file.cancelWriting();
+            return false;
+        }
+        m_file.commit();
+        return true;
     }
 
-    // Writes every page into the folder, then removes the index pages of an earlier run that this one
-    // no longer has. A page whose file already says the same is left untouched, and so is the home page
-    // when only its date would change and every other page stays, so that an unchanged blog leaves its
-    // book unchanged too. A page that cannot be written is skipped, and so is a name that belongs to an
-    // article page.
-    void write(const QString& folder, const QSet<QString>& articlePages) const
+    // The home page (written with keepBytes) also stays when only its date would change and no other
+    // page changed.
+    bool commitUnlessOnlyTheDate(bool othersChanged)
     {
-        QDir().mkpath(folder);
-        QHash<QString, QByteArray> changed;
-        QHash<QString, QByteArray> newDateOnly;
-        for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
-            if (articlePages.contains(it.key())) {
-                continue;
-            }
-            const QString path = Text::JoinPath(folder, it.key());
-            QByteArray bytes = Text::EncodeLocal(it.value());
-            QFile existing(path);
-            const QByteArray old =
-                existing.open(QIODevice::ReadOnly) ? existing.read(bytes.size() + 64) : QByteArray();
-            if (old == bytes) {
-                continue;
-            }
-            (SameButForDate(old, bytes) ? newDateOnly : changed).insert(path, std::move(bytes));
-        }
-        if (!changed.isEmpty()) {
-            changed.insert(newDateOnly);
-        }
-        for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
-            try {
-                Text::WriteBytesFileAt(it.key(), it.value());
-            } catch (const std::exception&) {
+        if (m_ok && !othersChanged) {
+            QFile old(m_file.fileName());
+            if (old.open(QIODevice::ReadOnly) && SameButForDate(old.readAll(), m_bytes)) {
+                m_file.cancelWriting();
+                return false;
             }
         }
-        const QDir dir(folder);
-        for (const QString& name : dir.entryList({QStringLiteral("*.htm")}, QDir::Files | QDir::Hidden)) {
-            if (!m_pages.contains(name) && !articlePages.contains(name)) {
-                QFile::remove(dir.filePath(name));
-            }
-        }
+        return commit();
     }
 
 private:
-    QHash<QString, QString> m_pages;
+    void write(const QString& text)
+    {
+        if (!m_ok) {
+            return;
+        }
+        const QByteArray bytes = m_encoder.isValid() ? QByteArray(m_encoder.encode(text)) : text.toUtf8();
+        if (m_same) {
+            m_same = m_old.read(bytes.size()) == bytes;
+        }
+        if (m_keepBytes) {
+            m_bytes += bytes;
+        }
+        m_ok = m_file.write(bytes) == bytes.size();
+    }
+
+    QSaveFile m_file;
+    QFile m_old; // the page of an earlier run, read along
+    QStringEncoder m_encoder;
+    bool m_keepBytes = false;
+    QByteArray m_bytes;
+    bool m_ok = false;
+    bool m_same = false;
 };
 
-// Starts the page of a category (or of one of its pieces) with its title and heading.
-void StartCategoryPage(IndexBook& book, const QString& name, const QString& title, const QString& heading)
+// Removes the index pages of an earlier run that this one no longer has; article pages without a
+// category lie in the task folder too and stay. Returns whether any was removed.
+bool RemoveOldIndexPages(const QString& folder, const QSet<QString>& pageNames,
+                         const QSet<QString>& articlePages)
 {
-    book.create(name);
-    book.append(name, QStringLiteral("<title>") + title + QStringLiteral("</title><BR>") + CategoryTable);
-    book.append(name, QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
-                          heading + QStringLiteral("</font></td></tr>"));
-    book.append(name, StyleA);
+    bool removed = false;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.htm")}, QDir::Files | QDir::Hidden)) {
+        if (!pageNames.contains(name) && !articlePages.contains(name)) {
+            removed = QFile::remove(dir.filePath(name)) || removed;
+        }
+    }
+    return removed;
 }
+
+// What the rows of the article list put on the pages of their categories. Only numbers are kept per
+// row; the texts are read from the list again when a page is written, so the memory stays small
+// however many articles there are.
+class CategoryPages
+{
+public:
+    enum class Use : std::uint8_t { Paged, PagedAndFull, Whole };
+    struct Entry
+    {
+        int row;
+        Use use;
+    };
+    struct Page
+    {
+        QString name;
+        QString title; // of the row that created the page
+        QString heading;
+        std::vector<Entry> entries; // in list order
+    };
+
+    void add(const QString& name, int row, Use use, const QString& title, const QString& heading)
+    {
+        auto it = m_index.constFind(name);
+        if (it == m_index.cend()) {
+            it = m_index.insert(name, int(m_pages.size()));
+            m_pages.push_back(Page{name, title, heading, {}});
+        }
+        m_pages[size_t(*it)].entries.push_back(Entry{row, use});
+    }
+
+    std::vector<Page>& pages() { return m_pages; }
+
+private:
+    QHash<QString, int> m_index;
+    std::vector<Page> m_pages; // in the order they were begun
+};
+
+// The cells of an article row after its number, the same on the paged and the whole page.
+QString RowCells(const QString& link, const QString& title, const QString& date, qint64 size)
+{
+    return QStringLiteral("</td><td ><p class= style4><A href=") + link + u'>' + title +
+           QStringLiteral("</a></td><td width=15%>") + date + QStringLiteral(" </td><td width=6%>") +
+           SizeText(size) + QStringLiteral("KB</td><tr>");
+}
+
+// The safe names of the categories, made once per category rather than once per row.
+class SafeNames
+{
+public:
+    const QString& of(const QString& category)
+    {
+        auto it = m_names.constFind(category);
+        if (it == m_names.cend()) {
+            it = m_names.insert(category, Text::SafeFileName(category));
+        }
+        return *it;
+    }
+
+private:
+    QHash<QString, QString> m_names;
+};
 
 } // namespace
 
@@ -158,29 +243,31 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
 {
     const Model::ArticleList& articles = state.articles;
     const int n = articles.articleCount();
-    IndexBook book;
+    const int platform = state.task.PlatformCode;
+    const QString folder = state.taskFolder();
+    const QSet<QString> articlePages = ArticlePagesInTaskFolder(state);
+    QDir().mkpath(folder);
+    SafeNames safeNames;
     std::vector<qint64> sizes(size_t(n) + 1, 0);
-    std::vector<QString> links(size_t(n) + 1);
+    const auto link = [&](int row) {
+        return Model::ArticlePageReference(platform, articles.category(row), articles.link(row));
+    };
 
-    // Pages of 20 articles and the whole page of every category.
+    // Where every row goes: its page of 20 articles and the whole page of its category.
+    CategoryPages book;
     for (int i = 1; i <= n; ++i) {
         if (i % 100 == 0) {
             co_await Text::LetEventsRun();
         }
         state.setStatus(QStringLiteral("生成文章索引：") + Num(i) + u'/' + Num(n));
         const QString category = articles.category(i);
-        const QString safe = Text::SafeFileName(category);
-        const QString title = articles.title(i);
-        const QString date = articles.date(i);
-        const QString position = articles.text(i, Model::ArticleList::PositionColumn);
-        links[size_t(i)] = Model::ArticlePageReference(state.task.PlatformCode, category, articles.link(i));
+        const QString& safe = safeNames.of(category);
         const QFileInfo file(state.articlePagePath(i));
         sizes[size_t(i)] = file.isFile() ? file.size() : 0;
-        const QString size = SizeText(sizes[size_t(i)]);
 
         int k = 0;
         try {
-            k = Text::ToInt(position);
+            k = Text::ToInt(articles.text(i, Model::ArticleList::PositionColumn));
         } catch (const std::exception&) {
             continue; // a row without its position in the category has no place on the paged pages
         }
@@ -189,91 +276,126 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
             k -= ArticlesPerPage;
             ++p;
         }
-        const QString page = safe + Num(p) + QStringLiteral(".htm");
-        if (!book.has(page)) {
-            StartCategoryPage(book, page, category + Num(p), safe + Num(p));
+        book.add(safe + Num(p) + QStringLiteral(".htm"), i,
+                 k == ArticlesPerPage ? CategoryPages::Use::PagedAndFull : CategoryPages::Use::Paged,
+                 category + Num(p), safe + Num(p));
+        book.add(safe + QStringLiteral(".htm"), i, CategoryPages::Use::Whole, category, safe);
+    }
+
+    // The category pages, one at a time.
+    QSet<QString> pageNames;
+    bool changed = false;
+    for (CategoryPages::Page& page : book.pages()) {
+        pageNames.insert(page.name);
+        IndexPageFile file(state, page.name, articlePages.contains(page.name));
+        file.append(QStringLiteral("<title>") + page.title + QStringLiteral("</title><BR>") + CategoryTable);
+        file.append(QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
+                    page.heading + QStringLiteral("</font></td></tr>"));
+        file.append(StyleA);
+        int written = 0;
+        for (const CategoryPages::Entry& entry : page.entries) {
+            if (++written % 100 == 0) {
+                co_await Text::LetEventsRun();
+            }
+            const int i = entry.row;
+            if (i > articles.articleCount()) {
+                continue; // rows removed meanwhile
+            }
+            const QString position = articles.text(i, Model::ArticleList::PositionColumn);
+            const QString cells = RowCells(link(i), articles.title(i), articles.date(i), sizes[size_t(i)]);
+            if (entry.use == CategoryPages::Use::Whole) {
+                file.append(QStringLiteral("<tr><td width=3%>") + position + cells);
+                continue;
+            }
+            int k = 0;
+            try {
+                k = Text::ToInt(position);
+            } catch (const std::exception&) {
+                continue; // the row was changed meanwhile
+            }
+            int p = 1;
+            while (k > ArticlesPerPage) {
+                k -= ArticlesPerPage;
+                ++p;
+            }
+            file.append(QStringLiteral("<tr><td width=3%>") + Num(k) + cells);
+            if (entry.use == CategoryPages::Use::PagedAndFull) {
+                const QString& safe = safeNames.of(articles.category(i));
+                file.append(QStringLiteral("<center> <A href=") + safe + Num(p - 1) +
+                            QStringLiteral(".htm> </table>←上一页</a>&nbsp;&nbsp;") +
+                            QStringLiteral("<A href=") + safe + Num(p + 1) +
+                            QStringLiteral(".htm>下一页→</a>"));
+            }
         }
-        const QString whole = safe + QStringLiteral(".htm");
-        if (!book.has(whole)) {
-            StartCategoryPage(book, whole, category, safe);
-        }
-        const QString cells = QStringLiteral("</td><td ><p class= style4><A href=") + links[size_t(i)] +
-                              u'>' + title + QStringLiteral("</a></td><td width=15%>") + date +
-                              QStringLiteral(" </td><td width=6%>") + size + QStringLiteral("KB</td><tr>");
-        book.append(page, QStringLiteral("<tr><td width=3%>") + Num(k) + cells);
-        if (k == ArticlesPerPage) {
-            book.append(page, QStringLiteral("<center> <A href=") + safe + Num(p - 1) +
-                                  QStringLiteral(".htm> </table>←上一页</a>&nbsp;&nbsp;") +
-                                  QStringLiteral("<A href=") + safe + Num(p + 1) +
-                                  QStringLiteral(".htm>下一页→</a>"));
-        }
-        book.append(whole, QStringLiteral("<tr><td width=3%>") + position + cells);
+        changed = file.commit() || changed;
+        page.entries = {};
     }
 
     // Every article.
-    const QString all = QStringLiteral("all.htm");
-    book.create(all);
-    book.append(all, QStringLiteral("<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 "
-                                    "bordercolor=#808000>"));
-    book.append(all, QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
-                         QStringLiteral("全部清单") + QStringLiteral("</font></td></tr>"));
-    book.append(all, StyleB);
-    for (int i = 1; i <= n; ++i) {
-        if (i % 100 == 0) {
-            co_await Text::LetEventsRun();
+    {
+        const QString all = QStringLiteral("all.htm");
+        pageNames.insert(all);
+        IndexPageFile file(state, all, articlePages.contains(all));
+        file.append(QStringLiteral("<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 "
+                                   "bordercolor=#808000>"));
+        file.append(QStringLiteral("<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>") +
+                    QStringLiteral("全部清单") + QStringLiteral("</font></td></tr>"));
+        file.append(StyleB);
+        for (int i = 1; i <= n && i <= articles.articleCount(); ++i) {
+            if (i % 100 == 0) {
+                co_await Text::LetEventsRun();
+            }
+            const QString& safe = safeNames.of(articles.category(i));
+            file.append(QStringLiteral("<tr><td width=5%>") + Num(i) +
+                        QStringLiteral("</td><td ><p class= style4><A target=_blank href=") + link(i) + u'>' +
+                        articles.title(i) + QStringLiteral("</a></td><td width=25%>") + safe +
+                        QStringLiteral(" </td><td width=15%>") + articles.date(i) +
+                        QStringLiteral("</td><td width=6%>") + SizeText(sizes[size_t(i)]) +
+                        QStringLiteral("KB</td><tr>"));
         }
-        const QString safe = Text::SafeFileName(articles.category(i));
-        book.append(all, QStringLiteral("<tr><td width=5%>") + Num(i) +
-                             QStringLiteral("</td><td ><p class= style4><A target=_blank href=") +
-                             links[size_t(i)] + u'>' + articles.title(i) +
-                             QStringLiteral("</a></td><td width=25%>") + safe +
-                             QStringLiteral(" </td><td width=15%>") + articles.date(i) +
-                             QStringLiteral("</td><td width=6%>") + SizeText(sizes[size_t(i)]) +
-                             QStringLiteral("KB</td><tr>"));
+        changed = file.commit() || changed;
     }
+    changed = RemoveOldIndexPages(folder, pageNames, articlePages) || changed;
 
     // The home page.
     state.setStatus(QStringLiteral("正在生成总索引"));
     const QString home = QStringLiteral("index.html");
-    book.create(home);
-    book.append(home,
-                QStringLiteral("<center><table  width=90% border=1 bordercolordark=#dddddd cellspacing=0 "
+    IndexPageFile file(state, home, articlePages.contains(home), true);
+    file.append(QStringLiteral("<center><table  width=90% border=1 bordercolordark=#dddddd cellspacing=0 "
                                "bordercolor=#90aaaa>"));
-    book.append(home, QStringLiteral("<tr><td bgcolor=#CCFFFF align=center colspan=5><font color=#663399 "
-                                     "size=5><B>") +
-                          state.profile().Name + QStringLiteral("博客：<a target=_blank  href=") +
-                          state.task.BlogAddress + u'>' + state.task.TaskName +
-                          QStringLiteral("</a></B></font></td></tr>"));
-    book.append(home, StyleC);
-    book.append(home, QStringLiteral("<tr><td width=5%><center>所有</center></td><td width=28% ><p class= "
-                                     "style4><A title=点此查看所有文章") +
-                          QStringLiteral(" target=_blank href=all.htm><b>") +
-                          QStringLiteral("全部清单</a></b>(") + Num(n) +
-                          QStringLiteral(")</td><td><---点击左边查看所有文章按日期排序。") +
-                          QStringLiteral("  ") + DateLabel + now.toString(QStringLiteral("yyyy-M-d")) + u'[' +
-                          now.toString(QStringLiteral("H:mm:ss")) + QStringLiteral("]</td>"));
+    file.append(QStringLiteral("<tr><td bgcolor=#CCFFFF align=center colspan=5><font color=#663399 "
+                               "size=5><B>") +
+                state.profile().Name + QStringLiteral("博客：<a target=_blank  href=") +
+                state.task.BlogAddress + u'>' + state.task.TaskName +
+                QStringLiteral("</a></B></font></td></tr>"));
+    file.append(StyleC);
+    file.append(QStringLiteral("<tr><td width=5%><center>所有</center></td><td width=28% ><p class= "
+                               "style4><A title=点此查看所有文章") +
+                QStringLiteral(" target=_blank href=all.htm><b>") + QStringLiteral("全部清单</a></b>(") +
+                Num(n) + QStringLiteral(")</td><td><---点击左边查看所有文章按日期排序。") +
+                QStringLiteral("  ") + DateLabel + now.toString(QStringLiteral("yyyy-M-d")) + u'[' +
+                now.toString(QStringLiteral("H:mm:ss")) + QStringLiteral("]</td>"));
     const Model::CategoryTable& categories = state.categories;
     for (int c = 0; c < Model::CategoryTable::SlotCount && !categories.name(c).isEmpty(); ++c) {
         const QString category = categories.name(c);
-        const QString safe = Text::SafeFileName(category);
+        const QString& safe = safeNames.of(category);
         const int count = categories.count(c);
         const int pages = (count + ArticlesPerPage - 1) / ArticlesPerPage;
-        book.append(home, QStringLiteral("<tr><td width=5%><center>") + Num(c + 1) +
-                              QStringLiteral("</center></td><td width=28% ><p class= style4><A title=") +
-                              category + QStringLiteral(" target=_blank href=") + safe +
-                              QStringLiteral(".htm><b>") + Text::Left(category, 30) +
-                              QStringLiteral("</a></b>") + u'(' + Num(count) + QStringLiteral(")</td><td>"));
+        file.append(QStringLiteral("<tr><td width=5%><center>") + Num(c + 1) +
+                    QStringLiteral("</center></td><td width=28% ><p class= style4><A title=") + category +
+                    QStringLiteral(" target=_blank href=") + safe + QStringLiteral(".htm><b>") +
+                    Text::Left(category, 30) + QStringLiteral("</a></b>") + u'(' + Num(count) +
+                    QStringLiteral(")</td><td>"));
         for (int p = 1; p <= pages; ++p) {
-            book.append(home, QStringLiteral("<A href=") + safe + Num(p) + QStringLiteral(".htm><b>") +
-                                  Num(p) + QStringLiteral("</b></a>"));
+            file.append(QStringLiteral("<A href=") + safe + Num(p) + QStringLiteral(".htm><b>") + Num(p) +
+                        QStringLiteral("</b></a>"));
         }
-        book.append(home, QStringLiteral("</td></tr>"));
+        file.append(QStringLiteral("</td></tr>"));
     }
-    book.append(home, QStringLiteral("<tr><td align=center colspan=5>本电子书由<a href=") +
-                          Model::Endpoints::MakerCompanyPage() +
-                          QStringLiteral(">卷轴匣</a>制作，文章版权属原作者</td></tr>"));
-
-    book.write(state.taskFolder(), ArticlePagesInTaskFolder(state));
+    file.append(QStringLiteral("<tr><td align=center colspan=5>本电子书由<a href=") +
+                Model::Endpoints::MakerCompanyPage() +
+                QStringLiteral(">卷轴匣</a>制作，文章版权属原作者</td></tr>"));
+    file.commitUnlessOnlyTheDate(changed);
 }
 
 } // namespace Render

@@ -47,22 +47,30 @@ bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
     return file.write(bytes) == bytes.size();
 }
 
+void ForEachRecordLine(const QString& path, const std::function<void(const QList<QByteArray>& fields)>& visit)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (!line.endsWith('\n')) {
+            break; // the last line, cut off
+        }
+        line.chop(1);
+        QList<QByteArray> fields = line.split('\t');
+        if (fields.size() > 1 && fields.last() == EndMark) {
+            fields.removeLast();
+            visit(fields);
+        }
+    }
+}
+
 QList<QList<QByteArray>> ReadRecordLines(const QString& path)
 {
     QList<QList<QByteArray>> lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return lines;
-    }
-    const QByteArray bytes = file.readAll();
-    qsizetype start = 0;
-    for (qsizetype end = bytes.indexOf('\n'); end >= 0; start = end + 1, end = bytes.indexOf('\n', start)) {
-        QList<QByteArray> fields = bytes.mid(start, end - start).split('\t');
-        if (fields.size() > 1 && fields.last() == EndMark) {
-            fields.removeLast();
-            lines.append(fields);
-        }
-    }
+    ForEachRecordLine(path, [&](const QList<QByteArray>& fields) { lines.append(fields); });
     return lines;
 }
 

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace Text {
 
 // Files that a run keeps adding to while it works (what it queued, what failed): UTF-8 lines of
@@ -21,5 +23,8 @@ bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields);
 // The complete lines of the file, split into their fields; a line cut short (without its end mark) is
 // left out. Empty when the file cannot be read.
 QList<QList<QByteArray>> ReadRecordLines(const QString& path);
+// The same a line at a time, for records too long to hold at once.
+void ForEachRecordLine(const QString& path,
+                       const std::function<void(const QList<QByteArray>& fields)>& visit);
 
 } // namespace Text

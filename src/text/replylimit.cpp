@@ -36,9 +36,14 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
                          }
                      });
     if (maxMs > 0) {
-        QTimer::singleShot(maxMs, reply, [reply, maxMs] {
+        // A timer of the reply's own goes with it; a single-shot timer aimed at the reply would stay
+        // registered for the whole time limit, and a backup of 100,000 images would pile up as many.
+        auto* timer = new QTimer(reply);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, reply, [reply, maxMs] {
             AbortWith(reply, QStringLiteral("下载时间过长（超过%1秒）").arg(maxMs / 1000));
         });
+        timer->start(maxMs);
     }
 }
 
@@ -47,11 +52,10 @@ QString LimitFailure(const QNetworkReply* reply)
     if (reply == nullptr) {
         return {};
     }
-    const QString failure = reply->property(FailureProperty).toString();
-    if (!failure.isEmpty()) {
+    if (const QString failure = reply->property(FailureProperty).toString(); !failure.isEmpty()) {
         return failure;
     }
-    // A body that arrived whole before its progress was looked at is no smaller for that.
+    // A body can arrive whole before its progress is reported (a busy machine, a fast server).
     const QVariant maxBytes = reply->property(MaxBytesProperty);
     if (maxBytes.isValid() && reply->bytesAvailable() > maxBytes.toLongLong()) {
         return TooLarge(maxBytes.toLongLong());

@@ -104,19 +104,11 @@ void GridMenu::deleteSelectedRows()
         }
     }
     Model::GridTable& table = grid.table();
-    const int lastDataRow = table.dataRowCount();
-    // Remove from the bottom up, a block of adjacent rows at a time.
-    for (auto it = rows.rbegin(); it != rows.rend();) {
-        const int last = *it;
-        int first = last;
-        ++it;
-        while (it != rows.rend() && *it == first - 1) {
-            first = *it;
-            ++it;
-        }
-        if (first <= lastDataRow) {
-            table.removeDataRows(first, std::min(last, lastDataRow));
-        }
+    // Many scattered rows are removed in one pass that resets the view: it keeps its place in the list.
+    const int top = grid.topRow();
+    table.removeDataRows(std::vector<int>(rows.begin(), rows.end()));
+    if (grid.topRow() != top) {
+        grid.setTopRow(std::min(top, table.gridRowCount() - 1));
     }
     selection->clearSelection();
 }

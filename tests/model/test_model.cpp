@@ -8,6 +8,7 @@
 #include "text/failure.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,6 +133,64 @@ private Q_SLOTS:
         QCOMPARE(queue.text(2, 0), QStringLiteral("2"));
         QCOMPARE(queue.headerData(5, Qt::Horizontal).toString(), QStringLiteral("结果"));
         QCOMPARE(queue.columnWidthTwips(2), 6100);
+    }
+
+    // Random edits of a queue against a plain copy: every cell (empty ones, very long ones, any
+    // character) reads back as written, and the first waiting job is always the first empty result.
+    void queueCellsAndFirstWaitingJobUnderRandomEdits()
+    {
+        AssetQueue queue;
+        QList<QStringList> copy; // data rows: address, result
+        QRandomGenerator random(16);
+        const auto someText = [&] {
+            switch (random.bounded(5)) {
+            case 0:
+                return QString();
+            case 1:
+                return QString(70000 + random.bounded(3), QChar(u'长'));
+            case 2:
+                return QString(QChar(char16_t(0xFFFF))) + QChar(char16_t(0)) + QStringLiteral("\t●");
+            default:
+                return QStringLiteral("http://s%1.sinaimg.cn/%2.png")
+                    .arg(random.bounded(16))
+                    .arg(random.bounded(1000));
+            }
+        };
+        for (int step = 0; step < 3000; ++step) {
+            const int rows = int(copy.size());
+            const int action = random.bounded(10);
+            if (action < 4 || rows == 0) {
+                const QString address = someText();
+                queue.AddAssetRow(AssetQueue::ImageKind, address, QStringLiteral("甲"), false);
+                copy.append({address, QString()});
+            } else if (action < 8) {
+                const int row = 1 + random.bounded(rows);
+                const QString result = random.bounded(3) == 0 ? QString() : someText();
+                queue.setResult(row, result);
+                copy[row - 1][1] = result;
+            } else if (action == 8) {
+                const int first = 1 + random.bounded(rows);
+                const int last = std::min(rows, first + random.bounded(4));
+                queue.removeDataRows(first, last);
+                copy.remove(first - 1, last - first + 1);
+            } else {
+                int waiting = 1;
+                while (waiting <= int(copy.size()) && !copy.at(waiting - 1).at(1).isEmpty()) {
+                    ++waiting;
+                }
+                QCOMPARE(queue.firstWaitingJob(), waiting);
+                if (waiting <= int(copy.size())) {
+                    queue.setResult(waiting, QStringLiteral("○"));
+                    copy[waiting - 1][1] = QStringLiteral("○");
+                }
+            }
+        }
+        QCOMPARE(queue.jobCount(), int(copy.size()));
+        for (int row = 1; row <= queue.jobCount(); ++row) {
+            QCOMPARE(queue.address(row), copy.at(row - 1).at(0));
+            QCOMPARE(queue.result(row), copy.at(row - 1).at(1));
+            QCOMPARE(queue.folder(row), QStringLiteral("甲"));
+        }
     }
 
     void autoConfig()

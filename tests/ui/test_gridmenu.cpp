@@ -93,6 +93,31 @@ private slots:
         QCOMPARE(g.run.state->categories.countOf(QStringLiteral("甲")), 5);
     }
 
+    // Many scattered rows go in one pass: exactly those rows, and the view stays where it was.
+    void deletingScatteredRowsKeepsTheRestAndThePlace()
+    {
+        Grids g;
+        AddArticles(*g.run.state, 400);
+        QAbstractItemModel* model = g.articles->model();
+        QItemSelection selection;
+        for (int row = 100; row < 300; row += 5) {
+            selection.select(model->index(row - 1, 1), model->index(row - 1, 1));
+        }
+        g.articles->setCurrentIndex(model->index(99, 1));
+        g.articles->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        g.articles->setTopRow(150);
+        g.item("del")->trigger();
+        QCOMPARE(g.run.state->articles.articleCount(), 360);
+        QStringList expected;
+        for (int i = 1; i <= 400; ++i) {
+            if (i < 100 || i >= 300 || i % 5 != 0) {
+                expected.append(QStringLiteral("标题%1").arg(i));
+            }
+        }
+        QCOMPARE(Titles(*g.run.state), expected);
+        QCOMPARE(g.articles->topRow(), 150);
+    }
+
     void deletingKeepsHeaderAndSpareRow()
     {
         Grids g;

@@ -4,6 +4,8 @@
 #include "server.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace FakeWeb {
 
@@ -398,54 +400,118 @@ GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size)
 }
 
 // ---- 51cto: NAME.blog.51cto.com names the user number; list pages /UID/p-1, p-2, ... -------------------
+// Its pages are made when asked for, so a blog of 100,000 articles holds no page in memory.
 
-GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
+namespace {
+
+struct Cto51Blog
 {
-    const QString& name = size.name;
-    const QString root = QStringLiteral("http://%1.blog.51cto.com").arg(name);
-    const QString uid = numberFor(name, QStringLiteral("uid"));
-    GeneratedBlog blog{.address = root, .taskName = name, .pageCount = pageCount(size)};
+    BlogSize size;
+    QString root;
+    QString uid;
+    int pageCount = 0;
 
-    for (int p = 1; p <= blog.pageCount; ++p) {
+    static constexpr int FirstPost = 500000;
+    static constexpr int PostStep = 29;
+
+    QString link(int i) const { return uid + u'/' + QString::number(FirstPost + i * PostStep); }
+    QString image(int i) const
+    {
+        return i % 4 == 1
+                   ? QStringLiteral("http://img.fakeweb.test/51cto/%1/%2.gif").arg(size.name).arg(i + 1)
+                   : QString();
+    }
+
+    QString listPage(int p) const
+    {
         QString html =
             QStringLiteral(
                 "<html><head><title>%1的技术博客-51CTO技术博客</title><link rel=\"alternate\" "
                 "href=\"../rss.php?uid=%2\" title=\"RSS\"></head><body>\n<div class=\"artList\">\n")
-                .arg(name, uid);
+                .arg(size.name, uid);
         for (const int i : articlesOnPage(size, p)) {
-            const QString link = uid + u'/' + QString::number(500000 + i * 29);
             html += QStringLiteral(
                         "<div class=\"artHead\"><h3 class=\"artTitle\"><a href=\"/%1\">%2</a></h3></div>\n"
                         "<div class=\"artInfo\"><div class=\"time\">%3</div></div>\n<div "
                         "class=\"artFoot\">类别：<a href=/%4/c-%5>%6</a>|<a href=\"/%1\">阅读</a>(12)|<a "
                         "href=\"/%1#comment\">评论</a>(0)</div>\n")
-                        .arg(link, paddedTitle(i), seconds(i), uid)
+                        .arg(link(i), paddedTitle(i), seconds(i), uid)
                         .arg(categoryNumber(i))
                         .arg(category(i));
-
-            const QString article =
-                QStringLiteral(
-                    "<html><head><title>%1-%2的技术博客-51CTO技术博客</title></head><body>\n<div "
-                    "class=\"showTitle\">%1</div><div class=\"showInfo\">%3</div>\n<!--正文 begin-->\n<div "
-                    "class=\"showContent\">%4</div>\n<!--正文 end-->\n<div class=\"copy\">Copyright By "
-                    "51CTO.COM 版权所有</div></body></html>")
-                    .arg(title(i), name, seconds(i),
-                         body(i, imageTag(server, blog, QStringLiteral("51cto"), name, i)));
-            const QString address = root + u'/' + link;
-            server.addRoute(address, gbPage(article));
-            addArticle(blog, title(i), category(i), link, seconds(i), address);
         }
         html +=
             QStringLiteral("</div>\n<div class=\"pages\">共 %1 篇&nbsp;页数 ( %2/%3 )</div>\n</body></html>")
                 .arg(size.articles)
                 .arg(p)
-                .arg(blog.pageCount);
-        const Response page = gbPage(html);
-        server.addRoute(root + QStringLiteral("/%1/p-%2").arg(uid).arg(p), page);
-        if (p == 1) {
-            server.addRoute(root + u'/', page);
+                .arg(pageCount);
+        return html;
+    }
+
+    QString articlePage(int i) const
+    {
+        const QString picture = image(i);
+        const QString tag =
+            picture.isEmpty() ? QString() : QStringLiteral("<img src=\"%1\" alt=\"插图\">").arg(picture);
+        return QStringLiteral(
+                   "<html><head><title>%1-%2的技术博客-51CTO技术博客</title></head><body>\n<div "
+                   "class=\"showTitle\">%1</div><div class=\"showInfo\">%3</div>\n<!--正文 begin-->\n<div "
+                   "class=\"showContent\">%4</div>\n<!--正文 end-->\n<div class=\"copy\">Copyright By "
+                   "51CTO.COM 版权所有</div></body></html>")
+            .arg(title(i), size.name, seconds(i), body(i, tag));
+    }
+
+    std::optional<Response> answer(const Request& request) const
+    {
+        if (request.url == root + u'/' && pageCount >= 1) {
+            return gbPage(listPage(1));
+        }
+        const QString prefix = root + u'/' + uid + u'/';
+        if (!request.url.startsWith(prefix)) {
+            return std::nullopt;
+        }
+        const QString rest = request.url.mid(prefix.size());
+        bool ok = false;
+        if (rest.startsWith(QStringLiteral("p-"))) {
+            const int p = rest.mid(2).toInt(&ok);
+            return ok && p >= 1 && p <= pageCount ? std::optional<Response>(gbPage(listPage(p)))
+                                                  : std::nullopt;
+        }
+        const int post = rest.toInt(&ok);
+        const int i = (post - FirstPost) / PostStep;
+        if (!ok || post < FirstPost || (post - FirstPost) % PostStep != 0 || i >= size.articles) {
+            return std::nullopt;
+        }
+        return gbPage(articlePage(i));
+    }
+};
+
+} // namespace
+
+GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
+{
+    auto cto = std::make_shared<Cto51Blog>();
+    cto->size = size;
+    cto->root = QStringLiteral("http://%1.blog.51cto.com").arg(size.name);
+    cto->uid = numberFor(size.name, QStringLiteral("uid"));
+    cto->pageCount = pageCount(size);
+    GeneratedBlog blog{.address = cto->root, .taskName = size.name, .pageCount = cto->pageCount};
+    for (int i = 0; i < size.articles; ++i) {
+        addArticle(blog, title(i), category(i), cto->link(i), seconds(i), cto->root + u'/' + cto->link(i));
+        if (const QString picture = cto->image(i); !picture.isEmpty()) {
+            blog.imageAddresses.append(picture);
         }
     }
+    server.addHandler([cto](const Request& request) -> std::optional<Response> {
+        if (request.url.startsWith(QStringLiteral("http://img.fakeweb.test/51cto/") + cto->size.name +
+                                   u'/')) {
+            const int number = request.url.section(u'/', -1).section(u'.', 0, 0).toInt();
+            if (number >= 1 && number <= cto->size.articles && cto->image(number - 1) == request.url) {
+                return PageKit::gifImage();
+            }
+            return std::nullopt;
+        }
+        return cto->answer(request);
+    });
     return blog;
 }
 

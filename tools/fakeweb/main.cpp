@@ -1,10 +1,11 @@
-// fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [generator options]:
-// serves the fake web on 127.0.0.1 until killed. Prints "listening on 127.0.0.1:PORT" once ready.
+// fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [--log FILE] [generator
+// options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on 127.0.0.1:PORT" once ready.
 #include "fakeweb.h"
 #include "faults.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -62,7 +63,12 @@ int main(int argc, char* argv[])
         QStringLiteral("Answer requests whose address matches PATTERN with WHAT: an HTTP status, never, "
                        "reset or trickle (a body without end) (repeatable)."),
         QStringLiteral("WHAT@PATTERN"));
+    const QCommandLineOption logOption(
+        QStringLiteral("log"),
+        QStringLiteral("Write a line per request to FILE: milliseconds since the epoch, method, address."),
+        QStringLiteral("FILE"));
     parser.addOption(portOption);
+    parser.addOption(logOption);
     parser.addOption(fixturesOption);
     parser.addOption(latencyOption);
     parser.addOption(failOption);
@@ -77,6 +83,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    QFile log(parser.value(logOption)); // outlives the server, which writes into it
     FakeWeb::Server server;
     if (parser.isSet(fixturesOption) && !FakeWeb::loadFixtures(server, parser.value(fixturesOption)))
         return 2;
@@ -88,6 +95,15 @@ int main(int argc, char* argv[])
     for (const QString& fault : parser.values(failOption))
         FakeWeb::installFault(server, fault);
     server.setLatency(parser.value(latencyOption).toInt());
+    // Nobody asks this process for its requests: it keeps none, however long it runs.
+    server.setKeepRequests(false);
+    if (parser.isSet(logOption)) {
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            std::fprintf(stderr, "fakeweb: cannot write %s\n", qPrintable(log.fileName()));
+            return 2;
+        }
+        server.logRequestsTo(&log);
+    }
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "fakeweb: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
@@ -509,9 +510,25 @@ QList<Request> Server::requests() const
     return m_log;
 }
 
+void Server::logRequestsTo(QIODevice* device)
+{
+    m_logDevice = device;
+}
+
+void Server::setKeepRequests(bool keep)
+{
+    m_keepRequests = keep;
+}
+
 void Server::record(const Request& request)
 {
-    m_log.append(request);
+    if (m_logDevice != nullptr) {
+        m_logDevice->write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\t' + request.method +
+                           '\t' + request.url.toUtf8() + '\n');
+    }
+    if (m_keepRequests) {
+        m_log.append(request);
+    }
 }
 
 Response Server::resolve(const Request& request) const

@@ -3,6 +3,7 @@
 #include "response.h"
 
 #include <QHash>
+#include <QIODevice>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -45,6 +46,11 @@ public:
     void addFirstHandler(Handler h);
     // Every answer without a delay of its own waits this long (a slow network); 0 answers at once.
     void setLatency(int ms);
+    // Writes a line for every request into `device`: the arrival time in milliseconds since the epoch,
+    // the method and the address, separated by tabs. Null stops it.
+    void logRequestsTo(QIODevice* device);
+    // A server that runs for long keeps no requests in memory; requestCount() and the logs stay empty.
+    void setKeepRequests(bool keep);
     void clear();    // routes, handlers and the request log
     void clearLog(); // the request log only
 
@@ -65,6 +71,8 @@ private:
     QHash<QString, Response> m_routes;
     QList<Handler> m_handlers;
     QList<Request> m_log;
+    QIODevice* m_logDevice = nullptr;
+    bool m_keepRequests = true;
     QSet<detail::Connection*> m_connections;
     int m_latencyMs = 0;
 };

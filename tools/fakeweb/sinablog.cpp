@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 
 namespace FakeWeb {
 
@@ -76,17 +78,32 @@ Response HtmlResponse(const QString& html)
 
 } // namespace
 
+// Every article is derived from its index when asked for, so a blog of a million articles costs no
+// memory: the lists below are counted, never stored.
 struct SinaBlog::Data
 {
     SinaBlogOptions options;
     QString userText;
     QString userHex;
-    QList<SinaArticle> articles;
     QStringList categories;
-    QList<QList<int>> byCategory; // article indexes per category, newest first
-    QList<int> uncategorised;
-    QList<int> favourites;
-    QHash<QString, int> byId;
+    int uncategorisedCount = 0; // articles in no category
+    int favouriteCount = 0;
+    QString filler; // the further text of every body
+    mutable std::once_flag allArticlesOnce;
+    mutable QList<SinaArticle> allArticles; // made on the first call of SinaBlog::articles()
+
+    int articleCount() const { return options.articles; }
+    bool inNoCategory(int i) const;
+    // Articles before index i that are in no category, and that are favourites.
+    int uncategorisedBefore(int i) const;
+    int favouritesBefore(int i) const;
+    SinaArticle article(int i) const;
+    // The index of an article's identifier, or -1.
+    int indexOf(const QString& id) const;
+    int categorySize(int category) const;
+    int inCategory(int category, int j) const; // the index of the j-th article of a category
+    int uncategorised(int j) const;            // the j-th article in no category
+    int favourite(int j) const;                // the j-th favourite
 
     QString listAddress(int category, int page) const
     {
@@ -121,6 +138,124 @@ struct SinaBlog::Data
     std::optional<Response> answer(const Request& request) const;
 };
 
+namespace {
+
+// The six base-36 digits of article i's identifier are (i * IdFactor + IdOffset) mod IdRange; the
+// factor has an inverse, so the identifier leads back to the index.
+constexpr quint64 IdRange = 2176782336ULL; // 36^6
+constexpr quint64 IdFactor = 7919;
+constexpr quint64 IdOffset = 46656;
+constexpr quint64 IdInverse = 955486223;
+static_assert(IdFactor * IdInverse % IdRange == 1);
+
+// How many of the positions 0 to i - 1 Chosen() picks.
+int ChosenBefore(int i, int n, int wanted, int offset)
+{
+    if (wanted <= 0 || n <= 0) {
+        return 0;
+    }
+    const qint64 w = std::min(wanted, n);
+    return int((qint64(i) * w + offset) / n - qint64(offset) / n);
+}
+
+// The smallest k in [low, high] for which rises(k) holds, rises being false and then true; high when none.
+int FirstRising(int low, int high, const std::function<bool(int)>& rises)
+{
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (rises(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
+}
+
+} // namespace
+
+bool SinaBlog::Data::inNoCategory(int i) const
+{
+    return options.categories <= 0 ||
+           Chosen(i, options.articles, options.uncategorised, options.articles / 3);
+}
+
+int SinaBlog::Data::uncategorisedBefore(int i) const
+{
+    if (options.categories <= 0) {
+        return i;
+    }
+    return ChosenBefore(i, options.articles, options.uncategorised, options.articles / 3);
+}
+
+int SinaBlog::Data::favouritesBefore(int i) const
+{
+    return ChosenBefore(i, options.articles, options.favourites, 0);
+}
+
+SinaArticle SinaBlog::Data::article(int i) const
+{
+    static const QDateTime newest(QDate(2012, 6, 30), QTime(21, 30), QTimeZone::utc());
+    const int n = options.articles;
+    SinaArticle a;
+    a.index = i;
+    // The identifier: user in hex, "01", and six base-36 digits that differ for every article.
+    a.id = userHex + QStringLiteral("01") + Base36((quint64(i) * IdFactor + IdOffset) % IdRange, 6);
+    a.title = QString::fromUtf16(TitleWords[size_t(i) % TitleWords.size()]) + QStringLiteral("之") +
+              QString::number(n - i);
+    a.date = newest.addSecs(-qint64(i) * (13 * 3600 + 17 * 60)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (!inNoCategory(i)) {
+        // Articles are dealt out to the categories in turn.
+        const int dealt = i - uncategorisedBefore(i);
+        a.category = categories.at(dealt % options.categories);
+    }
+    a.favourite = Chosen(i, n, options.favourites, 0);
+    a.comments = i % (options.comments + 1);
+    return a;
+}
+
+int SinaBlog::Data::indexOf(const QString& id) const
+{
+    if (id.size() != 16 || !id.startsWith(userHex + QStringLiteral("01"))) {
+        return -1;
+    }
+    bool ok = false;
+    const quint64 digits = id.right(6).toULongLong(&ok, 36);
+    if (!ok) {
+        return -1;
+    }
+    const quint64 index = (digits + IdRange - IdOffset) % IdRange * IdInverse % IdRange;
+    if (index >= quint64(options.articles) || article(int(index)).id != id) {
+        return -1;
+    }
+    return int(index);
+}
+
+int SinaBlog::Data::categorySize(int category) const
+{
+    const int dealt = options.articles - uncategorisedCount;
+    const int c = options.categories;
+    return c <= 0 ? 0 : dealt / c + (category < dealt % c ? 1 : 0);
+}
+
+int SinaBlog::Data::inCategory(int category, int j) const
+{
+    const int dealt = category + j * options.categories;
+    // The article whose index is one below the first k with dealt + 1 categorised articles before it.
+    return FirstRising(1, options.articles, [&](int k) { return k - uncategorisedBefore(k) >= dealt + 1; }) -
+           1;
+}
+
+int SinaBlog::Data::uncategorised(int j) const
+{
+    return FirstRising(1, options.articles, [&](int k) { return uncategorisedBefore(k) >= j + 1; }) - 1;
+}
+
+int SinaBlog::Data::favourite(int j) const
+{
+    return FirstRising(1, options.articles, [&](int k) { return favouritesBefore(k) >= j + 1; }) - 1;
+}
+
 QString SinaBlog::Data::pageTop(const QString& title) const
 {
     return QStringLiteral(
@@ -139,16 +274,16 @@ QString SinaBlog::Data::sidebar() const
                        "<div class=\"SG_connHead\"><span class=\"title\">博文目录</span></div>\n"
                        "<div class=\"SG_connBody\">\n<div class=\"menuList blog_classList\">\n<ul>");
     html += QStringLiteral("<li class=\"SG_j_linedot1\"><strong>全部博文</strong><em>(") +
-            QString::number(articles.size()) + QStringLiteral(")</em></li>");
+            QString::number(articleCount()) + QStringLiteral(")</em></li>");
     for (qsizetype c = 0; c < categories.size(); ++c) {
         html += QStringLiteral("<li  ><span class=\"SG_dot\"></span><a href=\"") +
                 listAddress(int(c) + 1, 1) + QStringLiteral("\">") + categories.at(c) +
-                QStringLiteral("</a><em>(") + QString::number(byCategory.at(c).size()) +
+                QStringLiteral("</a><em>(") + QString::number(categorySize(int(c))) +
                 QStringLiteral(")</em></li>");
     }
     html += QStringLiteral("</ul>\n</div>\n<div class=\"menuList\">\n<ul>\n");
     html += QStringLiteral("<li><a href=\"http://") + BlogHost + QStringLiteral("/s/favourites_") + userText +
-            QStringLiteral("_1.html\">博文收藏</a><em>(") + QString::number(favourites.size()) +
+            QStringLiteral("_1.html\">博文收藏</a><em>(") + QString::number(favouriteCount) +
             QStringLiteral(")</em></li>\n");
     html += QStringLiteral("</ul>\n</div>\n</div>\n</div>\n</div>\n");
     return html;
@@ -156,8 +291,7 @@ QString SinaBlog::Data::sidebar() const
 
 QString SinaBlog::Data::listPage(int category, int page) const
 {
-    const QList<int>& indexes = category < 0 ? QList<int>() : byCategory.at(category);
-    const qsizetype total = category < 0 ? articles.size() : indexes.size();
+    const qsizetype total = category < 0 ? articleCount() : categorySize(category);
     const QString name = category < 0 ? QStringLiteral("全部博文") : categories.at(category);
     QString html = pageTop(QStringLiteral("博文目录")) + sidebar();
     html += QStringLiteral("<div class=\"SG_colW73\">\n<div class=\"SG_conn\">\n<div class=\"SG_connHead\">"
@@ -169,7 +303,7 @@ QString SinaBlog::Data::listPage(int category, int page) const
         "<div class=\"SG_connBody\">\n<div class=\"article_blk\">\n<div class=\"articleList\">\n");
     const qsizetype first = qsizetype(page - 1) * PageSize;
     for (qsizetype j = first; j >= 0 && j < total && j < first + PageSize; ++j) {
-        const SinaArticle& a = articles.at(category < 0 ? int(j) : indexes.at(j));
+        const SinaArticle a = article(category < 0 ? int(j) : inCategory(category, int(j)));
         html += QStringLiteral("<div class=\"articleCell SG_j_linedot1\">\n<p class=\"atc_main SG_dot\">\n"
                                "<span class=\"atc_ico SG_ico_tuwen\"></span>\n<span class=\"atc_title\">\n"
                                "<a title=\"") +
@@ -199,11 +333,11 @@ QString SinaBlog::Data::favouritesPage(int page) const
     QString html = pageTop(QStringLiteral("博文收藏")) + sidebar();
     html += QStringLiteral("<div class=\"SG_colW73\">\n<div class=\"SG_conn\">\n<div class=\"SG_connHead\">"
                            "<span class=\"title\"><strong>博文收藏</strong><em>(") +
-            QString::number(favourites.size()) + QStringLiteral(")</em></span></div>\n");
+            QString::number(favouriteCount) + QStringLiteral(")</em></span></div>\n");
     html += QStringLiteral("<div class=\"SG_connBody\">\n<ul class=\"favList\">\n");
     const qsizetype first = qsizetype(page - 1) * PageSize;
-    for (qsizetype j = first; j >= 0 && j < favourites.size() && j < first + PageSize; ++j) {
-        const SinaArticle& a = articles.at(favourites.at(j));
+    for (qsizetype j = first; j >= 0 && j < favouriteCount && j < first + PageSize; ++j) {
+        const SinaArticle a = article(favourite(int(j)));
         html += QStringLiteral("<li class=\"SG_j_linedot1\"><div class=\"text\"><a title=\"") + a.title +
                 QStringLiteral("\" target=\"_blank\" href=\"") + a.address() + QStringLiteral("\">") +
                 a.title + QStringLiteral("</a></div>\n<div class=\"time SG_txtc\">") + a.date +
@@ -216,7 +350,7 @@ QString SinaBlog::Data::favouritesPage(int page) const
 QString SinaBlog::Data::body(const SinaArticle& a) const
 {
     QString html = QStringLiteral("\n<p>《") + a.title + QStringLiteral("》是这个博客的第") +
-                   QString::number(articles.size() - a.index) + QStringLiteral("篇博文。</p>\n");
+                   QString::number(articleCount() - a.index) + QStringLiteral("篇博文。</p>\n");
     for (int k = 1; k <= options.images; ++k) {
         html += QStringLiteral("<p><img src=\"") + Placeholder + QStringLiteral("\" real_src=\"") +
                 imageAddress(a, k) + QStringLiteral("\" width=\"8\" height=\"8\" name=\"image_operate_") +
@@ -225,6 +359,7 @@ QString SinaBlog::Data::body(const SinaArticle& a) const
     html += QStringLiteral("<p>窗外的风吹过，写下今天的几行字，记录") +
             (a.category.isEmpty() ? QStringLiteral("生活") : a.category) +
             QStringLiteral("里的点滴。</p>\n<p>&nbsp;</p>\n");
+    html += filler;
     return html;
 }
 
@@ -280,11 +415,11 @@ QByteArray SinaBlog::Data::image(const QString& address) const
     if (!m.hasMatch()) {
         return {};
     }
-    const auto it = byId.constFind(m.captured(1));
-    if (it == byId.constEnd()) {
+    const int index = indexOf(m.captured(1));
+    if (index < 0) {
         return {};
     }
-    const SinaArticle& a = articles.at(it.value());
+    const SinaArticle a = article(index);
     const int k = m.captured(2).toInt();
     if (k < 1 || k > options.images || imageAddress(a, k) != address) {
         return {};
@@ -299,7 +434,7 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
     if (request.host == BlogHost) {
         static const QRegularExpression list(QStringLiteral("^/s/articlelist_(\\d+)_(\\d+)_(\\d+)\\.html$"));
         static const QRegularExpression favourites(QStringLiteral("^/s/favourites_(\\d+)_(\\d+)\\.html$"));
-        static const QRegularExpression article(QStringLiteral("^/s/blog_([0-9a-z]{16})\\.html$"));
+        static const QRegularExpression articlePath(QStringLiteral("^/s/blog_([0-9a-z]{16})\\.html$"));
         static const QRegularExpression comment(QStringLiteral("^/s/comment_([0-9a-z]{16})_(\\d+)\\.html$"));
         if (const auto m = list.match(request.path); m.hasMatch() && m.captured(1) == userText) {
             const int category = m.captured(2).toInt();
@@ -313,11 +448,11 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
             const int page = m.captured(2).toInt();
             return page < 1 ? std::nullopt : std::optional<Response>(HtmlResponse(favouritesPage(page)));
         }
-        if (const auto m = article.match(request.path); m.hasMatch() && byId.contains(m.captured(1))) {
-            return HtmlResponse(articlePage(articles.at(byId.value(m.captured(1)))));
+        if (const auto m = articlePath.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
+            return HtmlResponse(articlePage(article(indexOf(m.captured(1)))));
         }
-        if (const auto m = comment.match(request.path); m.hasMatch() && byId.contains(m.captured(1))) {
-            const SinaArticle& a = articles.at(byId.value(m.captured(1)));
+        if (const auto m = comment.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
+            const SinaArticle a = article(indexOf(m.captured(1)));
             const int page = m.captured(2).toInt();
             if (page < 1) {
                 return std::nullopt;
@@ -337,10 +472,10 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
         QStringList entries;
         for (const QString& aid :
              query.queryItemValue(QStringLiteral("aids")).split(u',', Qt::SkipEmptyParts)) {
-            const auto it = byId.constFind(userHex + QStringLiteral("01") + aid);
-            if (it != byId.constEnd()) {
+            const int index = indexOf(userHex + QStringLiteral("01") + aid);
+            if (index >= 0) {
                 entries.append(u'"' + aid + QStringLiteral("\":{\"c\":") +
-                               QString::number(articles.at(it.value()).comments) +
+                               QString::number(article(index).comments) +
                                QStringLiteral(",\"r\":0,\"f\":0,\"z\":0,\"d\":0}"));
             }
         }
@@ -403,6 +538,8 @@ std::optional<SinaBlogOptions> SinaBlogOptions::parse(const QString& text, QStri
             options.images = small;
         } else if (key == QStringLiteral("comments")) {
             options.comments = small;
+        } else if (key == QStringLiteral("textkb")) {
+            options.textKb = small;
         } else {
             return fail(QStringLiteral("unknown key \"%1\"").arg(key));
         }
@@ -421,41 +558,21 @@ SinaBlog::SinaBlog(const SinaBlogOptions& options)
     data->userText = QString::number(options.user);
     data->userHex = QString::number(options.user, 16).rightJustified(8, u'0');
     const int n = data->options.articles;
-    const int categoryCount = data->options.categories;
-    for (int c = 0; c < categoryCount; ++c) {
+    for (int c = 0; c < data->options.categories; ++c) {
         QString name = QString::fromUtf16(CategoryWords[size_t(c) % CategoryWords.size()]);
         if (c >= int(CategoryWords.size())) {
             name += QString::number(c / int(CategoryWords.size()) + 1);
         }
         data->categories.append(name);
     }
-    data->byCategory.resize(categoryCount);
-    const QDateTime newest(QDate(2012, 6, 30), QTime(21, 30), QTimeZone::utc());
-    int dealt = 0;
-    for (int i = 0; i < n; ++i) {
-        SinaArticle a;
-        a.index = i;
-        // The identifier: user in hex, "01", and six base-36 digits that differ for every article.
-        a.id = data->userHex + QStringLiteral("01") + Base36((quint64(i) * 7919 + 46656) % 2176782336ULL, 6);
-        a.title = QString::fromUtf16(TitleWords[size_t(i) % TitleWords.size()]) + QStringLiteral("之") +
-                  QString::number(n - i);
-        a.date =
-            newest.addSecs(-qint64(i) * (13 * 3600 + 17 * 60)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        if (categoryCount > 0 && !Chosen(i, n, data->options.uncategorised, n / 3)) {
-            const int c = dealt++ % categoryCount;
-            a.category = data->categories.at(c);
-            data->byCategory[c].append(i);
-        } else {
-            data->uncategorised.append(i);
-        }
-        a.favourite = Chosen(i, n, data->options.favourites, 0);
-        if (a.favourite) {
-            data->favourites.append(i);
-        }
-        a.comments = i % (data->options.comments + 1);
-        data->byId.insert(a.id, i);
-        data->articles.append(a);
+    const QString paragraph =
+        QStringLiteral("<p>这一段文字只为让文章像真正的长文一样长，内容没有什么意义，只是占一些地方。"
+                       "Some Latin text as well, as many posts have.</p>\n");
+    while (data->filler.toUtf8().size() < qsizetype(data->options.textKb) * 1024) {
+        data->filler += paragraph;
     }
+    data->uncategorisedCount = data->uncategorisedBefore(n);
+    data->favouriteCount = data->favouritesBefore(n);
     d = std::move(data);
 }
 
@@ -466,7 +583,13 @@ const SinaBlogOptions& SinaBlog::options() const
 
 const QList<SinaArticle>& SinaBlog::articles() const
 {
-    return d->articles;
+    std::call_once(d->allArticlesOnce, [this] {
+        d->allArticles.reserve(d->articleCount());
+        for (int i = 0; i < d->articleCount(); ++i) {
+            d->allArticles.append(d->article(i));
+        }
+    });
+    return d->allArticles;
 }
 
 QStringList SinaBlog::categoryNames() const
@@ -476,7 +599,11 @@ QStringList SinaBlog::categoryNames() const
 
 QList<int> SinaBlog::favourites() const
 {
-    return d->favourites;
+    QList<int> indexes;
+    for (int j = 0; j < d->favouriteCount; ++j) {
+        indexes.append(d->favourite(j));
+    }
+    return indexes;
 }
 
 QList<PageKit::ListedArticle> SinaBlog::expectedRows() const
@@ -485,17 +612,17 @@ QList<PageKit::ListedArticle> SinaBlog::expectedRows() const
     auto listed = [](const SinaArticle& a, const QString& category) {
         return PageKit::ListedArticle{a.title, category, a.link(), u'(' + a.date + u')'};
     };
-    for (qsizetype c = 0; c < d->categories.size(); ++c) {
-        for (const int i : d->byCategory.at(c)) {
-            rows.append(listed(d->articles.at(i), d->categories.at(c)));
+    for (int c = 0; c < int(d->categories.size()); ++c) {
+        for (int j = 0; j < d->categorySize(c); ++j) {
+            rows.append(listed(d->article(d->inCategory(c, j)), d->categories.at(c)));
         }
     }
-    for (const int i : d->favourites) {
-        const SinaArticle& a = d->articles.at(i);
+    for (int j = 0; j < d->favouriteCount; ++j) {
+        const SinaArticle a = d->article(d->favourite(j));
         rows.append(PageKit::ListedArticle{a.title, QStringLiteral("博文收藏"), a.link(), a.date});
     }
-    for (const int i : d->uncategorised) {
-        rows.append(listed(d->articles.at(i), QStringLiteral("未分类")));
+    for (int j = 0; j < d->uncategorisedCount; ++j) {
+        rows.append(listed(d->article(d->uncategorised(j)), QStringLiteral("未分类")));
     }
     return rows;
 }
@@ -524,31 +651,31 @@ QStringList SinaBlog::imageAddresses(int index) const
 {
     QStringList addresses;
     for (int k = 1; k <= d->options.images; ++k) {
-        addresses.append(d->imageAddress(d->articles.at(index), k));
+        addresses.append(d->imageAddress(d->article(index), k));
     }
     return addresses;
 }
 
 QString SinaBlog::commentCounterAddress(int index) const
 {
-    const QString& id = d->articles.at(index).id;
+    const QString id = d->article(index).id;
     return QStringLiteral("http://") + CountHost + QStringLiteral("/api/num.php?uid=") + id.left(8) +
            QStringLiteral("&aids=") + id.right(6);
 }
 
 int SinaBlog::commentPageCount(int index) const
 {
-    return PagesFor(d->articles.at(index).comments);
+    return PagesFor(d->article(index).comments);
 }
 
 QString SinaBlog::commentPageAddress(int index, int page) const
 {
-    return d->commentAddress(d->articles.at(index), page);
+    return d->commentAddress(d->article(index), page);
 }
 
 QString SinaBlog::articleBody(int index) const
 {
-    return d->body(d->articles.at(index));
+    return d->body(d->article(index));
 }
 
 QByteArray SinaBlog::imageBytes(const QString& address) const
@@ -558,7 +685,7 @@ QByteArray SinaBlog::imageBytes(const QString& address) const
 
 QByteArray SinaBlog::commentPageReply(int index, int page) const
 {
-    return d->commentReply(d->articles.at(index), page);
+    return d->commentReply(d->article(index), page);
 }
 
 void SinaBlog::install(Server& server) const

@@ -15,7 +15,8 @@ namespace FakeWeb {
 class Server;
 
 // A generated Sina-style blog of any size, served by the fake web. Everything is derived from the
-// options, so two blogs with the same options are identical byte for byte.
+// options, so two blogs with the same options are identical byte for byte; pages are made when asked
+// for, so a blog of 100,000 articles costs no more memory than one of ten.
 //
 // What it serves (host names as the real site had them):
 //  - article lists, 50 articles a page, newest first, UTF-8:
@@ -44,9 +45,10 @@ struct SinaBlogOptions
     int favourites = 0;    // the blog's own articles listed again in the favourites
     int images = 0;        // images in every article
     int comments = 0;      // article i has i % (comments + 1) comments
+    int textKb = 0;        // kilobytes of further text in every article body, as long posts have
 
     // Reads "user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,
-    // comments=3"; every key is optional. Empty with *error set when a key or value is wrong.
+    // comments=3,textkb=20"; every key is optional. Empty with *error set when a key or value is wrong.
     static std::optional<SinaBlogOptions> parse(const QString& text, QString* error = nullptr);
 };
 
