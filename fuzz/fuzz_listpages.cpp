@@ -16,8 +16,8 @@ const QList<Discovery::ListPagePlatform>& Platforms()
 {
     using namespace Discovery::ListPages;
     static const QList<Discovery::ListPagePlatform> platforms = {
-        Baidu(), Hexun(),     Sohu(),     Tianya(),    Tianya2(), Cto51(),      Ifeng(std::nullopt),
-        Ifeng(3), Yaolan(), Csdn(), ChinaUnix(), Cersp(), CerspEblog(),
+        Baidu(),  Hexun(),  Sohu(), Tianya(),    Tianya2(), Cto51(),      Ifeng(std::nullopt),
+        Ifeng(3), Yaolan(), Csdn(), ChinaUnix(), Cersp(),   CerspEblog(),
     };
     return platforms;
 }

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QList<QByteArray> added{Text::EscapeRecordField(QString::fromUtf8(bytes.left(64))), "end"};
     if (Text::AppendRecordLine(path, added)) {
         const QList<QList<QByteArray>> after = Text::ReadRecordLines(path);
-        if (after.size() != before.size() + 1 || after.mid(0, before.size()) != before || after.last() != added) {
+        if (after.size() != before.size() + 1 || after.mid(0, before.size()) != before ||
+            after.last() != added) {
             __builtin_trap();
         }
     }

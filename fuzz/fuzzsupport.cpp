@@ -3,14 +3,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkReply>
 #include <QTimer>
 
 #include <QCoro/QCoroTask>
 
 #include <cstdio>
-#include <exception>
 #include <cstdlib>
+#include <exception>
 
 namespace Fuzz {
 
@@ -97,8 +98,13 @@ Scratch& Scratch::instance()
 Scratch::Scratch()
 {
     EnsureApplication();
-    const QByteArray base = qgetenv("QVLRX_FUZZ_SCRATCH");
-    const QString root = base.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(base);
+    // In memory where possible: the program syncs what it writes, and a disk under load would make every
+    // write look like a hang.
+    QString root = qEnvironmentVariable("QVLRX_FUZZ_SCRATCH");
+    if (root.isEmpty()) {
+        root = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                  : QDir::tempPath();
+    }
     m_folder = QDir(root).filePath(QStringLiteral("qvlrx-fuzz-%1").arg(QCoreApplication::applicationPid()));
     QDir().mkpath(m_folder);
 }

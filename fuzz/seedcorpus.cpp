@@ -52,7 +52,8 @@ struct Platform
     std::function<Blog(FakeWeb::Server&)> install;
 };
 
-template <class Install> std::function<Blog(FakeWeb::Server&)> ListPageBlog(int code, QString name, Install install)
+template <class Install>
+std::function<Blog(FakeWeb::Server&)> ListPageBlog(int code, QString name, Install install)
 {
     return [=](FakeWeb::Server& server) {
         FakeWeb::BlogSize size;
@@ -78,8 +79,12 @@ const QList<Platform>& Platforms()
     static const QList<Platform> platforms = {
         {Model::Sina,
          [](Server& server) {
-             const SinaBlog blog(SinaBlogOptions{
-                 .articles = 6, .categories = 2, .uncategorised = 1, .favourites = 1, .images = 1, .comments = 2});
+             const SinaBlog blog(SinaBlogOptions{.articles = 6,
+                                                 .categories = 2,
+                                                 .uncategorised = 1,
+                                                 .favourites = 1,
+                                                 .images = 1,
+                                                 .comments = 2});
              blog.install(server);
              return Blog{Model::Sina, QStringLiteral("sina"), blog.firstPageAddress()};
          }},
@@ -113,7 +118,8 @@ public:
     {
         QDir dir(m_root);
         dir.mkpath(target);
-        const QString name = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+        const QString name =
+            QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
         QFile file(dir.filePath(target + u'/' + name));
         if (file.open(QIODevice::WriteOnly)) {
             file.write(bytes);
@@ -189,16 +195,19 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
 
     // The task file of the rows found, as 导入 and a resumed search read it.
     corpus.add(QStringLiteral("taskfile"), Model::TaskFileText(state).toUtf8());
-    corpus.add(QStringLiteral("autoconfig"),
-               QStringLiteral("<blog>%1</blog><name>%2</name><href>%3</href><pic>True</pic><cmt>False</cmt>\r\n")
-                   .arg(blog.code)
-                   .arg(blog.name, blog.address)
-                   .toUtf8());
+    corpus.add(
+        QStringLiteral("autoconfig"),
+        QStringLiteral("<blog>%1</blog><name>%2</name><href>%3</href><pic>True</pic><cmt>False</cmt>\r\n")
+            .arg(blog.code)
+            .arg(blog.name, blog.address)
+            .toUtf8());
     const QString taskName = state.task.TaskName;
     state.task.TaskName = QStringLiteral("task");
-    corpus.add(QStringLiteral("checkpoint"),
-               code + Joined({QStringLiteral("<blog>%1</blog><name>task</name><page>2</page>").arg(blog.code).toUtf8(),
-                              Model::TaskFileText(state).toUtf8()}));
+    corpus.add(
+        QStringLiteral("checkpoint"),
+        code +
+            Joined({QStringLiteral("<blog>%1</blog><name>task</name><page>2</page>").arg(blog.code).toUtf8(),
+                    Model::TaskFileText(state).toUtf8()}));
     state.task.TaskName = taskName;
 
     // The first articles: the page as fetched, then whatever assembling it asks the web for.
@@ -211,13 +220,13 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
             const qsizetype assembly = server.requests().size();
             Fuzz::ResultOf(Render::SaveArticlePage(state, page, row));
             const QList<QByteArray> later = BodiesSince(server, state, assembly);
-            const QByteArray rowLine = (state.articles.title(row) + u'\t' + state.articles.category(row) + u'\t' +
-                                        state.articles.link(row) + u'\t' + state.articles.date(row))
+            const QByteArray rowLine = (state.articles.title(row) + u'\t' + state.articles.category(row) +
+                                        u'\t' + state.articles.link(row) + u'\t' + state.articles.date(row))
                                            .toUtf8();
             QList<QByteArray> pages{rowLine, answer.body};
             pages.append(later);
-            corpus.add(QStringLiteral("articlepage"), code + QByteArray(1, state.task.FetchComments ? 3 : 1) +
-                                                          Joined(pages));
+            corpus.add(QStringLiteral("articlepage"),
+                       code + QByteArray(1, state.task.FetchComments ? 3 : 1) + Joined(pages));
             corpus.add(QStringLiteral("pagetext"), answer.body);
             corpus.add(QStringLiteral("xhtmlcleaner"), answer.body);
             corpus.add(QStringLiteral("names"), state.articles.title(row).toUtf8());
@@ -241,7 +250,8 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
             continue;
         }
         const QByteArray bytes = file.readAll();
-        if (file.fileName().endsWith(QStringLiteral(".html")) || file.fileName().endsWith(QStringLiteral(".htm"))) {
+        if (file.fileName().endsWith(QStringLiteral(".html")) ||
+            file.fileName().endsWith(QStringLiteral(".htm"))) {
             corpus.add(QStringLiteral("pagetext"), bytes);
             corpus.add(QStringLiteral("xhtmlcleaner"), bytes);
         } else if (QFileInfo(file.fileName()).fileName().startsWith(QStringLiteral(".qvlrx-"))) {
