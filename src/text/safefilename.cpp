@@ -59,11 +59,12 @@ QString SafeFileName(const QString& text)
         {QStringLiteral("\""), QString()},
         {QStringLiteral(".."), QString()},
     }};
+    // NUL goes first: removed after the steps, it could join two dots that the steps left apart.
     QString name = text;
+    name.remove(QChar(u'\0'));
     for (const auto& [find, replacement] : steps) {
         name.replace(find, replacement, Qt::CaseSensitive);
     }
-    name.remove(QChar(u'\0'));
     if (name == QStringLiteral(".")) {
         name = QStringLiteral("_");
     }

@@ -119,6 +119,7 @@ private Q_SLOTS:
         QTest::newRow("address") << "http://s1.sinaimg.cn/a.jpg?x=1&y=2"
                                  << "http___s1.sinaimg.cn_a.jpg_x=1_y=2";
         QTest::newRow("nul") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << "ab";
+        QTest::newRow("nul between dots") << QStringLiteral(".") + QChar(0) + QStringLiteral(".") << "";
         QTest::newRow("single dot") << "."
                                     << "_";
     }
