@@ -9,6 +9,7 @@
 #include "output/renamer.h"
 #include "output/txtconverter.h"
 #include "render/downloaddriver.h"
+#include "render/downloadfixture.h"
 #include "support/chmnames.h"
 #include "support/fakeui.h"
 #include "support/proxyweb.h"
@@ -120,13 +121,8 @@ private slots:
         QNetworkAccessManager network;
         Model::RunState state(programFolder, ui, &network);
         state.http.timeoutMs = 3000;
-        state.task.TaskName = QStringLiteral("blog");
-        state.task.PlatformCode = 0;
-        state.task.BlogAddress = QStringLiteral("http://blog.sina.com.cn/u/1");
+        DownloadFixture::MakeSinaTask(state, 0);
         state.task.FetchImages = true;
-        state.task.FetchComments = false;
-        state.listScrolling = false;
-        state.ResetArticleList();
         const QStringList categories{QStringLiteral("../逃逸"),
                                      QStringLiteral("/etc/absolute"),
                                      QStringLiteral("a/../../b"),
