@@ -56,7 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReadWithEveryPlatform(bytes);
 
     const QString utf8 = Text::DecodeBytes(bytes, QStringLiteral("UTF-8"));
-    Discovery::ListPages::IfengDataScriptAddress(utf8);
+    try {
+        // A script mark too close to its end is a failed text cut: it ends the search, as any cut does.
+        Discovery::ListPages::IfengDataScriptAddress(utf8);
+    } catch (const Text::Failure&) {
+    }
     Discovery::ReadSinaListPage(utf8);
     Fuzz::Run run;
     try {
