@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int index = state.addArticleRow(row.value(0), row.value(1), row.value(2), row.value(3));
     const QString page = Text::DecodeBytes(article, state.profile().Charset);
     try {
-        Fuzz::RunToEnd(Assemble(state, page, index));
+        Fuzz::Wait(Assemble(state, page, index));
     } catch (const std::exception&) {
     }
     return 0;

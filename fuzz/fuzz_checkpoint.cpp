@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     run.state->task.PlatformCode = data[0] % Model::PlatformCount;
     run.state->task.TaskName = QStringLiteral("task");
     try {
-        Fuzz::ResultOf(Model::ReadCheckpoint(*run.state));
+        Fuzz::Wait(Model::ReadCheckpoint(*run.state));
     } catch (const Text::Failure&) {
     }
     return 0;

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.task.TaskName = QStringLiteral("10001");
     state.task.BlogAddress = QStringLiteral("http://blog.example.com/10001/");
     try {
-        Fuzz::RunToEnd(Discovery::Finders()[size_t(code)](state, state.task.BlogAddress, std::nullopt));
+        Fuzz::Wait(Discovery::Finders()[size_t(code)](state, state.task.BlogAddress, std::nullopt));
     } catch (const std::exception&) {
         // A finder ends with a failure on most inputs; what matters is how.
     }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     scratch.reset();
     scratch.write(QStringLiteral("import.ini"), Fuzz::Bytes(data, size));
     Fuzz::Run run;
-    Fuzz::RunToEnd(Model::ImportTaskList(*run.state, scratch.path(QStringLiteral("import.ini"))));
+    Fuzz::Wait(Model::ImportTaskList(*run.state, scratch.path(QStringLiteral("import.ini"))));
     if (!run.state->task.TaskName.isEmpty()) {
         Model::ExportTaskList(*run.state);
     }

@@ -169,26 +169,4 @@ Run::Run()
     state->http.untilOkPauseMs = 0;
 }
 
-namespace {
-
-QCoro::Task<> Guarded(QCoro::Task<> task, std::exception_ptr& failure)
-{
-    try {
-        co_await std::move(task);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-}
-
-} // namespace
-
-void RunToEnd(QCoro::Task<> task)
-{
-    std::exception_ptr failure;
-    QCoro::waitFor(Guarded(std::move(task), failure));
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-}
-
 } // namespace Fuzz

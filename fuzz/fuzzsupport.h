@@ -4,6 +4,7 @@
 // folder for the readers that work on files, and a run state that never waits for anyone.
 #include "model/runstate.h"
 #include "model/userinterface.h"
+#include "support/wait.h"
 
 #include <QByteArray>
 #include <QList>
@@ -84,21 +85,8 @@ struct Run
     Run();
 };
 
-// Runs a coroutine to its end (the fuzz targets have no event loop of their own). A failure it throws
-// travels on. (QCoro::waitFor alone would wait for ever on a coroutine that throws.)
-void RunToEnd(QCoro::Task<> task);
-
-template <class T> QCoro::Task<> KeepResult(QCoro::Task<T> task, std::optional<T>& result)
-{
-    result = co_await std::move(task);
-}
-
-// The same for a coroutine with a result.
-template <class T> T ResultOf(QCoro::Task<T> task)
-{
-    std::optional<T> result;
-    RunToEnd(KeepResult(std::move(task), result));
-    return std::move(*result);
-}
+// Coroutines are run to their end with TestSupport::Wait (support/wait.h), as in the tests: a failure
+// they throw travels on.
+using TestSupport::Wait;
 
 } // namespace Fuzz

@@ -150,7 +150,7 @@ QList<QByteArray> BodiesSince(FakeWeb::Server& server, Model::RunState& state, q
     const QList<FakeWeb::Request> requests = server.requests();
     for (qsizetype i = from; i < requests.size(); ++i) {
         try {
-            const Text::HttpAnswer answer = Fuzz::ResultOf(Text::FetchAnswer(state.http, requests.at(i).url));
+            const Text::HttpAnswer answer = Fuzz::Wait(Text::FetchAnswer(state.http, requests.at(i).url));
             bodies.append(answer.status == 200 ? answer.body : QByteArray());
         } catch (const std::exception&) {
             bodies.append(QByteArray());
@@ -181,7 +181,7 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
 
     // The search: its pages in the order the finder asked for them.
     try {
-        Fuzz::RunToEnd(Discovery::Finders()[size_t(blog.code)](state, blog.address, std::nullopt));
+        Fuzz::Wait(Discovery::Finders()[size_t(blog.code)](state, blog.address, std::nullopt));
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "seedcorpus: platform %d: %s\n", blog.code, failure.what());
     }
@@ -215,10 +215,10 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
         const qsizetype start = server.requests().size();
         try {
             const Text::HttpAnswer answer =
-                Fuzz::ResultOf(Text::FetchAnswer(state.http, state.articleFetchAddress(row)));
+                Fuzz::Wait(Text::FetchAnswer(state.http, state.articleFetchAddress(row)));
             const QString page = Text::DecodeBytes(answer.body, state.profile().Charset);
             const qsizetype assembly = server.requests().size();
-            Fuzz::ResultOf(Render::SaveArticlePage(state, page, row));
+            Fuzz::Wait(Render::SaveArticlePage(state, page, row));
             const QList<QByteArray> later = BodiesSince(server, state, assembly);
             const QByteArray rowLine = (state.articles.title(row) + u'\t' + state.articles.category(row) +
                                         u'\t' + state.articles.link(row) + u'\t' + state.articles.date(row))
