@@ -22,9 +22,6 @@
 #include <QSet>
 #include <QUrl>
 
-#include <filesystem>
-#include <system_error>
-
 namespace Output {
 
 namespace {
@@ -204,13 +201,9 @@ void Fail(Model::RunState& state, const QString& reason)
 // Puts the finished book in place of the old one in one step.
 void MoveIntoPlace(const QString& from, const QString& to)
 {
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
-                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
-    if (error) {
+    if (const QString error = Text::ReplaceFile(from, to); !error.isEmpty()) {
         QFile::remove(from);
-        throw Text::Failure(
-            QStringLiteral("无法写入%1（%2）").arg(to, QString::fromLocal8Bit(error.message())));
+        throw Text::Failure(QStringLiteral("无法写入%1（%2）").arg(to, error));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "output/chmlisting.h"
 #include "output/compilerprogress.h"
 #include "text/charset.h"
+#include "text/textfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,8 +20,6 @@
 #include <QCoro/QCoroProcess>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace Output {
 
@@ -120,10 +119,7 @@ bool MoveIntoPlace(const QString& from, const QString& to)
     // The compiler wrote into a private temporary file; the book is as readable as any other file.
     QFile::setPermissions(from, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                     QFileDevice::ReadOther);
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
-                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
-    return !error;
+    return Text::ReplaceFile(from, to).isEmpty();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <filesystem>
 
 namespace Text {
 
@@ -56,6 +57,14 @@ void WriteTextFileAt(const QString& path, const QString& text)
 void WriteTextFile(const QString& programFolder, const QString& relativeName, const QString& text)
 {
     WriteTextFileAt(JoinPath(programFolder, relativeName), text);
+}
+
+QString ReplaceFile(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
+                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
+    return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
 void AppendTextFile(const QString& path, const QString& text)

@@ -23,6 +23,10 @@ void WriteBytesFileAt(const QString& path, const QByteArray& bytes);
 // Appends text followed by CR LF in the local code page, creating the file when needed.
 void AppendTextFile(const QString& path, const QString& text);
 
+// Renames from to to in one step, replacing a file already there (readers see the old file or the new one,
+// never none). Empty on success, else why it failed.
+QString ReplaceFile(const QString& from, const QString& to);
+
 // Joins a folder and a relative name with "/".
 QString JoinPath(const QString& folder, const QString& name);
 
