@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Backs a generated Sina blog up with the real `qvlrx --batch` (images on) through the fake web and
-prints, per phase, the wall time, the requests, the share of the five-connection bound, the program's
+prints, per phase (the program's start until its first status line apart), the wall time, the requests, the share of the five-connection bound, the program's
 own CPU seconds per 1,000 articles and its peak resident memory; then mirrors the same blog with wget2
 (-r -p, five threads, the same latency) and sets the two page phases side by side.
 
@@ -10,7 +10,7 @@ own CPU seconds per 1,000 articles and its peak resident memory; then mirrors th
     bench/bench_backup.py 2000 100000
 
 Run by hand on an idle machine; it is no test. The phases are told from the status lines --batch prints:
-discovery until "文章寻找完成", articles until the index pages begin ("生成文章索引"), index pages until
+the start (loading the program) until the first line, discovery until "文章寻找完成", articles until the index pages begin ("生成文章索引"), index pages until
 "文章下载完成", images until "全部完成", packing until the program ends. Requests are counted from the
 fake web's request log by their arrival time. The bound of a phase is requests × latency / 5: what five
 connections that each wait the latency for every answer can do at best; the ratio is bound / wall.
@@ -28,9 +28,11 @@ import sys
 import tempfile
 import time
 
-PHASES = ["discovery", "articles", "index pages", "images", "packing"]
-# The status line that ends each phase but the last.
-PHASE_ENDS = ["文章寻找完成", "生成文章索引", "文章下载完成", "全部完成"]
+PHASES = ["start", "discovery", "articles", "index pages", "images", "packing"]
+# The status line that ends each phase but the last; the program's start ends with its first line.
+PHASE_ENDS = ["", "文章寻找完成", "生成文章索引", "文章下载完成", "全部完成"]
+# What is set beside wget2's whole mirror: everything until the articles are saved, loading included.
+PAGE_PHASES = ("start", "discovery", "articles")
 CONNECTIONS = 5
 USER = 1234567890
 
@@ -176,12 +178,12 @@ def bench(args, articles):
             cpu = (c1 - c0) / articles * 1000
             phases[name] = (wall, requests, ratio, cpu)
             print(f"{name:<12} {wall:8.1f} {requests:9,} {ratio:6.2f} {cpu:10.3f} {m1:8.1f}")
-        pages_wall = sum(phases[p][0] for p in ("discovery", "articles") if p in phases)
-        pages_requests = sum(phases[p][1] for p in ("discovery", "articles") if p in phases)
-        pages_cpu = sum(phases[p][3] for p in ("discovery", "articles") if p in phases)
+        pages_wall = sum(phases[p][0] for p in PAGE_PHASES if p in phases)
+        pages_requests = sum(phases[p][1] for p in PAGE_PHASES if p in phases)
+        pages_cpu = sum(phases[p][3] for p in PAGE_PHASES if p in phases)
         print(f"{'pages':<12} {pages_wall:8.1f} {pages_requests:9,} "
               f"{pages_requests * args.latency / 1000 / CONNECTIONS / pages_wall:6.2f} {pages_cpu:10.3f}"
-              f"   (discovery + articles)")
+              f"   (start + discovery + articles)")
         total_cpu = marks[-1][1]
         print(f"whole run: {marks[-1][0] - marks[0][0]:.1f} s wall, {total_cpu:.1f} s CPU "
               f"({total_cpu / articles * 1000:.3f} s per 1,000 articles), peak resident {peak:.1f} MB")
@@ -238,13 +240,16 @@ def main():
         print(f"{r['articles']:,} articles:")
         print(f"  peak resident memory {r['peak']:.1f} MB (goal <= 150 MB at 100,000): "
               f"{'met' if r['peak'] <= 150 else 'MISSED'}")
+        if "discovery" in phases:
+            ratio = phases["discovery"][2]
+            print(f"  discovery {ratio:.2f} of the bound (goal >= 0.8): {'met' if ratio >= 0.8 else 'MISSED'}")
         if "articles" in phases:
             ratio = phases["articles"][2]
             print(f"  article phase {ratio:.2f} of the bound (goal >= 0.9): {'met' if ratio >= 0.9 else 'MISSED'}")
-        print(f"  own CPU for discovery plus articles {r['pages_cpu']:.3f} s per 1,000 articles (goal <= 1.0): "
+        print(f"  own CPU for start, discovery and articles {r['pages_cpu']:.3f} s per 1,000 articles (goal <= 1.0): "
               f"{'met' if r['pages_cpu'] <= 1.0 else 'MISSED'}")
         if "wget2" in r:
-            print(f"  discovery plus articles {r['pages_wall']:.1f} s, wget2's whole mirror {r['wget2']:.1f} s "
+            print(f"  start, discovery and articles {r['pages_wall']:.1f} s, wget2's whole mirror {r['wget2']:.1f} s "
                   f"(goal: no slower): {'met' if r['pages_wall'] <= r['wget2'] else 'MISSED'}")
     if len(results) >= 2:
         small, large = results[0], results[-1]

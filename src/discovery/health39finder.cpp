@@ -74,13 +74,14 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
         QStringLiteral("<b>.*</b></span><span>访问<b>.*</b></span><span>评论<b>.*</b></span><span>");
     const QString linkStart = u'/' + account + u'/';
     const QString uncategorised = QStringLiteral("未分类");
-    // Every list page is planned, so the pages are fetched ahead of the one being read.
+    // Every list page is planned from the home page, so the pages, the first among them, are fetched
+    // ahead of the one being read.
     const QStringList queue = state.ui.listLines();
     const int pageCount = int(queue.size());
-    PagesAhead pages(state.http, 0, pageCount - 1, ListPagesAtOnce,
-                     [queue, charset](Text::HttpContext& http, qint64 i) {
-                         return FetchPage(http, queue.at(i), charset);
-                     });
+    PagesAhead pages(
+        state.http, 0, pageCount - 1, ListPagesAtOnce,
+        [queue, charset](Text::HttpContext& http, qint64 i) { return FetchPage(http, queue.at(i), charset); },
+        PagesAhead::FirstPage::WithTheRest);
     QSet<QString> seenLinks;
     std::exception_ptr failure;
     try {

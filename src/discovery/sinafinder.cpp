@@ -169,14 +169,16 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
     const QString firstPage = co_await Text::FetchPageUntilOk(state.http, address, Charset);
     PlanSinaListPages(state, firstPage);
 
-    // The walk reads the queue as planned; the list box only shows it. Every address is known, so the
-    // pages are fetched ahead of the one being read.
+    // The walk reads the queue as planned; the list box only shows it. Every address is known from a page
+    // already read, so the pages, the first among them, are fetched ahead of the one being read.
     const QStringList queue = state.ui.listLines();
     const int pageCount = int(queue.size());
-    PagesAhead pages(state.http, 0, pageCount - 1, ListPagesAtOnce,
-                     [queue](Text::HttpContext& http, qint64 k) {
-                         return Text::FetchPageUntilOk(http, queue.at(k), Charset);
-                     });
+    PagesAhead pages(
+        state.http, 0, pageCount - 1, ListPagesAtOnce,
+        [queue](Text::HttpContext& http, qint64 k) {
+            return Text::FetchPageUntilOk(http, queue.at(k), Charset);
+        },
+        PagesAhead::FirstPage::WithTheRest);
     // Links read from category and all-articles pages. An article of the all-articles pages that was
     // already met under its category is not appended again.
     QSet<QString> seenLinks;
