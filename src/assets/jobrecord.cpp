@@ -2,6 +2,7 @@
 
 #include "model/runstate.h"
 #include "text/recordfile.h"
+#include "text/recordwriter.h"
 #include "text/textfiles.h"
 
 #include <QSet>
@@ -17,15 +18,16 @@ QString JobKey(const RecordedJob& job)
 
 } // namespace
 
-JobRecord::JobRecord(const QString& taskFolder)
-    : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName)))
+JobRecord::JobRecord(const QString& taskFolder, Text::RecordWriter* writer)
+    : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName))), m_writer(writer)
 {
 }
 
 bool JobRecord::append(const RecordedJob& job) const
 {
-    return Text::AppendRecordLine(m_path, {QByteArray::number(job.kind), Text::EscapeRecordField(job.folder),
-                                           Text::EscapeRecordField(job.address)});
+    const QList<QByteArray> fields = {QByteArray::number(job.kind), Text::EscapeRecordField(job.folder),
+                                      Text::EscapeRecordField(job.address)};
+    return m_writer != nullptr ? m_writer->append(m_path, fields) : Text::AppendRecordLine(m_path, fields);
 }
 
 void JobRecord::forEach(const std::function<void(const RecordedJob&)>& visit) const
@@ -57,7 +59,7 @@ QList<RecordedJob> JobRecord::read() const
 void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder)
 {
     // Recorded first: a kill between the two steps leaves a job that the next run queues again.
-    JobRecord(state.taskFolder()).append({kind, address, folder});
+    JobRecord(state.taskFolder(), &state.records).append({kind, address, folder});
     state.assets.AddAssetRow(kind, address, folder, state.listScrolling);
 }
 

@@ -9,6 +9,10 @@ namespace Model {
 class RunState;
 }
 
+namespace Text {
+class RecordWriter;
+}
+
 namespace Assets {
 
 // One image or comment page that page assembly queued.
@@ -30,7 +34,8 @@ class JobRecord
 public:
     static constexpr const char* FileName = ".qvlrx-jobs";
 
-    explicit JobRecord(const QString& taskFolder);
+    // Lines go through the writer where one is given; else the record is opened for every line.
+    explicit JobRecord(const QString& taskFolder, Text::RecordWriter* writer = nullptr);
 
     QString path() const { return m_path; }
 
@@ -44,6 +49,7 @@ public:
 
 private:
     QString m_path;
+    Text::RecordWriter* m_writer;
 };
 
 // Queues a job of page assembly (an image, a comment page) and records it in the task folder.

@@ -2,6 +2,7 @@
 
 #include "model/runstate.h"
 #include "text/recordfile.h"
+#include "text/recordwriter.h"
 #include "text/textfiles.h"
 
 namespace Model {
@@ -41,8 +42,8 @@ bool ReadWord(const QByteArray& word, PageRecord::Outcome* outcome)
 
 } // namespace
 
-PageRecord::PageRecord(const QString& taskFolder)
-    : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName)))
+PageRecord::PageRecord(const QString& taskFolder, Text::RecordWriter* writer)
+    : m_path(Text::JoinPath(taskFolder, QString::fromLatin1(FileName))), m_writer(writer)
 {
     Text::ForEachRecordLine(m_path, [this](const QList<QByteArray>& fields) {
         Entry entry;
@@ -74,9 +75,10 @@ bool PageRecord::record(const QString& page, const Entry& entry)
         return true;
     }
     m_entries.insert(page, entry);
-    return Text::AppendRecordLine(m_path, {Word(entry.outcome), Text::EscapeRecordField(page),
-                                           Text::EscapeRecordField(entry.address),
-                                           Text::EscapeRecordField(entry.reason)});
+    const QList<QByteArray> fields = {Word(entry.outcome), Text::EscapeRecordField(page),
+                                      Text::EscapeRecordField(entry.address),
+                                      Text::EscapeRecordField(entry.reason)};
+    return m_writer != nullptr ? m_writer->append(m_path, fields) : Text::AppendRecordLine(m_path, fields);
 }
 
 } // namespace Model

@@ -3,6 +3,10 @@
 #include <QHash>
 #include <QString>
 
+namespace Text {
+class RecordWriter;
+}
+
 namespace Model {
 
 class RunState;
@@ -25,8 +29,9 @@ public:
         QString reason;  // why it failed
     };
 
-    // Reads the record of the task folder.
-    explicit PageRecord(const QString& taskFolder);
+    // Reads the record of the task folder. Lines go through the writer where one is given; else the
+    // record is opened for every line.
+    explicit PageRecord(const QString& taskFolder, Text::RecordWriter* writer = nullptr);
 
     QString path() const { return m_path; }
 
@@ -43,6 +48,7 @@ public:
 
 private:
     QString m_path;
+    Text::RecordWriter* m_writer;
     QHash<QString, Entry> m_entries;
 };
 

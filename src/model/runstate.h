@@ -8,6 +8,7 @@
 #include "model/platformprofile.h"
 #include "model/userinterface.h"
 #include "text/pagefetch.h"
+#include "text/recordwriter.h"
 
 #include <QString>
 
@@ -42,6 +43,8 @@ public:
     CategoryTable categories;
     AssetQueue assets;
     PlatformProfileTable profiles;
+    // The records of the task folder, kept open while the run adds to them.
+    Text::RecordWriter records;
 
     // The number of articles the blog itself announces, when its finder could read one (a total, the
     // sum of its category counts); compared with the rows found when the search ends.

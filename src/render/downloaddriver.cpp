@@ -51,7 +51,7 @@ class DownloadRun
 {
 public:
     explicit DownloadRun(Model::RunState& state)
-        : m_state(state), m_record(state.taskFolder()), m_cursor(state, &m_record)
+        : m_state(state), m_record(state.taskFolder(), &state.records), m_cursor(state, &m_record)
     {
         const DownloadProgress* progress = m_state.downloadProgress;
         m_ticker.setInterval(progress != nullptr ? std::max(1, progress->tickIntervalMs) : 1000);

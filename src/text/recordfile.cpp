@@ -1,8 +1,8 @@
 #include "text/recordfile.h"
 
-#include <QDir>
+#include "text/recordwriter.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 namespace Text {
 
@@ -35,16 +35,8 @@ const QByteArray EndMark = ".";
 
 bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
-        return false;
-    }
-    QByteArray bytes = fields.join('\t') + '\t' + EndMark + '\n';
-    if (file.size() > 0 && file.seek(file.size() - 1) && file.peek(1) != "\n") {
-        bytes.prepend('\n');
-    }
-    return file.write(bytes) == bytes.size();
+    RecordWriter writer;
+    return writer.append(path, fields);
 }
 
 void ForEachRecordLine(const QString& path, const std::function<void(const QList<QByteArray>& fields)>& visit)
