@@ -7,7 +7,7 @@
 namespace App {
 
 // The user interface of batch mode: status texts go to standard output, one line each; every question is
-// answered with yes; nothing is ever opened.
+// answered with yes; nothing is ever opened. A status text set again unchanged is not printed again.
 class ConsoleUserInterface final : public Model::UserInterface
 {
 public:
@@ -31,7 +31,16 @@ public:
     }
 
 protected:
-    void statusChanged(const QString& text) override { print(stdout, text); }
+    void statusChanged(const QString& text) override
+    {
+        if (text != m_printedStatus) {
+            m_printedStatus = text;
+            print(stdout, text);
+        }
+    }
+
+private:
+    QString m_printedStatus;
 };
 
 } // namespace App

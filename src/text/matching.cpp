@@ -3,13 +3,36 @@
 #include "text/failure.h"
 #include "text/textprimitives.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace Text {
 
+namespace {
+
+// Compiling a pattern costs more than matching a page with it, and the same few patterns are matched
+// against every page of a run: compiled patterns are kept, a few hundred at most.
+QRegularExpression Compiled(const QString& pattern)
+{
+    thread_local QHash<QString, QRegularExpression> compiled;
+    const auto found = compiled.constFind(pattern);
+    if (found != compiled.cend()) {
+        return *found;
+    }
+    if (compiled.size() >= 256) {
+        compiled.clear();
+    }
+    QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption);
+    expression.optimize();
+    compiled.insert(pattern, expression);
+    return expression;
+}
+
+} // namespace
+
 QString MatchAll(const QString& pattern, const QString& subject)
 {
-    const QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression expression = Compiled(pattern);
     if (!expression.isValid() || subject.isEmpty()) {
         return {};
     }

@@ -2,11 +2,15 @@
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/matching.h"
+#include "text/recordfile.h"
+#include "text/recordwriter.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +98,9 @@ private Q_SLOTS:
         // "." never crosses a line feed, so greedy matches stay within a line.
         QCOMPARE(MatchList(QStringLiteral("<a.*</a>"), QStringLiteral("<a>1</a>\n<a>2</a>")).size(), 2);
         QCOMPARE(MatchAll(QStringLiteral("(unclosed"), QStringLiteral("(unclosed")), QString());
+        // A pattern met again matches as the first time, case and all.
+        QCOMPARE(MatchList(QStringLiteral("title"), QStringLiteral("tiTLe")), QStringList({"tiTLe"}));
+        QCOMPARE(MatchAll(QStringLiteral("(unclosed"), QStringLiteral("(unclosed")), QString());
         QCOMPARE(HashToQuote(QStringLiteral("a=#b#")), QStringLiteral("a=\"b\""));
         QCOMPARE(ReplaceMatches(QStringLiteral("<li id=cmt12>x<li id=cmt3>"),
                                 QStringLiteral("<li id=cmt\\d*>"), QStringLiteral("<li>")),
@@ -150,6 +157,18 @@ private Q_SLOTS:
         QCOMPARE(DecodeBytes(text.toUtf8(), QStringLiteral("UTF-8")), text);
         const QString broken = DecodeBytes(QByteArray("\xff\xfe\x81", 3), QStringLiteral("UTF-8"));
         QVERIFY(broken.contains(QChar::ReplacementCharacter));
+
+        // Every character, astral pairs and lone surrogates among them, is written as the converter
+        // writes it.
+        QString every;
+        for (char32_t c = 0; c < 0x10000; c += 1) {
+            every.append(QChar(c));
+            if (c % 4096 == 0) {
+                every.append(QString::fromUcs4(U"\U00020000\U0001F600"));
+            }
+        }
+        QStringEncoder converter("GB18030");
+        QCOMPARE(EncodeLocal(every), QByteArray(converter.encode(every)));
     }
 
     void textFiles()
@@ -171,6 +190,43 @@ private Q_SLOTS:
         AppendTextFile(dir.filePath(QStringLiteral("b.txt")), QStringLiteral("1"));
         AppendTextFile(dir.filePath(QStringLiteral("b.txt")), QStringLiteral("2"));
         QCOMPARE(ReadLocalFile(dir.filePath(QStringLiteral("b.txt"))), QStringLiteral("1\r\n2\r\n"));
+    }
+
+    // A record kept open keeps its lines whole when its file is cut by a kill of another writer, removed
+    // with its folder, or replaced while the run goes on.
+    void recordWriter()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("task/.record"));
+        const auto lines = [&path] {
+            QStringList read;
+            for (const QList<QByteArray>& fields : ReadRecordLines(path)) {
+                read.append(QString::fromUtf8(fields.join(',')));
+            }
+            return read;
+        };
+        RecordWriter writer;
+        QVERIFY(writer.append(path, {"a", "1"}));
+        QCOMPARE(lines(), QStringList({"a,1"}));
+        {
+            QFile other(path);
+            QVERIFY(other.open(QIODevice::Append));
+            other.write("cut\tby a kill");
+        }
+        QVERIFY(writer.append(path, {"b"}));
+        QCOMPARE(lines(), QStringList({"a,1", "b"}));
+
+        QVERIFY(QDir(dir.filePath(QStringLiteral("task"))).removeRecursively());
+        QVERIFY(writer.append(path, {"c"}));
+        QCOMPARE(lines(), QStringList({"c"}));
+
+        const QString replacement = dir.filePath(QStringLiteral("replacement"));
+        QVERIFY(AppendRecordLine(replacement, {"d"}));
+        QVERIFY(QFile::remove(path) && QFile::rename(replacement, path));
+        QVERIFY(writer.append(path, {"e"}));
+        QCOMPARE(lines(), QStringList({"d", "e"}));
+
+        QVERIFY(!writer.append(dir.filePath(QStringLiteral("task/.record/inside")), {"f"}));
     }
 
     void largeInputs()
