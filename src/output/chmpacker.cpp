@@ -78,10 +78,12 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
     const QString contentsPath = Text::JoinPath(taskFolder, ContentsName);
     const int platform = state.task.PlatformCode;
     try {
-        Text::WriteBytesFileAt(
-            projectPath, ProjectFileBytes(ProjectFileLines(taskName, fullText, state.articles, platform)));
-        Text::WriteBytesFileAt(
-            contentsPath, ProjectFileBytes(ContentsFileLines(state.articles, state.categories, platform)));
+        WriteProjectFile(projectPath, [&](const LineSink& sink) {
+            ForEachProjectFileLine(taskName, fullText, state.articles, platform, sink);
+        });
+        WriteProjectFile(contentsPath, [&](const LineSink& sink) {
+            ForEachContentsFileLine(state.articles, state.categories, platform, sink);
+        });
     } catch (const Text::Failure& failure) {
         Fail(state, QStringLiteral("无法写入项目文件（") + failure.message() + u'）');
         co_return false;

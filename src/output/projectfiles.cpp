@@ -4,11 +4,13 @@
 #include "model/articlenames.h"
 #include "model/categorytable.h"
 #include "text/charset.h"
+#include "text/failure.h"
 #include "text/safefilename.h"
 #include "text/textprimitives.h"
 
 #include <QHash>
 #include <QList>
+#include <QSaveFile>
 
 namespace Output {
 
@@ -20,16 +22,22 @@ QString Quoted(const QString& line)
     return Text::Replace(line, QStringLiteral("#"), QStringLiteral("\""));
 }
 
+// A line as it stands in the file.
+QByteArray LineBytes(const QString& line)
+{
+    return Text::EncodeLocal(line + QStringLiteral("\r\n"));
+}
+
 // Names in the contents are cut to this many characters.
 constexpr int ShownLength = 30;
 
 } // namespace
 
-QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model::ArticleList& articles,
-                             int platform)
+void ForEachProjectFileLine(const QString& taskName, bool fullText, const Model::ArticleList& articles,
+                            int platform, const LineSink& sink)
 {
     const QString style = fullText ? QStringLiteral("0x22421") : QStringLiteral("0x2021");
-    QStringList lines{
+    const QStringList options{
         QStringLiteral("[Options]"),
         QStringLiteral("Compatibility = 1.1 Or later"),
         QStringLiteral("Compiled file = ../") + taskName + QStringLiteral(".chm"),
@@ -45,22 +53,33 @@ QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model
                QStringLiteral(" ,,0x104e,,,,,,,,0")),
         QStringLiteral("[Files]"),
     };
+    for (const QString& line : options) {
+        sink(line);
+    }
     const int rows = articles.gridRowCount();
     for (int row = 1; row <= rows - 2; ++row) {
-        lines.append(Model::ArticlePageReference(platform, articles.category(row), articles.link(row)));
+        sink(Model::ArticlePageReference(platform, articles.category(row), articles.link(row)));
     }
-    lines.append(QStringLiteral("[INFOTYPES]"));
-    lines.append(QString());
+    sink(QStringLiteral("[INFOTYPES]"));
+    sink(QString());
+}
+
+QStringList ProjectFileLines(const QString& taskName, bool fullText, const Model::ArticleList& articles,
+                             int platform)
+{
+    QStringList lines;
+    ForEachProjectFileLine(taskName, fullText, articles, platform,
+                           [&lines](const QString& line) { lines.append(line); });
     return lines;
 }
 
-QStringList ContentsFileLines(const Model::ArticleList& articles, const Model::CategoryTable& categories,
-                              int platform)
+void ForEachContentsFileLine(const Model::ArticleList& articles, const Model::CategoryTable& categories,
+                             int platform, const LineSink& sink)
 {
-    QStringList lines{Quoted(QStringLiteral(
+    sink(Quoted(QStringLiteral(
         "<!DOCTYPE HTML PUBLIC #-//IETF//DTD HTML//EN#><HTML><HEAD><meta name=#GENERATOR# "
         "content=#qvlrx卷轴匣#><!-- Sitemap 1.0 --></HEAD><BODY><OBJECT type=#text/site properties#>    "
-        "<param name=#ImageType# value=#Folder#></OBJECT><UL>"))};
+        "<param name=#ImageType# value=#Folder#></OBJECT><UL>")));
 
     // Rows of each category, from the last data row up.
     QHash<QString, QList<int>> rowsOf;
@@ -74,34 +93,56 @@ QStringList ContentsFileLines(const Model::ArticleList& articles, const Model::C
             break;
         }
         const QString folder = Text::SafeFileName(category);
-        lines.append(Quoted(QStringLiteral("<LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#") +
-                            Text::Left(category, ShownLength) + u'(' + Text::Num(categories.count(slot)) +
-                            QStringLiteral(")#> <param name=#Local# value=#") + folder +
-                            QStringLiteral(".htm#></OBJECT>")));
+        sink(Quoted(QStringLiteral("<LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#") +
+                    Text::Left(category, ShownLength) + u'(' + Text::Num(categories.count(slot)) +
+                    QStringLiteral(")#> <param name=#Local# value=#") + folder +
+                    QStringLiteral(".htm#></OBJECT>")));
         int number = 0;
         for (const int row : rowsOf.value(category)) {
             ++number;
-            lines.append(
-                Quoted(QStringLiteral("<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#") +
-                       Text::Num(number) + u'.' + Text::Left(articles.title(row), ShownLength) +
-                       QStringLiteral("#> <param name=#Local# value=#") +
-                       Model::ArticlePageReference(platform, category, articles.link(row)) +
-                       QStringLiteral("#></OBJECT></UL>")));
+            sink(Quoted(QStringLiteral("<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#") +
+                        Text::Num(number) + u'.' + Text::Left(articles.title(row), ShownLength) +
+                        QStringLiteral("#> <param name=#Local# value=#") +
+                        Model::ArticlePageReference(platform, category, articles.link(row)) +
+                        QStringLiteral("#></OBJECT></UL>")));
         }
     }
-    lines.append(QStringLiteral("</UL></BODY></HTML>"));
-    lines.append(QString());
+    sink(QStringLiteral("</UL></BODY></HTML>"));
+    sink(QString());
+}
+
+QStringList ContentsFileLines(const Model::ArticleList& articles, const Model::CategoryTable& categories,
+                              int platform)
+{
+    QStringList lines;
+    ForEachContentsFileLine(articles, categories, platform,
+                            [&lines](const QString& line) { lines.append(line); });
     return lines;
 }
 
 QByteArray ProjectFileBytes(const QStringList& lines)
 {
-    QString text;
+    QByteArray bytes;
     for (const QString& line : lines) {
-        text += line;
-        text += QStringLiteral("\r\n");
+        bytes += LineBytes(line);
     }
-    return Text::EncodeLocal(text);
+    return bytes;
+}
+
+void WriteProjectFile(const QString& path, const std::function<void(const LineSink& sink)>& produce)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw Text::Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    }
+    bool written = true;
+    produce([&](const QString& line) {
+        const QByteArray bytes = LineBytes(line);
+        written = written && file.write(bytes) == bytes.size();
+    });
+    if (!written || !file.commit()) {
+        throw Text::Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    }
 }
 
 } // namespace Output
