@@ -112,10 +112,15 @@ def run_qvlrx(build, folder, port, articles, pack, wrap):
     stopped = False
     cpu = 0.0
     transcript = open(os.path.join(folder, "status.txt"), "w", encoding="utf-8")
+    # The program's own figures, read while it runs: once it has ended, its resource usage also counts the
+    # help compiler it ran.
+    own = (0.0, 0.0)  # (CPU s, peak MB)
     for raw in process.stdout:
         lines += 1
         line = raw.decode("utf-8", errors="replace")
         transcript.write(f"{time.time() - start:.3f}\t{line}")
+        if phase == len(PHASE_ENDS) or lines % 1000 == 0:
+            own = (cpu_seconds(process.pid) or own[0], peak_rss_mb(process.pid) or own[1])
         # A line may end several phases at once (a list without index pages goes straight on).
         ends = [j for j in range(phase, len(PHASE_ENDS)) if line.startswith(PHASE_ENDS[j])]
         if ends:
@@ -132,9 +137,11 @@ def run_qvlrx(build, folder, port, articles, pack, wrap):
     transcript.close()
     _, status, usage = os.wait4(process.pid, 0)
     end = time.time()
-    total_cpu = usage.ru_utime + usage.ru_stime
-    marks.append((end, cpu if stopped else total_cpu, usage.ru_maxrss / 1024))
-    return marks, usage.ru_maxrss / 1024, status, stopped, lines
+    peak = max(own[1], marks[-1][2])
+    marks.append((end, cpu if stopped else max(own[0], marks[-1][1]), peak))
+    # With the help compiler: its CPU seconds and the larger of the two peaks.
+    compiler = (usage.ru_utime + usage.ru_stime - marks[-1][1], usage.ru_maxrss / 1024)
+    return marks, peak, status, stopped, lines, compiler
 
 
 def run_wget2(port, folder, start_address):
@@ -157,7 +164,7 @@ def bench(args, articles):
         folder = os.path.join(work, "program")
         os.mkdir(folder)
         try:
-            marks, peak, status, stopped, lines = run_qvlrx(args.build, folder, port, articles, pack,
+            marks, peak, status, stopped, lines, compiler = run_qvlrx(args.build, folder, port, articles, pack,
                                                                args.wrap.split() if args.wrap else [])
         finally:
             stop(web)
@@ -187,6 +194,9 @@ def bench(args, articles):
         total_cpu = marks[-1][1]
         print(f"whole run: {marks[-1][0] - marks[0][0]:.1f} s wall, {total_cpu:.1f} s CPU "
               f"({total_cpu / articles * 1000:.3f} s per 1,000 articles), peak resident {peak:.1f} MB")
+        if not stopped:
+            print(f"the help compiler besides: {compiler[0]:.1f} s CPU; the larger peak of the program and the "
+                  f"compiler {compiler[1]:.1f} MB")
 
         result = {"articles": articles, "peak": peak, "phases": phases, "pages_wall": pages_wall,
                   "pages_cpu": pages_cpu}
@@ -240,10 +250,10 @@ def main():
         print(f"{r['articles']:,} articles:")
         print(f"  peak resident memory {r['peak']:.1f} MB (goal <= 150 MB at 100,000): "
               f"{'met' if r['peak'] <= 150 else 'MISSED'}")
-        if "discovery" in phases:
+        if "discovery" in phases and args.latency > 0:
             ratio = phases["discovery"][2]
             print(f"  discovery {ratio:.2f} of the bound (goal >= 0.8): {'met' if ratio >= 0.8 else 'MISSED'}")
-        if "articles" in phases:
+        if "articles" in phases and args.latency > 0:
             ratio = phases["articles"][2]
             print(f"  article phase {ratio:.2f} of the bound (goal >= 0.9): {'met' if ratio >= 0.9 else 'MISSED'}")
         print(f"  own CPU for start, discovery and articles {r['pages_cpu']:.3f} s per 1,000 articles (goal <= 1.0): "
