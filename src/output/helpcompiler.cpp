@@ -28,18 +28,23 @@ namespace {
 // How often a running compile is looked at for its progress.
 constexpr int ProgressPollMs = 250;
 
-QStringList Lines(const QString& text)
+// Hands out the lines of a text one at a time, without a line break; a last empty line is none. A project
+// of 100,000 articles is never split into a list of its lines.
+void ForEachLine(const QString& text, const std::function<void(const QString& line)>& visit)
 {
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) {
+            end = text.size();
+        }
+        QString line = text.mid(start, end - start);
         if (line.endsWith(u'\r')) {
             line.chop(1);
         }
+        visit(line);
+        start = end + 1;
     }
-    if (!lines.isEmpty() && lines.constLast().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
 }
 
 // "[NAME]" gives NAME in capitals; anything else the empty text.
@@ -131,16 +136,16 @@ ProjectSummary SummariseProject(const QString& projectText)
     QString windowHome;
     QString defaultWindow;
     QString firstWindowHome;
-    for (const QString& line : Lines(projectText)) {
+    ForEachLine(projectText, [&](const QString& line) {
         const QString name = SectionName(line);
         if (!name.isEmpty()) {
             section = name;
-            continue;
+            return;
         }
         QString key;
         QString value;
         if (!SplitOption(line, key, value)) {
-            continue;
+            return;
         }
         if (section == QLatin1String("OPTIONS")) {
             if (key == QLatin1String("compiled file")) {
@@ -166,57 +171,64 @@ ProjectSummary SummariseProject(const QString& projectText)
                 windowHome = home;
             }
         }
-    }
+    });
     if (!summary.hasDefaultTopic) {
         summary.homePage = windowHome.isEmpty() ? firstWindowHome : windowHome;
     }
     return summary;
 }
 
-QByteArray CompilerProjectCopy(const QString& projectText, const QString& outputPath,
-                               const QStringList& files)
+void WriteCompilerProjectCopy(const QString& projectText, const QString& outputPath, const QStringList& files,
+                              const std::function<void(const QByteArray& bytes)>& write)
 {
     const ProjectSummary summary = SummariseProject(projectText);
-    QByteArray copy;
     QString section;
     bool filesWritten = false;
     const auto writeFiles = [&] {
-        copy += LocalLine(QStringLiteral("[FILES]"));
+        write(LocalLine(QStringLiteral("[FILES]")));
         for (const QString& file : files) {
-            copy += FileSystemLine(file);
+            write(FileSystemLine(file));
         }
         filesWritten = true;
     };
-    for (const QString& line : Lines(projectText)) {
+    ForEachLine(projectText, [&](const QString& line) {
         const QString name = SectionName(line);
         if (!name.isEmpty()) {
             section = name;
             if (section == QLatin1String("FILES")) {
                 writeFiles();
-                continue;
+                return;
             }
-            copy += LocalLine(line);
+            write(LocalLine(line));
             if (section == QLatin1String("OPTIONS") && !summary.hasDefaultTopic &&
                 !summary.homePage.isEmpty()) {
-                copy += FileSystemLine(QStringLiteral("Default topic = ") + summary.homePage);
+                write(FileSystemLine(QStringLiteral("Default topic = ") + summary.homePage));
             }
-            continue;
+            return;
         }
         if (section == QLatin1String("FILES")) {
-            continue; // replaced by the listing
+            return; // replaced by the listing
         }
         QString key;
         QString value;
         if (section == QLatin1String("OPTIONS") && SplitOption(line, key, value) &&
             key == QLatin1String("compiled file")) {
-            copy += FileSystemLine(QStringLiteral("Compiled file = ") + outputPath);
-            continue;
+            write(FileSystemLine(QStringLiteral("Compiled file = ") + outputPath));
+            return;
         }
-        copy += LocalLine(line);
-    }
+        write(LocalLine(line));
+    });
     if (!filesWritten) {
         writeFiles();
     }
+}
+
+QByteArray CompilerProjectCopy(const QString& projectText, const QString& outputPath,
+                               const QStringList& files)
+{
+    QByteArray copy;
+    WriteCompilerProjectCopy(projectText, outputPath, files,
+                             [&copy](const QByteArray& bytes) { copy += bytes; });
     return copy;
 }
 
@@ -290,7 +302,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
             excluded.append(QDir::cleanPath(file));
         }
     }
-    const QStringList files = FolderFiles(projectFolder, excluded);
+    QStringList files = FolderFiles(projectFolder, excluded);
 
     BookInputs inputs("chm 1");
     if (!settings.stampPath.isEmpty()) {
@@ -318,9 +330,17 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     output.close();
 
+    // Written as it is made: at 100,000 articles the listing alone is megabytes.
     QTemporaryFile copy(projectFolder + QStringLiteral("/.qvlrx-XXXXXX.hhp"));
-    const QByteArray copyBytes = CompilerProjectCopy(projectText, output.fileName(), files);
-    if (!copy.open() || copy.write(copyBytes) != copyBytes.size() || !copy.flush()) {
+    qint64 copySize = 0;
+    bool copyWritten = copy.open();
+    if (copyWritten) {
+        WriteCompilerProjectCopy(projectText, output.fileName(), files, [&](const QByteArray& bytes) {
+            copyWritten = copyWritten && copy.write(bytes) == bytes.size();
+            copySize += bytes.size();
+        });
+    }
+    if (!copyWritten || !copy.flush()) {
         outcome.reason = QStringLiteral("无法写入") + projectFolder;
         co_return outcome;
     }
@@ -329,7 +349,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     // The listing already names every file, so the compiler's own scan of the pages for more is skipped
     // (it takes a quarter of the time). It then says nothing per file: how far it is shows in what it has
     // read.
-    qint64 before = copyBytes.size();
+    qint64 before = copySize;
     for (const QString& file : namedFiles) {
         if (!file.isEmpty()) {
             before += std::max<qint64>(QFileInfo(QDir(projectFolder).filePath(file)).size(), 0);
@@ -337,6 +357,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     ListingProgress listing(projectFolder, files, before);
     const int filesListed = listing.filesListed();
+    files = QStringList(); // not needed while the compiler runs, which can take many minutes
     int filesReported = 0;
 
     QStringList messages;

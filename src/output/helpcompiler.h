@@ -60,6 +60,9 @@ ProjectSummary SummariseProject(const QString& projectText);
 // Paths are written as the file system names them (UTF-8), the rest in the local code page.
 QByteArray CompilerProjectCopy(const QString& projectText, const QString& outputPath,
                                const QStringList& files);
+// The same handed to write a piece at a time.
+void WriteCompilerProjectCopy(const QString& projectText, const QString& outputPath, const QStringList& files,
+                              const std::function<void(const QByteArray& bytes)>& write);
 
 // Every file below folder as "/"-separated relative path, sorted; hidden files, links and the excluded
 // relative paths left out.
