@@ -45,6 +45,21 @@ void BookInputs::add(QByteArrayView name, QByteArrayView value)
     m_hash.addData(value);
 }
 
+void BookInputs::addContents(QByteArrayView name, const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        add(name, {});
+        return;
+    }
+    // The same bytes as add() with the whole contents, without holding them (a contents file of 100,000
+    // articles is some 17 MB).
+    m_hash.addData(QByteArray::number(name.size()) + ':');
+    m_hash.addData(name);
+    m_hash.addData(QByteArray::number(file.size()) + ':');
+    m_hash.addData(&file);
+}
+
 void BookInputs::addFile(QByteArrayView name, const QString& path)
 {
     const QFileInfo file(path);

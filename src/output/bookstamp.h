@@ -19,6 +19,8 @@ public:
     void addText(QByteArrayView name, const QString& value) { add(name, value.toUtf8()); }
     // A file by what the file system tells of it, without reading it (a program, a listed file).
     void addFile(QByteArrayView name, const QString& path);
+    // A file by its contents, read a piece at a time; one that cannot be read (or no path) counts as empty.
+    void addContents(QByteArrayView name, const QString& path);
     // The files of a listing, relative to folder, in listing order.
     void addListing(const QString& folder, const QStringList& files);
 

@@ -236,9 +236,14 @@ QStringList FolderFiles(const QString& folder, const QStringList& excluded)
 {
     QStringList files;
     const QDir root(folder);
+    const QString prefix = QDir::cleanPath(folder) + u'/';
     QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString relative = root.relativeFilePath(it.next());
+        const QString path = it.next();
+        // Cut to its own size: a relative path built up piece by piece keeps room to spare, which at
+        // 300,000 files is tens of megabytes.
+        QString relative = path.startsWith(prefix) ? path.mid(prefix.size()) : root.relativeFilePath(path);
+        relative.squeeze();
         const bool unlistable =
             std::any_of(relative.cbegin(), relative.cend(), [](QChar c) { return c.unicode() < 32; });
         if (unlistable || excluded.contains(relative)) {
@@ -310,9 +315,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         inputs.addText("book", outcome.chmPath);
         inputs.addText("project", projectText);
         for (const QString& file : namedFiles) {
-            QFile named(QDir(projectFolder).filePath(file));
-            inputs.add("named",
-                       file.isEmpty() || !named.open(QIODevice::ReadOnly) ? QByteArray() : named.readAll());
+            inputs.addContents("named", file.isEmpty() ? QString() : QDir(projectFolder).filePath(file));
         }
         inputs.addListing(projectFolder, files);
         if (BookIsCurrent(settings.stampPath, outcome.chmPath, inputs)) {
