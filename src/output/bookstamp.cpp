@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace Output {
 
 namespace {
@@ -43,6 +45,29 @@ void BookInputs::add(QByteArrayView name, QByteArrayView value)
     m_hash.addData(name);
     m_hash.addData(QByteArray::number(value.size()) + ':');
     m_hash.addData(value);
+}
+
+void BookInputs::addText(QByteArrayView name, const QString& value)
+{
+    // A project of 100,000 articles is megabytes: it is hashed without a whole copy in UTF-8. A piece
+    // never ends between the two halves of a surrogate pair.
+    const auto forEachPiece = [&value](const auto& use) {
+        constexpr qsizetype PieceSize = 1 << 16;
+        for (qsizetype at = 0; at < value.size();) {
+            qsizetype size = std::min(PieceSize, value.size() - at);
+            if (at + size < value.size() && value.at(at + size - 1).isHighSurrogate()) {
+                --size;
+            }
+            use(QStringView(value).mid(at, size).toUtf8());
+            at += size;
+        }
+    };
+    qsizetype length = 0;
+    forEachPiece([&length](const QByteArray& piece) { length += piece.size(); });
+    m_hash.addData(QByteArray::number(name.size()) + ':');
+    m_hash.addData(name);
+    m_hash.addData(QByteArray::number(length) + ':');
+    forEachPiece([this](const QByteArray& piece) { m_hash.addData(piece); });
 }
 
 void BookInputs::addContents(QByteArrayView name, const QString& path)

@@ -16,7 +16,8 @@ public:
     explicit BookInputs(QByteArrayView kind);
 
     void add(QByteArrayView name, QByteArrayView value);
-    void addText(QByteArrayView name, const QString& value) { add(name, value.toUtf8()); }
+    // The same as add() with the text in UTF-8, converted a piece at a time.
+    void addText(QByteArrayView name, const QString& value);
     // A file by what the file system tells of it, without reading it (a program, a listed file).
     void addFile(QByteArrayView name, const QString& path);
     // A file by its contents, read a piece at a time; one that cannot be read (or no path) counts as empty.

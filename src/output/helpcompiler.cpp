@@ -286,7 +286,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         outcome.reason = QStringLiteral("无法读取") + projectPath;
         co_return outcome;
     }
-    const QString projectText = Text::DecodeLocal(projectFile.readAll());
+    QString projectText = Text::DecodeLocal(projectFile.readAll());
     projectFile.close();
 
     const ProjectSummary summary = SummariseProject(projectText);
@@ -348,6 +348,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         co_return outcome;
     }
     copy.close();
+    projectText = QString(); // megabytes at 100,000 articles, not needed while the compiler runs
 
     // The listing already names every file, so the compiler's own scan of the pages for more is skipped
     // (it takes a quarter of the time). It then says nothing per file: how far it is shows in what it has

@@ -1,3 +1,4 @@
+#include "output/bookstamp.h"
 #include "output/chmpacker.h"
 #include "output/helpcompiler.h"
 #include "support/files.h"
@@ -189,6 +190,22 @@ private slots:
         QVERIFY(pack(true));
         QCOMPARE(compiles, 6);
         QCOMPARE(run.ui.status(), QStringLiteral("打包CHM成功！"));
+    }
+
+    // A long project is hashed a piece at a time: the digest is that of the whole text, also where a
+    // character outside the basic plane or a lone surrogate meets the end of a piece.
+    void bookStampHashesLongTextsWhole()
+    {
+        QString text(200000, u'目');
+        for (const qsizetype at : {65535, 131071, 131072}) {
+            text.replace(at, 2, QString::fromUcs4(U"\U00020000"));
+        }
+        text[196607] = QChar(0xd800);
+        Output::BookInputs pieces("test");
+        pieces.addText("project", text);
+        Output::BookInputs whole("test");
+        whole.add("project", text.toUtf8());
+        QCOMPARE(pieces.digest(), whole.digest());
     }
 
     void missingCompilerIsReportedAndKeepsTheProject()
