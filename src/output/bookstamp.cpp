@@ -38,12 +38,17 @@ BookInputs::BookInputs(QByteArrayView kind)
     }
 }
 
-void BookInputs::add(QByteArrayView name, QByteArrayView value)
+void BookInputs::addHead(QByteArrayView name, qint64 valueSize)
 {
     // Lengths first, so that no two different sequences of pieces give the same bytes.
     m_hash.addData(QByteArray::number(name.size()) + ':');
     m_hash.addData(name);
-    m_hash.addData(QByteArray::number(value.size()) + ':');
+    m_hash.addData(QByteArray::number(valueSize) + ':');
+}
+
+void BookInputs::add(QByteArrayView name, QByteArrayView value)
+{
+    addHead(name, value.size());
     m_hash.addData(value);
 }
 
@@ -64,9 +69,7 @@ void BookInputs::addText(QByteArrayView name, const QString& value)
     };
     qsizetype length = 0;
     forEachPiece([&length](const QByteArray& piece) { length += piece.size(); });
-    m_hash.addData(QByteArray::number(name.size()) + ':');
-    m_hash.addData(name);
-    m_hash.addData(QByteArray::number(length) + ':');
+    addHead(name, length);
     forEachPiece([this](const QByteArray& piece) { m_hash.addData(piece); });
 }
 
@@ -79,9 +82,7 @@ void BookInputs::addContents(QByteArrayView name, const QString& path)
     }
     // The same bytes as add() with the whole contents, without holding them (a contents file of 100,000
     // articles is some 17 MB).
-    m_hash.addData(QByteArray::number(name.size()) + ':');
-    m_hash.addData(name);
-    m_hash.addData(QByteArray::number(file.size()) + ':');
+    addHead(name, file.size());
     m_hash.addData(&file);
 }
 

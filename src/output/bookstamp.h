@@ -30,6 +30,9 @@ public:
     qint64 newest() const { return m_newest; }
 
 private:
+    // What goes before a piece's value: its name and the value's length.
+    void addHead(QByteArrayView name, qint64 valueSize);
+
     QCryptographicHash m_hash{QCryptographicHash::Sha256};
     qint64 m_newest = 0;
 };
