@@ -8,6 +8,7 @@
 //
 // The task folders lie in the temporary folder (TMPDIR). On ext4, creating many files soon after many
 // were deleted costs the kernel much time; TMPDIR=/dev/shm shows the download without the disk.
+#include "assets/pageimages.h"
 #include "fakeweb.h"
 #include "model/runstate.h"
 #include "model/userinterface.h"
@@ -193,6 +194,11 @@ int Run(int articles, int latencyMs)
         double(PeakRssKb()) / 1024.0, saved);
     std::printf("%6s the fake web alone, five requests at a time, answers dropped: %.1f articles/s\n", "",
                 networkRate);
+    // Every image fetching looks over the saved pages for images that are missing on disk.
+    clock.restart();
+    const qsizetype lacking = Assets::PagesMissingImages(state).size();
+    std::printf("%6s looking over the saved pages for missing images: %.0f ms (%lld pages lack images)\n", "",
+                double(clock.nsecsElapsed()) / 1e6, static_cast<long long>(lacking));
     std::fflush(stdout);
     web.terminate();
     web.waitForFinished(5000);

@@ -3,12 +3,14 @@
 #include "assets/assetnames.h"
 #include "assets/backupsummary.h"
 #include "assets/jobrecord.h"
+#include "assets/pageimages.h"
 #include "assets/sinacomments.h"
 #include "model/articlenames.h"
 #include "model/runstate.h"
 #include "text/charset.h"
 #include "text/containedpath.h"
 #include "text/failure.h"
+#include "text/networkfailure.h"
 #include "text/pagefetch.h"
 #include "text/replylimit.h"
 #include "text/textfiles.h"
@@ -19,7 +21,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSet>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace Assets {
 
@@ -29,12 +34,6 @@ const QString Fetching = QStringLiteral("○");
 const QString Saved = QStringLiteral("●");
 const QString Present = QStringLiteral("已存在");
 const QString ErrorMark = QStringLiteral("错误|");
-
-// Slots 0 to 2 describe a failure in words, slots 3 and 4 give its number.
-QString ErrorResult(int slot, int number, const QString& description)
-{
-    return ErrorMark + (slot < 3 ? description : QString::number(number));
-}
 
 // A fetched file goes in place whole or not at all, and only inside the program folder.
 void SaveAsset(const Model::RunState& state, int kind, const QString& path, const QByteArray& body)
@@ -98,6 +97,21 @@ bool AssetFetcher::busy() const
     return false;
 }
 
+AssetFetcher::RecordTrouble AssetFetcher::recordTrouble() const
+{
+    return m_troubledFolder == m_state.taskFolder() ? m_recordTrouble : RecordTrouble::None;
+}
+
+void AssetFetcher::noteRecordTrouble(RecordTrouble trouble)
+{
+    RecordTrouble noted = recordTrouble();
+    if (noted == RecordTrouble::Damaged) {
+        noted = RecordTrouble::None;
+    }
+    m_recordTrouble = std::max(noted, trouble);
+    m_troubledFolder = m_state.taskFolder();
+}
+
 void AssetFetcher::StartAssetDownloads()
 {
     m_running = true;
@@ -123,22 +137,56 @@ void AssetFetcher::QueueRecordedJobs()
     for (int row = 1; row <= queue.jobCount(); ++row) {
         queued.insert(qHash(targetOf(row)), row);
     }
-    JobRecord(m_state.taskFolder()).forEach([&](const RecordedJob& job) {
-        const QString target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
-        if (QFileInfo(target).isFile()) {
-            return;
-        }
+    const auto rowOf = [&](const QString& target) {
         const size_t hash = qHash(target);
-        int row = 0;
-        for (auto it = queued.constFind(hash); it != queued.cend() && it.key() == hash && row == 0; ++it) {
-            row = targetOf(*it) == target ? *it : 0;
+        for (auto it = queued.constFind(hash); it != queued.cend() && it.key() == hash; ++it) {
+            if (targetOf(*it) == target) {
+                return *it;
+            }
         }
+        return 0;
+    };
+    // Queues a job unless its row is there; a row that is there waits again unless it is being fetched.
+    const auto queueAgain = [&](int kind, const QString& address, const QString& folder) {
+        const QString target = AssetTargetPath(m_state, kind, address, folder);
+        const int row = rowOf(target);
         if (row == 0) {
-            queued.insert(hash, queue.AddAssetRow(job.kind, job.address, job.folder, m_state.listScrolling));
-        } else if (queue.result(row) != Fetching) {
+            const int added = queue.AddAssetRow(kind, address, folder, m_state.listScrolling);
+            queued.insert(qHash(target), added);
+            return added;
+        }
+        if (queue.result(row) != Fetching) {
             queue.setResult(row, QString());
         }
+        return row;
+    };
+
+    const JobRecord record(m_state.taskFolder());
+    const JobRecordHealth health = ForEachListedJob(m_state, [&](const RecordedJob& job) {
+        if (!QFileInfo(AssetTargetPath(m_state, job.kind, job.address, job.folder)).isFile()) {
+            queueAgain(job.kind, job.address, job.folder);
+        }
     });
+    noteRecordTrouble(health.damaged() ? RecordTrouble::Damaged : RecordTrouble::None);
+    if (health.damaged() && health.readable) {
+        // Its sound lines are kept, the rest goes, so that the damage is named once.
+        record.rewrite(record.read());
+    }
+
+    // The saved pages say which images the backup holds, whatever the record says: an image that a page
+    // refers to and that no job brings is looked for in the article's web page.
+    for (const PageImages& page : PagesMissingImages(m_state)) {
+        int lacking = 0;
+        for (const QString& name : page.missing) {
+            lacking += rowOf(Text::JoinPath(m_state.categoryFolder(page.folder), name)) == 0 ? 1 : 0;
+        }
+        if (lacking > 0) {
+            const QString address = m_state.articleFetchAddress(page.row);
+            const int row = queueAgain(PageImagesKind, address, page.folder);
+            queue.setText(row, Model::AssetQueue::ProgressColumn, QString::number(lacking));
+            m_lookOvers.insert(address + u'\t' + page.folder, page.article);
+        }
+    }
 }
 
 void AssetFetcher::FetchAgain()
@@ -178,7 +226,7 @@ bool AssetFetcher::StartNextAsset(int slot)
         job.address = queue.address(row);
         job.folder = queue.folder(row);
         job.target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
-        if (QFileInfo(job.target).isFile()) {
+        if (job.kind != PageImagesKind && QFileInfo(job.target).isFile()) {
             queue.setResult(row, Present);
             continue;
         }
@@ -193,8 +241,7 @@ bool AssetFetcher::StartNextAsset(int slot)
             return true;
         }
         // The address cannot be requested at all: the job fails at once and the slot looks further.
-        queue.setResult(row, ErrorResult(slot, QNetworkReply::ProtocolUnknownError,
-                                         QStringLiteral("Invalid address: ") + job.address.left(200)));
+        queue.setResult(row, ErrorMark + QStringLiteral("不是网址：") + job.address.left(200));
     }
     return false;
 }
@@ -222,17 +269,10 @@ void AssetFetcher::ReplyFinished(int slot)
     m_slots[slot].reply.clear();
     reply->deleteLater();
 
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (const QString limit = Text::LimitFailure(reply); !limit.isEmpty()) {
-        EndJob(slot, ErrorMark + limit);
-    } else if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-        // An error page of the image host is no image: the job fails and can be fetched again.
-        EndJob(slot, ErrorMark + QStringLiteral("HTTP ") + QString::number(status.toInt()));
-    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
-        // Only the transfer time-out cancels a request that still has its slot.
-        AssetFailed(slot, QNetworkReply::TimeoutError, QStringLiteral("The operation timed out"));
-    } else if (reply->error() != QNetworkReply::NoError) {
-        AssetFailed(slot, int(reply->error()), reply->errorString());
+    // An error page of the image host is no image: the job fails and can be fetched again. Only the
+    // transfer time-out cancels a request that still has its slot, so a cancelled one timed out.
+    if (const QString failure = Text::ReplyFailureWords(reply); !failure.isEmpty()) {
+        EndJob(slot, ErrorMark + failure);
     } else {
         AssetFinished(slot, reply->readAll());
     }
@@ -241,6 +281,10 @@ void AssetFetcher::ReplyFinished(int slot)
 void AssetFetcher::AssetFinished(int slot, const QByteArray& body)
 {
     const AssetSlot& job = m_slots[slot];
+    if (job.kind == PageImagesKind) {
+        LookOverPage(slot, body);
+        return;
+    }
     try {
         SaveAsset(m_state, job.kind, job.target, body);
     } catch (const Text::Failure& failure) {
@@ -250,12 +294,26 @@ void AssetFetcher::AssetFinished(int slot, const QByteArray& body)
     EndJob(slot, Saved);
 }
 
-void AssetFetcher::AssetFailed(int slot, int number, const QString& description)
+void AssetFetcher::LookOverPage(int slot, const QByteArray& body)
 {
-    EndJob(slot, ErrorResult(slot, number, description));
+    const AssetSlot& job = m_slots[slot];
+    const QString article = m_lookOvers.value(job.address + u'\t' + job.folder);
+    QSet<QString> missing;
+    if (!article.isEmpty()) {
+        missing = MissingPageImages(Text::JoinPath(m_state.taskFolder(), article));
+    }
+    const QString page = Text::DecodeBytes(body, m_state.profile().Charset);
+    for (const QString& address : AddressesOfImages(page, missing)) {
+        missing.remove(LocalImageName(address));
+        QueueAssetJob(m_state, Model::AssetQueue::ImageKind, address, job.folder, article);
+    }
+    EndJob(slot,
+           missing.isEmpty() ? Saved
+                             : ErrorMark + QStringLiteral("网页中找不到%1张图片的地址").arg(missing.size()),
+           QString::number(missing.size()));
 }
 
-void AssetFetcher::EndJob(int slot, const QString& result)
+void AssetFetcher::EndJob(int slot, const QString& result, const QString& progress)
 {
     Model::AssetQueue& queue = m_state.assets;
     const AssetSlot& job = m_slots[slot];
@@ -272,6 +330,9 @@ void AssetFetcher::EndJob(int slot, const QString& result)
         }
     }
     if (row > 0) {
+        if (!progress.isNull()) {
+            queue.setText(row, Model::AssetQueue::ProgressColumn, progress);
+        }
         queue.setResult(row, result);
     }
 

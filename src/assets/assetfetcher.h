@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -27,19 +28,35 @@ public:
     static constexpr int SlotCount = 5;
     static constexpr int RequestTimeoutMs = 5000;
     static constexpr int MaxJobMs = 10 * 60 * 1000; // a body may trickle in, but not for ever
+    // A job of this kind is an article's web page, looked over for the addresses of the images that its
+    // saved page misses; the progress column of its row tells how many it looks for, then how many it
+    // could not find.
+    static constexpr int PageImagesKind = 200;
+
+    // What went wrong with the task folder's record of queued jobs, named in the status line and the
+    // summary: it could not be read whole (the saved pages stood in for it), or not be written (a later
+    // run may not know every job).
+    enum class RecordTrouble { None, Damaged, Unwritable };
 
     explicit AssetFetcher(Model::RunState& state, QObject* parent = nullptr);
     ~AssetFetcher() override;
 
     // Starts the queue on all idle slots.
     void StartAssetDownloads();
-    // Queues again every job recorded for the task whose file is missing: jobs that an earlier run
-    // queued but never fetched, or that failed.
+    // Queues again every job recorded for a listed article whose file is missing: jobs that an earlier
+    // run queued but never fetched, or that failed. A saved page that refers to a missing image that no
+    // job brings gets a look-over of its web page, which queues that image.
     void QueueRecordedJobs();
     // The 再次下载图片 command: every job that did not end in success waits again; then the queue starts.
     void FetchAgain();
     // True while any slot is fetching.
     bool busy() const;
+
+    // The trouble noted for the record of the current task folder.
+    RecordTrouble recordTrouble() const;
+    // Notes a trouble of the current task folder's record; the worse one stays, and a damage found
+    // again (or not) replaces the damage noted before.
+    void noteRecordTrouble(RecordTrouble trouble);
 
 Q_SIGNALS:
     // Every slot is idle and no job waits.
@@ -62,15 +79,21 @@ private:
     bool SendRequest(int slot);
     void ReplyFinished(int slot);
     void AssetFinished(int slot, const QByteArray& body);
-    void AssetFailed(int slot, int number, const QString& description);
-    // Writes the job's result into its row and lets the slot take the next job.
-    void EndJob(int slot, const QString& result);
+    // An article's web page arrived: the images its saved page misses are queued from their addresses.
+    void LookOverPage(int slot, const QByteArray& body);
+    // Writes the job's result (and, where given, its progress) into its row and lets the slot take the
+    // next job.
+    void EndJob(int slot, const QString& result, const QString& progress = QString());
     // Reports the end of the run once nothing waits and every slot is idle.
     void FinishWhenIdle();
 
     Model::RunState& m_state;
     std::array<AssetSlot, SlotCount> m_slots;
     bool m_running = false;
+    // The article page that each look-over (by its address and folder) serves.
+    QHash<QString, QString> m_lookOvers;
+    RecordTrouble m_recordTrouble = RecordTrouble::None;
+    QString m_troubledFolder;
 };
 
 // Starts the asset fetching of a download run (the fetcher of the state, when there is one), with every

@@ -1,5 +1,6 @@
 #include "assets/backupsummary.h"
 
+#include "assets/assetfetcher.h"
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
 #include "model/pagerecord.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 namespace Assets {
 
@@ -58,16 +60,50 @@ void SummariseJobs(const Model::RunState& state, BackupSummary& summary)
                            result.mid(ErrorMark.size()));
         }
     }
-    JobRecord(state.taskFolder()).forEach([&](const RecordedJob& job) {
-        const bool image = job.kind < Model::AssetQueue::CommentKind;
+    QSet<size_t> counted;
+    const auto count = [&](int kind, const QString& address, const QString& target) {
+        counted.insert(qHash(target));
+        const bool image = kind < Model::AssetQueue::CommentKind;
         ++(image ? summary.images : summary.commentPages);
-        const QString target = AssetTargetPath(state, job.kind, job.address, job.folder);
         if (QFileInfo(target).isFile()) {
             return;
         }
         ++(image ? summary.imagesFailed : summary.commentPagesFailed);
-        summary.failed.append({job.address, reasons.value(target, NotFetched)});
+        summary.failed.append({address, reasons.value(target, NotFetched)});
+    };
+    ForEachListedJob(state, [&](const RecordedJob& job) {
+        count(job.kind, job.address, AssetTargetPath(state, job.kind, job.address, job.folder));
     });
+
+    using Trouble = AssetFetcher::RecordTrouble;
+    const Trouble trouble =
+        state.assetFetcher != nullptr ? state.assetFetcher->recordTrouble() : Trouble::None;
+    summary.jobRecordDamaged = trouble == Trouble::Damaged;
+    summary.jobRecordUnwritable = trouble == Trouble::Unwritable;
+    for (int row = 1; row <= queue.jobCount(); ++row) {
+        const int kind = queue.kind(row);
+        if (kind == AssetFetcher::PageImagesKind) {
+            // The images of a saved page that its web page could not give again.
+            const int lacking = queue.text(row, Model::AssetQueue::ProgressColumn).toInt();
+            if (queue.result(row).startsWith(ErrorMark) && lacking > 0) {
+                summary.images += lacking;
+                summary.imagesFailed += lacking;
+                summary.failed.append(
+                    {queue.address(row), QStringLiteral("找不到%1张图片（%2）")
+                                             .arg(lacking)
+                                             .arg(queue.result(row).mid(ErrorMark.size()))});
+            }
+            continue;
+        }
+        // The jobs of this run that the record may have missed.
+        const QString target = AssetTargetPath(state, kind, queue.address(row), queue.folder(row));
+        if (summary.jobRecordUnwritable && !counted.contains(qHash(target))) {
+            count(kind, queue.address(row), target);
+        }
+    }
+    if (summary.jobRecordUnwritable) {
+        summary.failed.append({JobRecord(state.taskFolder()).path(), QStringLiteral("图片记录无法写入")});
+    }
 }
 
 } // namespace
@@ -92,6 +128,11 @@ QString BackupSummary::countsText() const
         text += QStringLiteral("；评论页") + Num(commentPages) + QStringLiteral("个：保存") +
                 Num(commentPages - commentPagesFailed) + QStringLiteral("个，失败") +
                 Num(commentPagesFailed) + QStringLiteral("个");
+    }
+    if (jobRecordDamaged) {
+        text += QStringLiteral("；图片记录已损坏，已按文章页面重新检查图片");
+    } else if (jobRecordUnwritable) {
+        text += QStringLiteral("；图片记录无法写入");
     }
     return text;
 }

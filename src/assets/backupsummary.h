@@ -30,12 +30,19 @@ struct BackupSummary
     int commentPagesFailed = 0;
     int announced = -1; // the article count the blog announces, -1 when unknown
     int shortfall = 0;  // articles announced but not found
+    // The record of queued jobs could not be read whole (the saved pages stood in for it), or could not
+    // be written: a later run may not know every job, so the backup is not complete.
+    bool jobRecordDamaged = false;
+    bool jobRecordUnwritable = false;
 
     QList<Item> failed;  // every missing item with its reason, articles first
     QList<Item> deleted; // the articles the blog reports deleted or locked
 
     // Items the book is missing: failed articles, images and comment pages, and articles not found.
-    int missing() const { return articlesFailed + imagesFailed + commentPagesFailed + shortfall; }
+    int missing() const
+    {
+        return articlesFailed + imagesFailed + commentPagesFailed + shortfall + (jobRecordUnwritable ? 1 : 0);
+    }
     // The counts in one line, for the status line and the batch summary.
     QString countsText() const;
 };

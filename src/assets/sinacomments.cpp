@@ -3,6 +3,7 @@
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
 #include "model/endpoints.h"
+#include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "text/charset.h"
 #include "text/failure.h"
@@ -46,6 +47,7 @@ QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, in
     const QString id =
         Text::TextBetween(state.articles.link(row), QStringLiteral("blog_"), QStringLiteral(".html"), 5);
     const QString folder = Text::SafeFileName(state.articles.category(row));
+    const QString article = Model::PageRecord::pageName(state, row);
     const QString counter = CommentCounterAddress(id);
 
     const QString reply = co_await Text::FetchPageUntilOk(state.http, counter, QStringLiteral("UTF-8"));
@@ -59,7 +61,7 @@ QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, in
     page += QStringLiteral("<hr size=1 color=#a0C0C0><font color=#339933 size=5>评论:</font>");
     for (int k = 1; count > 0 && k <= MaxCommentPages; ++k) {
         const QString address = CommentPageAddress(id, k);
-        QueueAssetJob(state, Model::AssetQueue::CommentKind, address, folder);
+        QueueAssetJob(state, Model::AssetQueue::CommentKind, address, folder, article);
         page += QStringLiteral("<a href=") + LocalAssetName(Model::AssetQueue::CommentKind, address) +
                 QStringLiteral("><b>") + Text::Num(k) + QStringLiteral("</b></a>&nbsp;");
         count -= CommentsPerPage;

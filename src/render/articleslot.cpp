@@ -1,5 +1,6 @@
 #include "render/articleslot.h"
 
+#include "text/networkfailure.h"
 #include "text/pagefetch.h"
 #include "text/replylimit.h"
 
@@ -80,14 +81,7 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
         return answer;
     }
     answer.body = m_reply->readAll();
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-        answer.failure = QStringLiteral("HTTP ") + QString::number(status.toInt());
-    } else if (m_reply->error() == QNetworkReply::OperationCanceledError) {
-        answer.failure = QStringLiteral("超时无响应");
-    } else if (m_reply->error() != QNetworkReply::NoError) {
-        answer.failure = QStringLiteral("请求失败：") + m_reply->errorString();
-    }
+    answer.failure = Text::ReplyFailureWords(m_reply.get());
     abort();
     return answer;
 }

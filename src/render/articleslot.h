@@ -62,7 +62,7 @@ public:
     // The request has an answer (or failed).
     bool completed() const;
     // A completed request: the body (empty when the request failed) and, unless the server answered with
-    // a 2xx status, why the fetch failed ("HTTP 500", or the error of the request).
+    // a 2xx status, why the fetch failed ("HTTP 500 服务器内部错误", or the error of the request in words).
     struct Answer
     {
         QByteArray body;

@@ -3,6 +3,7 @@
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
 #include "model/endpoints.h"
+#include "model/pagerecord.h"
 #include "model/platformprofile.h"
 #include "model/runstate.h"
 #include "text/failure.h"
@@ -87,6 +88,7 @@ QString RewriteImages(Model::RunState& state, QString body, int row)
     }
 
     const QString folder = Text::SafeFileName(state.articles.category(row));
+    const QString article = Model::PageRecord::pageName(state, row);
     QStringList addresses;
     for (const QString& tag : Text::SplitMatches(tags)) {
         const QString url = ImageAddress(tag);
@@ -94,7 +96,7 @@ QString RewriteImages(Model::RunState& state, QString body, int row)
             continue;
         }
         if (Text::Find(url, QStringLiteral("http")) > 0 && url.size() > 15) {
-            Assets::QueueAssetJob(state, Model::AssetQueue::ImageKind, url, folder);
+            Assets::QueueAssetJob(state, Model::AssetQueue::ImageKind, url, folder, article);
         }
         addresses.append(url);
     }

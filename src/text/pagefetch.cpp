@@ -2,6 +2,7 @@
 
 #include "text/charset.h"
 #include "text/failure.h"
+#include "text/networkfailure.h"
 #include "text/replylimit.h"
 #include "text/requeststop.h"
 
@@ -33,7 +34,7 @@ bool Stopped(const HttpContext& http)
 
 RequestFailure StoppedFailure(const QString& address)
 {
-    return RequestFailure(QStringLiteral("%1: called off").arg(address.left(200)));
+    return RequestFailure(QStringLiteral("%1：已取消").arg(address.left(200)));
 }
 
 // The pause between two attempts; it ends early when the context is stopped.
@@ -77,11 +78,11 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
 {
     if (http.manager == nullptr) {
-        throw RequestFailure(QStringLiteral("no network"));
+        throw RequestFailure(QStringLiteral("没有网络连接"));
     }
     const QUrl url = RequestUrl(address);
     if (!IsWebUrl(url)) {
-        throw Failure(QStringLiteral("invalid address: %1").arg(address.left(200)));
+        throw Failure(QStringLiteral("不是网址：%1").arg(address.left(200)));
     }
     if (Stopped(http)) {
         throw StoppedFailure(address);
@@ -96,12 +97,16 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
-        throw RequestFailure(QStringLiteral("%1: %2").arg(address.left(200), limit));
+        throw RequestFailure(QStringLiteral("%1：%2").arg(address.left(200), limit));
     }
     HttpAnswer answer;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
-        throw RequestFailure(QStringLiteral("%1: %2").arg(address.left(200), reply->errorString()));
+        if (Stopped(http)) {
+            throw StoppedFailure(address);
+        }
+        throw RequestFailure(QStringLiteral("%1：%2").arg(
+            address.left(200), NetworkErrorWords(reply->error(), reply->errorString())));
     }
     answer.status = status.toInt();
     answer.body = reply->readAll();
@@ -132,18 +137,16 @@ QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QStrin
                 if (!page.isEmpty()) {
                     co_return page;
                 }
-                lastProblem = QStringLiteral("empty page");
+                lastProblem = QStringLiteral("空白页面");
             } else {
-                lastProblem = QStringLiteral("HTTP status %1").arg(answer.status);
+                lastProblem = HttpStatusWords(answer.status);
             }
         } catch (const RequestFailure& failure) {
             lastProblem = failure.message();
         }
     }
-    throw RequestFailure(QStringLiteral("%1 failed after %2 attempts (%3)")
-                             .arg(address.left(200))
-                             .arg(attempts)
-                             .arg(lastProblem));
+    throw RequestFailure(
+        QStringLiteral("%1：%2次尝试均失败（%3）").arg(address.left(200)).arg(attempts).arg(lastProblem));
 }
 
 QCoro::Task<> LetEventsRun()

@@ -3,6 +3,7 @@
 #include "text/recordwriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace Text {
 
@@ -39,24 +40,52 @@ bool AppendRecordLine(const QString& path, const QList<QByteArray>& fields)
     return writer.append(path, fields);
 }
 
-void ForEachRecordLine(const QString& path, const std::function<void(const QList<QByteArray>& fields)>& visit)
+namespace {
+
+// A line without its end mark that a later line closed: what a kill left, as long as it is text
+// without any control character but the tab that the program writes.
+bool CutByAKill(const QByteArray& line)
 {
+    for (const char c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+            return false;
+        }
+    }
+    return QString::fromUtf8(line).toUtf8() == line;
+}
+
+} // namespace
+
+RecordReading ForEachRecordLine(const QString& path,
+                                const std::function<void(const QList<QByteArray>& fields)>& visit)
+{
+    RecordReading reading;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return;
+        reading.readable = !QFileInfo::exists(path);
+        return reading;
+    }
+    if (!QFileInfo(path).isFile()) {
+        reading.readable = false;
+        return reading;
     }
     while (!file.atEnd()) {
         QByteArray line = file.readLine();
         if (!line.endsWith('\n')) {
-            break; // the last line, cut off
+            // The last line, cut off.
+            reading.damagedLines += CutByAKill(line) ? 0 : 1;
+            break;
         }
         line.chop(1);
         QList<QByteArray> fields = line.split('\t');
         if (fields.size() > 1 && fields.last() == EndMark) {
             fields.removeLast();
             visit(fields);
+        } else if (!CutByAKill(line)) {
+            ++reading.damagedLines;
         }
     }
+    return reading;
 }
 
 QList<QList<QByteArray>> ReadRecordLines(const QString& path)

@@ -33,7 +33,7 @@ QString ReadLocalFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw Failure(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("无法读取%1：%2").arg(path, file.errorString()));
     }
     return DecodeLocal(file.readAll());
 }
@@ -42,10 +42,10 @@ void WriteBytesFileAt(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
     }
 }
 
@@ -71,11 +71,11 @@ void AppendTextFile(const QString& path, const QString& text)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        throw Failure(QStringLiteral("cannot append to %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
     }
     const QByteArray bytes = EncodeLocal(text + QStringLiteral("\r\n"));
     if (file.write(bytes) != bytes.size()) {
-        throw Failure(QStringLiteral("cannot append to %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
     }
 }
 

@@ -243,7 +243,9 @@ private Q_SLOTS:
              QString::fromUtf8(Bytes(folder.taskFolder() + QStringLiteral("/failed.txt")))
                  .split(u'\n', Qt::SkipEmptyParts)) {
             named.append(line.section(u'\t', 0, 0));
-            QVERIFY2(!line.section(u'\t', 1).isEmpty(), qPrintable(line));
+            // Named in words, never a bare error number.
+            QVERIFY2(line.section(u'\t', 1).contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                     qPrintable(line));
             QVERIFY2(partial.lines.contains(QStringLiteral("缺失\t") + line), qPrintable(line));
         }
         QStringList expected = failingAssets;
@@ -266,6 +268,58 @@ private Q_SLOTS:
         failingLinks.sort();
         QCOMPARE(refetched, failingLinks);
         verifyComplete(folder);
+    }
+
+    // An article leaves the blog while its image fails: the next backup no longer misses that image.
+    void imagesOfArticlesNoLongerListedAreForgotten()
+    {
+        const FakeWeb::SinaBlog before{{.articles = 8, .categories = 2, .images = 1}};
+        const FakeWeb::SinaBlog after{{.articles = 7, .categories = 2, .images = 1}};
+        const auto fault = FakeWeb::Fault::parse(QStringLiteral("404@") +
+                                                 QRegularExpression::escape(before.imageAddresses(7).at(0)));
+        QVERIFY(fault);
+        m_web.clear();
+        before.install(m_web);
+        FakeWeb::addFault(m_web, *fault);
+        const ProgramFolder folder(before.firstPageAddress());
+        QCOMPARE(RunBatch(folder, m_web.port()).exitCode, 5);
+
+        m_web.clear();
+        after.install(m_web);
+        FakeWeb::addFault(m_web, *fault);
+        const RunResult next = RunBatch(folder, m_web.port());
+        QVERIFY2(next.exitCode == 0, qPrintable(next.lines.join(u'\n')));
+        QVERIFY(!QFile::exists(folder.taskFolder() + QStringLiteral("/failed.txt")));
+    }
+
+    // The record of queued images is garbage and images are gone: the saved pages bring them back.
+    void damagedJobRecordIsMadeGoodFromTheSavedPages()
+    {
+        const FakeWeb::SinaBlog blog{{.articles = 8, .categories = 2, .images = 2}};
+        m_web.clear();
+        blog.install(m_web);
+        const ProgramFolder folder(blog.firstPageAddress());
+        QCOMPARE(RunBatch(folder, m_web.port()).exitCode, 0);
+
+        QStringList lost;
+        for (const int index : {2, 5}) {
+            const FakeWeb::SinaArticle& article = blog.articles().at(index);
+            lost.append(folder.taskFolder() + u'/' + FolderOf(article) + u'/' +
+                        Assets::LocalImageName(blog.imageAddresses(index).at(1)));
+            QVERIFY(QFile::remove(lost.last()));
+        }
+        QFile record(folder.taskFolder() + QStringLiteral("/.qvlrx-jobs"));
+        QVERIFY(record.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        record.write(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452ffd8ffe000104a464946"));
+        record.close();
+
+        const RunResult next = RunBatch(folder, m_web.port());
+        QVERIFY2(next.exitCode == 0, qPrintable(next.lines.join(u'\n')));
+        for (const QString& image : lost) {
+            QVERIFY2(QFile::exists(image), qPrintable(image));
+        }
+        const QStringList summary = next.lines.filter(QStringLiteral("备份摘要："));
+        QVERIFY(summary.size() == 1 && summary.at(0).contains(QStringLiteral("图片记录已损坏")));
     }
 };
 

@@ -260,12 +260,12 @@ private slots:
         QCOMPARE(summary.articlesFailed, 4);
         QStringList failed;
         for (const Assets::BackupSummary::Item& item : summary.failed) {
-            failed.append(item.address + u' ' + item.reason.section(u'：', 0, 0));
+            failed.append(item.address + u' ' + item.reason.section(u'（', 0, 0));
         }
         QCOMPARE(failed, (QStringList{ArticleUrl(3) + QStringLiteral(" 无法截取正文"),
-                                      ArticleUrl(5) + QStringLiteral(" HTTP 404"),
-                                      ArticleUrl(6) + QStringLiteral(" 请求失败"),
-                                      ArticleUrl(7) + QStringLiteral(" 内容过大（超过32MB）")}));
+                                      ArticleUrl(5) + QStringLiteral(" HTTP 404 未找到"),
+                                      ArticleUrl(6) + QStringLiteral(" 服务器中途断开了连接"),
+                                      ArticleUrl(7) + QStringLiteral(" 内容过大")}));
 
         // A later run, even in a program started anew, fetches just the failed ones and saves them.
         m_web.clear();

@@ -4,10 +4,12 @@
 #include "support/wait.h"
 #include "text/charset.h"
 #include "text/failure.h"
+#include "text/networkfailure.h"
 #include "text/pagefetch.h"
 #include "text/replylimit.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTest>
 
 using namespace Text;
@@ -168,10 +170,45 @@ private Q_SLOTS:
         QCOMPARE(calls, 3);
 
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/down"), {503, QByteArray("down")});
-        QVERIFY_THROWS_EXCEPTION(RequestFailure,
-                                 TestSupport::Wait(FetchPageUntilOk(
-                                     m_http, QStringLiteral("http://blog.sina.com.cn/down"), "UTF-8")));
+        QString why;
+        try {
+            TestSupport::Wait(
+                FetchPageUntilOk(m_http, QStringLiteral("http://blog.sina.com.cn/down"), "UTF-8"));
+        } catch (const RequestFailure& failure) {
+            why = failure.message();
+        }
+        QVERIFY2(why.contains(QStringLiteral("HTTP 503 服务暂时不可用")), qPrintable(why));
         QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/down")), 3);
+    }
+
+    // What the user reads of a failed request names what happened, never a bare number.
+    void failuresAreNamedInWords()
+    {
+        QCOMPARE(Text::HttpStatusWords(404), QStringLiteral("HTTP 404 未找到"));
+        QCOMPARE(Text::HttpStatusWords(418), QStringLiteral("HTTP 418 请求被拒绝"));
+        QCOMPARE(Text::NetworkErrorWords(QNetworkReply::ConnectionRefusedError,
+                                         QStringLiteral("Connection refused")),
+                 QStringLiteral("连接被拒绝（Connection refused）"));
+        QCOMPARE(Text::NetworkErrorWords(QNetworkReply::OperationCanceledError,
+                                         QStringLiteral("Operation canceled")),
+                 QStringLiteral("超时"));
+        // A body that cannot be unpacked, whatever number the layer gives it, and its cut-off description.
+        QCOMPARE(Text::NetworkErrorWords(QNetworkReply::UnknownContentError,
+                                         QStringLiteral("Decompression failed: ")),
+                 QStringLiteral("内容解压失败（Decompression failed）"));
+        QCOMPARE(Text::NetworkErrorWords(299), QStringLiteral("网络错误"));
+
+        FakeWeb::Response reset;
+        reset.mode = FakeWeb::Response::Mode::Reset;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/reset"), reset);
+        QString why;
+        try {
+            fetch(QStringLiteral("http://blog.sina.com.cn/reset"), "UTF-8");
+        } catch (const RequestFailure& failure) {
+            why = failure.message();
+        }
+        QVERIFY2(why.startsWith(QStringLiteral("http://blog.sina.com.cn/reset：服务器中途断开了连接")),
+                 qPrintable(why));
     }
 };
 
