@@ -80,6 +80,7 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
         return answer;
     }
     answer.body = m_reply->readAll();
+    answer.contentType = m_reply->rawHeader("Content-Type");
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         answer.failure = QStringLiteral("HTTP ") + QString::number(status.toInt());
