@@ -211,10 +211,12 @@ QString DecodePage(const QByteArray& page, const QString& fallback, const QByteA
         charset = fallback;
     }
     // The bytes themselves outweigh a declaration they contradict: Chinese text in GBK holds far more
-    // bytes that no UTF-8 sequence allows than it holds sequences that UTF-8 allows, UTF-8 text none.
+    // bytes that no UTF-8 sequence allows than it holds sequences that UTF-8 allows, UTF-8 text none. A
+    // few GBK characters can pass for UTF-8 by chance, a handful hardly.
+    constexpr qsizetype PlainlyUtf8 = 4;
     const Utf8Shape shape = ReadUtf8Shape(page);
     const bool utf8 = charset.compare(Utf8, Qt::CaseInsensitive) == 0;
-    if (!utf8 && shape.invalid == 0 && shape.multibyte > 0) {
+    if (!utf8 && shape.invalid == 0 && shape.multibyte >= PlainlyUtf8) {
         charset = Utf8;
     } else if (utf8 && shape.invalid > shape.multibyte) {
         const QString platform = KnownCharset(fallback);
