@@ -1,12 +1,12 @@
-// Article page assembly: the body cut, the platform repairs, the image rewriting and, for Sina, the
-// comment block. The input: a byte that picks the platform, a byte of switches (1 images, 2 comments),
-// then pages: the row ("title<TAB>category<TAB>link<TAB>date"), the article page, and the pages the web
-// answers with afterwards (comment counter, comment pages).
+// Article page assembly: the decoding in the character set the page declares, the body cut, the platform
+// repairs, the image rewriting and, for Sina, the comment block. The input: a byte that picks the platform,
+// a byte of switches (1 images, 2 comments), then pages: the row ("title<TAB>category<TAB>link<TAB>date"),
+// the article page, and the pages the web answers with afterwards (comment counter, comment pages).
 #include "fuzzsupport.h"
 #include "model/platformprofile.h"
 #include "model/runstate.h"
 #include "render/articlepage.h"
-#include "text/charset.h"
+#include "text/pagecharset.h"
 
 #include <exception>
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.task.FetchImages = (switches & 1) != 0;
     state.task.FetchComments = (switches & 2) != 0;
     const int index = state.addArticleRow(row.value(0), row.value(1), row.value(2), row.value(3));
-    const QString page = Text::DecodeBytes(article, state.profile().Charset);
+    const QString page = Text::DecodePage(article, state.profile().Charset);
     try {
         Fuzz::Wait(Assemble(state, page, index));
     } catch (const std::exception&) {

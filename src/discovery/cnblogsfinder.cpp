@@ -20,8 +20,8 @@ namespace {
 
 QString CategoryAddress(const QString& categoryMatch)
 {
-    return TextBetween(categoryMatch, HashToQuote(QStringLiteral("href=#")),
-                       HashToQuote(QStringLiteral("#>")), 5);
+    return TrimWhiteSpace(
+        TextBetween(categoryMatch, HashToQuote(QStringLiteral("href=#")), HashToQuote(QStringLiteral("#>")), 5));
 }
 
 } // namespace

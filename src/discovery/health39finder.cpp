@@ -55,7 +55,7 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
             TextBetween(TextBetween(piece, QStringLiteral("_1.html"), QStringLiteral("</a>"), 1),
                         QStringLiteral("("), QStringLiteral(")"), 0);
         const QString number =
-            TextBetween(piece, QStringLiteral("ArticleList_"), QStringLiteral("_1.html"), 1);
+            TrimWhiteSpace(TextBetween(piece, QStringLiteral("ArticleList_"), QStringLiteral("_1.html"), 1));
         AddListPages(state, ToWholeNumber(count), listBase + number + u'_');
     }
     const QString totalText = TextBetween(home, HashToQuote(QStringLiteral("class=#c_top2")),
@@ -99,7 +99,7 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
             for (qsizetype j = 0; j < entries.size(); ++j) {
                 const QString& entry = entries.at(j);
                 const QString link =
-                    TextBetween(entry, linkStart, HashToQuote(QStringLiteral("# target=")), 3);
+                    TrimWhiteSpace(TextBetween(entry, linkStart, HashToQuote(QStringLiteral("# target=")), 3));
                 const QString title = TextBetween(entry, HashToQuote(QStringLiteral("_blank#>")),
                                                   QStringLiteral("</a><span>"), 0);
                 const QString date = TextBetween(EntryAt(dates, j), QStringLiteral("<b>"),

@@ -92,7 +92,8 @@ ListPagePlatform Sohu()
         }
         PagesOneTo(walk, total / perPage + (total % perPage > 0 ? 1 : 0));
         walk.announcedArticles = total;
-        walk.key = TextBetween(walk.firstPage, QStringLiteral("var _ebi = '"), QStringLiteral("';"), 2);
+        walk.key = Text::TrimWhiteSpace(
+            TextBetween(walk.firstPage, QStringLiteral("var _ebi = '"), QStringLiteral("';"), 2));
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
         return Http + walk.taskName + u'.' + SohuBlogDomain() + QStringLiteral("/action/v_frag-ebi_") +
@@ -124,8 +125,8 @@ ListPagePlatform Tianya()
     p.fetchAhead = true;
     p.firstPageAddress = [](const WalkState& walk) {
         // Everything after "BlogID=" in the address.
-        const QString blogId = TextBetween(walk.blogAddress + QStringLiteral("end"),
-                                           QStringLiteral("BlogID="), QStringLiteral("end"), 1);
+        const QString blogId = Text::TrimWhiteSpace(TextBetween(
+            walk.blogAddress + QStringLiteral("end"), QStringLiteral("BlogID="), QStringLiteral("end"), 1));
         return Http + TianyaBlogHost() + QStringLiteral("/blogger/blog_main.asp?BlogID=") + blogId;
     };
     p.firstPageFile = QStringLiteral("tianya.html");
@@ -165,7 +166,8 @@ ListPagePlatform Tianya2()
     ListPagePlatform p;
     p.firstPageUntilOk = true;
     p.readPages = [](WalkState& walk) {
-        walk.key = TextBetween(walk.firstPage, QStringLiteral("rss.asp?BlogID="), QStringLiteral("\""), 0);
+        walk.key = Text::TrimWhiteSpace(
+            TextBetween(walk.firstPage, QStringLiteral("rss.asp?BlogID="), QStringLiteral("\""), 0));
         PagesOneTo(walk,
                    Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("<span class=\"title2\">页码：1/"),
                                            QStringLiteral("<b>"), 0)));
@@ -205,7 +207,8 @@ ListPagePlatform Cto51()
     p.readPages = [](WalkState& walk) {
         PagesOneTo(walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("&nbsp;页数 ( 1/"),
                                                  QStringLiteral(")</div>"), 0)));
-        walk.key = TextBetween(walk.firstPage, QStringLiteral("../rss.php?uid="), QStringLiteral("\""), 0);
+        walk.key = Text::TrimWhiteSpace(
+            TextBetween(walk.firstPage, QStringLiteral("../rss.php?uid="), QStringLiteral("\""), 0));
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
         return Http + walk.taskName + u'.' + Cto51BlogDomain() + u'/' + walk.key + QStringLiteral("/p-") +

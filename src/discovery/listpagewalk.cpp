@@ -77,7 +77,9 @@ QStringList BlockCategories(const ListPagePlatform& platform, const QString& pag
     return table;
 }
 
-QString CutField(const FieldRule& rule, const PageLists& lists, const QString& entry, qsizetype j)
+// A field that goes into an address (the link) loses white space of every kind, not only blanks.
+QString CutField(const FieldRule& rule, const PageLists& lists, const QString& entry, qsizetype j,
+                 bool address = false)
 {
     QString text;
     switch (rule.source) {
@@ -101,7 +103,9 @@ QString CutField(const FieldRule& rule, const PageLists& lists, const QString& e
     for (const Cut& cut : rule.cuts) {
         text = Text::TextBetween(text, Text::HashToQuote(cut.start), Text::HashToQuote(cut.end), cut.skip);
     }
-    if (rule.trim) {
+    if (address) {
+        text = Text::TrimWhiteSpace(text);
+    } else if (rule.trim) {
         text = Text::Trim(text);
     }
     text += rule.suffix;
@@ -136,7 +140,7 @@ ListPageEntries ReadListPage(const ListPagePlatform& platform, const QString& pa
             ListEntry article;
             article.title = CutField(platform.title, lists, entry, j);
             article.category = CutField(platform.category, lists, entry, j);
-            article.link = CutField(platform.link, lists, entry, j);
+            article.link = CutField(platform.link, lists, entry, j, true);
             article.date = CutField(platform.date, lists, entry, j);
             result.entries.append(article);
         }

@@ -54,7 +54,7 @@ QString IfengDataScriptAddress(const QString& listPage)
     if (quote >= 0) {
         path.truncate(quote);
     }
-    return Http + IfengStaticHost() + Text::Trim(path);
+    return Http + IfengStaticHost() + Text::TrimWhiteSpace(path);
 }
 
 ListPagePlatform Ifeng(std::optional<int> startPage)
@@ -63,7 +63,8 @@ ListPagePlatform Ifeng(std::optional<int> startPage)
     p.fetchAhead = true;
     p.charset = QStringLiteral("UTF-8");
     p.readPages = [startPage](WalkState& walk) {
-        walk.key = TextBetween(walk.firstPage, QStringLiteral("/guestbooks/"), QStringLiteral(".html"), 0);
+        walk.key = Text::TrimWhiteSpace(
+            TextBetween(walk.firstPage, QStringLiteral("/guestbooks/"), QStringLiteral(".html"), 0));
         const QString last = QStringLiteral("尾页</a></div>");
         const QString pager =
             TextBetween(walk.firstPage, QStringLiteral("<div class=\"page\"><span class=\"current\">"), last,
@@ -231,7 +232,7 @@ ListPagePlatform CerspEblog()
     p.fetchAhead = true;
     p.readPages = [](WalkState& walk) {
         const QString rest = Text::Replace(walk.blogAddress, Http + CerspEblogHost() + u'/', QString());
-        walk.key = TextBetween(rest, QStringLiteral("/"), QStringLiteral("/index"), 1);
+        walk.key = Text::TrimWhiteSpace(TextBetween(rest, QStringLiteral("/"), QStringLiteral("/index"), 1));
         PagesOneTo(walk, Text::ToInt(TextBetween(walk.firstPage, QStringLiteral("&nbsp;页次：1/"),
                                                  QStringLiteral("</strong>页"), 0)));
     };
@@ -253,7 +254,7 @@ ListPagePlatform CerspEblog()
         const QString start =
             entry.contains(categoryLink) ? QStringLiteral("</a><a href=\"") : QStringLiteral("<a href=\"");
         const QString link =
-            TextBetween(entry, start, QStringLiteral(".shtml"), 2) + QStringLiteral(".shtml");
+            Text::TrimWhiteSpace(TextBetween(entry, start, QStringLiteral(".shtml"), 2)) + QStringLiteral(".shtml");
         // The article address is the host followed by the link, so the link must begin with "/".
         return link.startsWith(u'/') ? link : u'/' + link;
     };

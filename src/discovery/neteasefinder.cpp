@@ -47,8 +47,9 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
     } else {
         state.neteasePathForm = false;
     }
+    // The page may break the line inside the field: the number is read without any white space.
     const QString userId =
-        Trim(TextBetween(page, QStringLiteral("userId:"), QStringLiteral(",userName:"), 2));
+        TrimWhiteSpace(TextBetween(page, QStringLiteral("userId:"), QStringLiteral(",userName:"), 2));
 
     const QString service = QStringLiteral("http://") + NeteaseApiHost() + u'/' + account +
                             QStringLiteral("/dwr/call/plaincall/BlogBeanNew.getBlogs.dwr?callCount=1"
@@ -79,7 +80,8 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
         const QStringList categories = UnescapedMatchList(categoryPattern, reply);
         for (qsizetype j = 0; j < links.size(); ++j) {
             co_await LetEventsRun();
-            const QString link = TextBetween(links.at(j), QStringLiteral("blog/static/"), fieldEnd, 2);
+            const QString link =
+                TrimWhiteSpace(TextBetween(links.at(j), QStringLiteral("blog/static/"), fieldEnd, 2));
             const QString title = Trim(TextBetween(EntryAt(titles, j), titleStart, fieldEnd, 0));
             // Cut from the name's first character, so that an empty category is read as empty.
             const QString category = TextBetween(EntryAt(categories, j), categoryStart, fieldEnd, 0);

@@ -49,7 +49,7 @@ QCoro::Task<> FindQzoneArticles(Model::RunState& state)
         const QStringList dates = MatchList(datePattern, reply);
         const QStringList categories = MatchList(categoryPattern, reply);
         for (qsizetype j = 0; j < ids.size(); ++j) {
-            const QString link = Trim(ids.at(j));
+            const QString link = TrimWhiteSpace(ids.at(j));
             const QString title =
                 Trim(TextBetween(EntryAt(titles, j), QStringLiteral(">"), QStringLiteral("</span>"), 0));
             // Cut from the name's first character, so that an empty category is read as empty.

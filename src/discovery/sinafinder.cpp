@@ -54,7 +54,7 @@ void ReadEntries(SinaListPage& list, const QStringList& links, const QStringList
             return;
         }
         try {
-            const QString link = TextBetween(links.at(j), prefix, QStringLiteral("\">"), 5);
+            const QString link = Text::TrimWhiteSpace(TextBetween(links.at(j), prefix, QStringLiteral("\">"), 5));
             const QString title =
                 TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
             const QString date = TextBetween(dates.at(j), dateStart, dateEnd, 5);

@@ -82,6 +82,7 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
     }
     answer.body = m_reply->readAll();
     answer.failure = Text::ReplyFailureWords(m_reply.get());
+    answer.contentType = m_reply->rawHeader("Content-Type");
     abort();
     return answer;
 }

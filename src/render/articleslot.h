@@ -67,6 +67,7 @@ public:
     {
         QByteArray body;
         QString failure;
+        QByteArray contentType; // the Content-Type header; it may name the page's character set
     };
     // The completed answer; the request is released.
     Answer takeAnswer();

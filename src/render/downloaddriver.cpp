@@ -9,7 +9,7 @@
 #include "render/articleslot.h"
 #include "render/downloadprogress.h"
 #include "render/indexpages.h"
-#include "text/charset.h"
+#include "text/pagecharset.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
@@ -213,7 +213,7 @@ private:
             const QString address = m_state.articleAddress(row);
             try {
                 outcome = co_await SaveArticlePage(
-                    m_state, Text::DecodeBytes(answer.body, m_state.profile().Charset), row);
+                    m_state, Text::DecodePage(answer.body, m_state.profile().Charset, answer.contentType), row);
                 recordOutcome(page, address, outcome, answer.failure);
             } catch (const std::exception& error) {
                 m_record.record(page, {Failed, address, QString::fromLocal8Bit(error.what())});

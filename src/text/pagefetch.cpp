@@ -1,6 +1,6 @@
 #include "text/pagefetch.h"
 
-#include "text/charset.h"
+#include "text/pagecharset.h"
 #include "text/failure.h"
 #include "text/networkfailure.h"
 #include "text/replylimit.h"
@@ -110,13 +110,14 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     }
     answer.status = status.toInt();
     answer.body = reply->readAll();
+    answer.contentType = reply->rawHeader("Content-Type");
     co_return answer;
 }
 
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset)
 {
     const HttpAnswer answer = co_await FetchAnswer(http, address);
-    co_return DecodeBytes(answer.body, charset);
+    co_return DecodePage(answer.body, charset, answer.contentType);
 }
 
 QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset)
@@ -133,7 +134,7 @@ QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QStrin
         try {
             const HttpAnswer answer = co_await FetchAnswer(http, address);
             if (answer.status == 200) {
-                QString page = DecodeBytes(answer.body, charset);
+                QString page = DecodePage(answer.body, charset, answer.contentType);
                 if (!page.isEmpty()) {
                     co_return page;
                 }

@@ -30,6 +30,7 @@ struct HttpAnswer
 {
     int status = 0; // HTTP status, 0 when no answer arrived
     QByteArray body;
+    QByteArray contentType; // the Content-Type header as sent; it may name the body's character set
 };
 
 // The address as requested: a trailing backslash stands for the closing slash of the path. The request
@@ -52,7 +53,8 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 // times out throws RequestFailure. An address that is no web address throws Failure.
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 
-// The decoded body of any answer; throws RequestFailure when no answer arrives in time.
+// The decoded body of any answer; throws RequestFailure when no answer arrives in time. The body is read in
+// the character set the answer declares; charset is the one used when it declares none (DecodePage).
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset);
 
 // Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times

@@ -82,6 +82,20 @@ QString Trim(const QString& subject)
     return subject.mid(first, last - first);
 }
 
+QString TrimWhiteSpace(const QString& subject)
+{
+    const auto blank = [](QChar c) { return c.isSpace() || c == QChar(0x200b) || c == QChar(0xfeff); };
+    qsizetype first = 0;
+    qsizetype last = subject.size();
+    while (first < last && blank(subject.at(first))) {
+        ++first;
+    }
+    while (last > first && blank(subject.at(last - 1))) {
+        --last;
+    }
+    return subject.mid(first, last - first);
+}
+
 qint64 ToWholeNumber(const QString& text)
 {
     const QString trimmed = Trim(text);

@@ -27,6 +27,11 @@ QString Right(const QString& subject, int n);
 // Removes leading and trailing blanks (character 32) only.
 QString Trim(const QString& subject);
 
+// Removes leading and trailing white space of every kind: blanks, tabs, CR, LF, no-break spaces, full-width
+// spaces (U+3000), zero-width spaces and byte order marks. Every value read from a page that goes into an
+// address passes through it.
+QString TrimWhiteSpace(const QString& subject);
+
 // Converts a text with optional surrounding blanks to a whole number; throws Failure otherwise.
 qint64 ToWholeNumber(const QString& text);
 int ToInt(const QString& text);

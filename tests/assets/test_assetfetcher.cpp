@@ -526,10 +526,10 @@ private slots:
 
         f.fetcher->StartAssetDownloads();
         QVERIFY(f.waitDone());
-        const QStringList sources = Text::MatchList(QStringLiteral("src=\"[^\"]*\""), page);
+        const QStringList sources = Text::MatchList(QStringLiteral("\\ssrc=\"[^\"]*\""), page);
         QCOMPARE(sources.size(), 3);
         for (const QString& source : sources) {
-            const QString name = source.mid(5, source.size() - 6);
+            const QString name = source.mid(6, source.size() - 7);
             QVERIFY2(name.size() <= 100, qPrintable(name));
             QVERIFY2(
                 QFileInfo(f.run.state->categoryFolder(QStringLiteral("旅行 日记")) + u'/' + name).isFile(),

@@ -202,10 +202,11 @@ private slots:
     }
 
     // Escapes are decoded; an empty category is read as empty and the next entry still arrives; a long
-    // reply without entries (an error page) ends the list instead of being asked for again and again.
+    // reply without entries (an error page) ends the list instead of being asked for again and again. The
+    // user number is read without the line break the page puts inside its field.
     void neteaseEntriesOfOneReply()
     {
-        const QString page = QStringLiteral("UD.host = {userId:42 ,userName:'e'}") + QString(600, u' ');
+        const QString page = QStringLiteral("UD.host = {userId:42\r\n\t\u3000 ,userName:'e'}") + QString(600, u' ');
         m_server.addRoute(QStringLiteral("http://e.blog.163.com/blog/"), textPage(page, "gb2312"));
         const QString entries =
             NeteaseEntry("a1", " \\u4E2D\\u6587 ", "") + NeteaseEntry("a2", "Plain", "\\u65C5\\u884C");

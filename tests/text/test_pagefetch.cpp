@@ -46,6 +46,15 @@ private Q_SLOTS:
                  QStringLiteral("百度 𠀀"));
         QCOMPARE(fetch(QStringLiteral("http://blog.sina.com.cn/b"), QStringLiteral("UTF-8")),
                  QStringLiteral("新浪"));
+
+        // The character set the answer names outweighs the one the platform is known for.
+        m_web.addRoute(QStringLiteral("http://blog.51cto.com/u_1/2"),
+                       {200, QByteArray("caf\xe9"), {{"Content-Type", "text/html; charset=ISO-8859-1"}}});
+        QCOMPARE(fetch(QStringLiteral("http://blog.51cto.com/u_1/2"), QStringLiteral("UTF-8")),
+                 QStringLiteral("café"));
+        QCOMPARE(TestSupport::Wait(FetchPageUntilOk(m_http, QStringLiteral("http://blog.51cto.com/u_1/2"),
+                                                    QStringLiteral("GB2312"))),
+                 QStringLiteral("café"));
     }
 
     void errorPagesAreReturnedLikeAnyPage()

@@ -1,7 +1,10 @@
 // Text primitives, matching, cutting, file names and character sets.
+#include "model/platformprofile.h"
+#include "support/realpages.h"
 #include "text/charset.h"
 #include "text/failure.h"
 #include "text/matching.h"
+#include "text/pagecharset.h"
 #include "text/recordfile.h"
 #include "text/recordwriter.h"
 #include "text/safefilename.h"
@@ -36,6 +39,8 @@ private Q_SLOTS:
         QCOMPARE(Replace(QStringLiteral("aaa"), QStringLiteral("aa"), QStringLiteral("a")),
                  QStringLiteral("aa"));
         QCOMPARE(Trim(QStringLiteral("\t a b  ")), QStringLiteral("\t a b"));
+        QCOMPARE(TrimWhiteSpace(QStringLiteral("\r\n\t\u3000\u00a0\u200b\ufeff 1620782 a\r\n  \u3000")),
+                 QStringLiteral("1620782 a"));
     }
 
     void numbers()
@@ -169,6 +174,93 @@ private Q_SLOTS:
         }
         QStringEncoder converter("GB18030");
         QCOMPARE(EncodeLocal(every), QByteArray(converter.encode(every)));
+    }
+
+    // Where a page says which character set it is written in: a byte order mark, then the answer's header,
+    // then a <meta> among the first bytes; GB2312 and GBK stand for their superset GB18030.
+    void declaredCharset_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("header") << QByteArray("<p>x</p>") << QByteArray("text/html; charset=GBK") << "GB18030";
+        QTest::newRow("quoted header") << QByteArray() << QByteArray("text/html;charset=\"utf-8\"") << "UTF-8";
+        QTest::newRow("meta charset") << QByteArray("<head><meta charset=\"gb2312\" />") << QByteArray()
+                                      << "GB18030";
+        QTest::newRow("http-equiv reordered")
+            << QByteArray("<META content='text/html;  charset = x-gbk' HTTP-EQUIV='Content-Type'>") << QByteArray()
+            << "GB18030";
+        QTest::newRow("http-equiv without charset, then unquoted meta")
+            << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html\"><meta charset=utf-8>")
+            << QByteArray() << "UTF-8";
+        QTest::newRow("header before meta")
+            << QByteArray("<meta charset=\"gbk\">") << QByteArray("text/html; charset=utf-8") << "UTF-8";
+        QTest::newRow("byte order mark before all")
+            << QByteArray("\xef\xbb\xbf<meta charset=\"gbk\">") << QByteArray("text/html; charset=gbk")
+            << "UTF-8";
+        QTest::newRow("commented out") << QByteArray("<!-- <meta charset=\"gbk\"> --><meta charset=\"utf-8\">")
+                                       << QByteArray() << "UTF-8";
+        QTest::newRow("beyond the first bytes")
+            << QByteArray(CharsetDeclarationBytes, ' ') + "<meta charset=\"gbk\">" << QByteArray() << "";
+        QTest::newRow("unknown name") << QByteArray("<meta charset=\"no-such-set\">")
+                                      << QByteArray("text/html; charset=") << "";
+        QTest::newRow("cut off in the tag") << QByteArray("<html><meta charset=\"gb") << QByteArray() << "";
+        QTest::newRow("UTF-16 in a meta") << QByteArray("<meta charset=\"utf-16\">") << QByteArray() << "UTF-8";
+    }
+    void declaredCharset()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, contentType);
+        QFETCH(QString, expected);
+        QCOMPARE(DeclaredCharset(page, contentType), expected);
+    }
+
+    // The decoded page; the platform's character set counts only where the page declares none, and bytes
+    // that plainly contradict a declaration win over it.
+    void decodePage_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<QString>("expected");
+        const QString text = QStringLiteral("<p>中文博客 𠀀</p>");
+        const QByteArray gb = EncodeLocal(text);
+        const QByteArray utf8 = text.toUtf8();
+        const QByteArray metaUtf8("<meta charset=\"utf-8\">");
+        const QByteArray metaGb("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">");
+        QTest::newRow("UTF-8 page of a GB2312 platform")
+            << metaUtf8 + utf8 << QStringLiteral("GB2312") << QString::fromUtf8(metaUtf8) + text;
+        QTest::newRow("GB2312 read as GB18030")
+            << metaGb + gb << QStringLiteral("UTF-8") << QString::fromUtf8(metaGb) + text;
+        QTest::newRow("no declaration") << gb << QStringLiteral("GB2312") << text;
+        QTest::newRow("GBK page declaring UTF-8")
+            << metaUtf8 + gb << QStringLiteral("UTF-8") << QString::fromUtf8(metaUtf8) + text;
+        QTest::newRow("UTF-8 page declaring GB2312")
+            << metaGb + utf8 << QStringLiteral("GB2312") << QString::fromUtf8(metaGb) + text;
+        QTest::newRow("byte order mark dropped") << "\xef\xbb\xbf" + utf8 << QStringLiteral("GB2312") << text;
+        QTest::newRow("UTF-16") << QByteArray("\xff\xfe") +
+                                       QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)
+                                << QStringLiteral("GB2312") << text;
+        QTest::newRow("UTF-8 cut off in a character")
+            << metaGb + utf8.left(utf8.size() - 6) << QStringLiteral("GB2312")
+            << QString::fromUtf8(metaGb + utf8.left(utf8.size() - 6));
+    }
+    void decodePage()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QString, fallback);
+        QFETCH(QString, expected);
+        QCOMPARE(DecodePage(page, fallback), expected);
+    }
+
+    // Every page a real site served, read as its platform's downloads read it, says what it said.
+    void realPagesDecodeAsTheirSitesWroteThem()
+    {
+        REAL_PAGES_OR_SKIP(pages);
+        const Model::PlatformProfileTable profiles;
+        for (const TestSupport::RealPage& page : pages) {
+            const QString decoded = DecodePage(page.served, profiles[page.platform].Charset);
+            QVERIFY2(decoded == page.text, qPrintable(page.name));
+        }
     }
 
     void textFiles()
