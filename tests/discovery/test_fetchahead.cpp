@@ -63,6 +63,9 @@ struct CountedRun
     {
         network.listPage.setPattern(listPage);
         state.http.timeoutMs = TimeLimitMs;
+        // A page that fails is asked for again, briefly.
+        state.http.untilOkAttempts = 3;
+        state.http.untilOkPauseMs = 20;
     }
 };
 
