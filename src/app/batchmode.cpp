@@ -88,9 +88,18 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
         ConsoleUserInterface::print(stderr, QString::fromLocal8Bit(error.what()));
     }
     if (state.articles.articleCount() < 5) {
-        ConsoleUserInterface::print(stderr, state.articles.articleCount() == 0
-                                                ? QStringLiteral("未找到文章，请检查地址")
-                                                : QStringLiteral("找到的文章少于5篇，没有下载"));
+        if (state.searchInterruption) {
+            // Not the blog's fault, nor the address's: say what broke off the search.
+            ConsoleUserInterface::print(stderr, QStringLiteral("查找文章中断，找到") +
+                                                    QString::number(state.articles.articleCount()) +
+                                                    QStringLiteral("篇文章，没有下载（") +
+                                                    state.searchInterruption->describe() +
+                                                    QStringLiteral("）"));
+        } else {
+            ConsoleUserInterface::print(stderr, state.articles.articleCount() == 0
+                                                    ? QStringLiteral("未找到文章，请检查地址")
+                                                    : QStringLiteral("找到的文章少于5篇，没有下载"));
+        }
         *exitCode = NothingFound;
         QCoreApplication::exit(*exitCode);
         co_return;

@@ -3,6 +3,7 @@
 #include "assets/assetfetcher.h"
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
+#include "discovery/announcedarticles.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "text/containedpath.h"
@@ -120,7 +121,13 @@ QString BackupSummary::countsText() const
         if (shortfall > 0) {
             text += QStringLiteral("，") + Num(shortfall) + QStringLiteral("篇未找到");
         }
+        if (surplus > 0) {
+            text += QStringLiteral("，多出") + Num(surplus) + QStringLiteral("篇");
+        }
         text += QStringLiteral("）");
+    }
+    if (!searchInterruption.isEmpty()) {
+        text += QStringLiteral("；查找文章中断，文章可能不全（") + searchInterruption + QStringLiteral("）");
     }
     text += QStringLiteral("；图片") + Num(images) + QStringLiteral("张：保存") + Num(images - imagesFailed) +
             QStringLiteral("张，失败") + Num(imagesFailed) + QStringLiteral("张");
@@ -144,13 +151,19 @@ BackupSummary SummariseBackup(const Model::RunState& state)
     SummariseJobs(state, summary);
     if (state.announcedArticles) {
         summary.announced = *state.announcedArticles;
-        summary.shortfall = std::max(0, summary.announced - summary.articles);
+        summary.shortfall = Discovery::DiscoveryShortfall(state);
+        summary.surplus = Discovery::DiscoverySurplus(state);
         if (summary.shortfall > 0) {
             summary.failed.prepend(
                 {state.task.BlogAddress, QStringLiteral("博客显示") + Num(summary.announced) +
                                              QStringLiteral("篇，只找到") + Num(summary.articles) +
                                              QStringLiteral("篇")});
         }
+    }
+    if (const auto& interruption = state.searchInterruption) {
+        summary.searchInterruption = interruption->describe();
+        summary.failed.prepend(
+            {interruption->address, QStringLiteral("查找文章中断：") + interruption->reason});
     }
     return summary;
 }

@@ -30,6 +30,9 @@ struct BackupSummary
     int commentPagesFailed = 0;
     int announced = -1; // the article count the blog announces, -1 when unknown
     int shortfall = 0;  // articles announced but not found
+    int surplus = 0;    // rows beyond the announced count: a sign of a list read wrongly
+    // What ended the search early (a list page that could not be read), empty when it ran to its end.
+    QString searchInterruption;
     // The record of queued jobs could not be read whole (the saved pages stood in for it), or could not
     // be written: a later run may not know every job, so the backup is not complete.
     bool jobRecordDamaged = false;
@@ -38,17 +41,20 @@ struct BackupSummary
     QList<Item> failed;  // every missing item with its reason, articles first
     QList<Item> deleted; // the articles the blog reports deleted or locked
 
-    // Items the book is missing: failed articles, images and comment pages, and articles not found.
+    // Items the book is missing: failed articles, images and comment pages, articles not found, the
+    // rest of a list whose search was interrupted, and jobs a record that cannot be written forgets.
     int missing() const
     {
-        return articlesFailed + imagesFailed + commentPagesFailed + shortfall + (jobRecordUnwritable ? 1 : 0);
+        return articlesFailed + imagesFailed + commentPagesFailed + shortfall +
+               (searchInterruption.isEmpty() ? 0 : 1) + (jobRecordUnwritable ? 1 : 0);
     }
     // The counts in one line, for the status line and the batch summary.
     QString countsText() const;
 };
 
-// Looks at the task folder: every article row's page, every job recorded for the task, and the count the
-// blog announced. A job's reason is taken from the asset queue when it failed in this run.
+// Looks at the task folder: every article row's page, every job recorded for the task, the count the
+// blog announced and whether the search ran to its end. A job's reason is taken from the asset queue when it
+// failed in this run.
 BackupSummary SummariseBackup(const Model::RunState& state);
 
 // Writes the failed items, "address<TAB>reason" a line in UTF-8, to failed.txt in the task folder, or

@@ -22,4 +22,12 @@ int DiscoveryShortfall(const Model::RunState& state)
     return std::max(0, *state.announcedArticles - state.articles.articleCount());
 }
 
+int DiscoverySurplus(const Model::RunState& state)
+{
+    if (!state.announcedArticles) {
+        return 0;
+    }
+    return std::max(0, state.articles.articleCount() - *state.announcedArticles);
+}
+
 } // namespace Discovery

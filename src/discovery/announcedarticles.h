@@ -18,4 +18,8 @@ void AnnounceArticles(Model::RunState& state, qint64 count);
 // rows of the article list when that is positive, else 0 (also when the blog announced no count).
 int DiscoveryShortfall(const Model::RunState& state);
 
+// How many rows the search found beyond the count the blog announces, else 0. More rows than the blog
+// has articles is no loss but a sign that something was read wrongly or twice.
+int DiscoverySurplus(const Model::RunState& state);
+
 } // namespace Discovery

@@ -39,14 +39,14 @@ QCoro::Task<> FindCnblogsArticles(Model::RunState& state, QString address)
     const QString datePattern = HashToQuote(QStringLiteral("Title = #permalink#>.*-.*-.*\\d</a>"));
     QSet<QString> seenLinks;
 
-    const QString home = co_await FetchPage(state.http, address, charset);
+    const QString home = co_await FetchPageAnswered(state.http, address, charset, WhenGone::IsAnswer);
     const QStringList categories =
         MatchList(HashToQuote(QStringLiteral("Categories_CatList_LinkList_.*_Link_.*href=#http://") + host +
                               QStringLiteral("/.*/category/.*.html#>.*</a>")),
                   home);
     PagesAhead categoryPages(state.http, 0, categories.size() - 1, ListPagesAtOnce,
                              [categories, charset](Text::HttpContext& http, qint64 k) {
-                                 return FetchPage(http, CategoryAddress(categories.at(k)), charset);
+                                 return FetchPageAnswered(http, CategoryAddress(categories.at(k)), charset);
                              });
     std::exception_ptr failure;
     try {
@@ -99,7 +99,7 @@ QCoro::Task<> FindCnblogsArticles(Model::RunState& state, QString address)
 
     const QString myPosts =
         QStringLiteral("http://") + host + u'/' + account + QStringLiteral("/MyPosts.html");
-    const QString first = co_await FetchPage(state.http, myPosts, charset);
+    const QString first = co_await FetchPageAnswered(state.http, myPosts, charset, WhenGone::IsAnswer);
     const QString pager =
         TextBetween(first, HashToQuote(QStringLiteral("<div class=#Pager#>")), QStringLiteral("<a href="), 5);
     const qint64 pageCount =
@@ -109,10 +109,10 @@ QCoro::Task<> FindCnblogsArticles(Model::RunState& state, QString address)
                     QStringLiteral("/.*/archive/.*/.*/.*/.*.>.*</a> <span class=#postDesc2#>.*</span>"));
     const QString listDatePattern = QStringLiteral("\\d\\d\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d 阅读");
     const QString defaultCategory = QStringLiteral("[随笔]默认分类");
-    PagesAhead postPages(state.http, 1, pageCount, ListPagesAtOnce,
-                         [myPosts, charset](Text::HttpContext& http, qint64 i) {
-                             return FetchPage(http, myPosts + QStringLiteral("?page=") + Num(i), charset);
-                         });
+    PagesAhead postPages(
+        state.http, 1, pageCount, ListPagesAtOnce, [myPosts, charset](Text::HttpContext& http, qint64 i) {
+            return FetchPageAnswered(http, myPosts + QStringLiteral("?page=") + Num(i), charset);
+        });
     try {
         for (qint64 i = 1; i <= pageCount; ++i) {
             co_await LetEventsRun();

@@ -1,5 +1,6 @@
 #include "discovery/discoverydriver.h"
 
+#include "discovery/announcedarticles.h"
 #include "discovery/finders.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
@@ -36,17 +37,43 @@ QCoro::Task<> Qzone(RunState& state, QString, std::optional<int>)
     return FindQzoneArticles(state);
 }
 
-// The outcome of a search that found articles; with the count the blog announces beside the rows found.
-QString FinishedStatus(int found, std::optional<int> announced)
+// The outcome of a search that found articles; with the count the blog announces beside the rows found,
+// and what the rows exceed it by.
+QString FinishedStatus(const RunState& state)
 {
-    if (!announced) {
+    if (!state.announcedArticles) {
         return QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
     }
-    return QStringLiteral("文章寻找完成，找到") + Text::Num(found) + QStringLiteral("篇（博客显示") +
-           Text::Num(*announced) + QStringLiteral("篇），按“下载”开始下载，或者保存本次任务");
+    QString counts = QStringLiteral("找到") + Text::Num(state.articles.articleCount()) +
+                     QStringLiteral("篇（博客显示") + Text::Num(*state.announcedArticles) +
+                     QStringLiteral("篇");
+    if (const int surplus = DiscoverySurplus(state); surplus > 0) {
+        counts += QStringLiteral("，多出") + Text::Num(surplus) + QStringLiteral("篇");
+    }
+    return QStringLiteral("文章寻找完成，") + counts +
+           QStringLiteral("），按“下载”开始下载，或者保存本次任务");
+}
+
+// The outcome of a search that a failed request ended.
+QString InterruptedStatus(const RunState& state)
+{
+    const QString why = QStringLiteral("（") + state.searchInterruption->describe() + QStringLiteral("）");
+    const int found = state.articles.articleCount();
+    if (found == 0) {
+        return QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") + why;
+    }
+    return QStringLiteral("查找文章中断，已找到") + Text::Num(found) +
+           QStringLiteral("篇文章，按“下载”下载已找到的文章，或者保存本次任务") + why;
 }
 
 } // namespace
+
+bool ResumesSearch(int platformCode)
+{
+    // Only the iFeng finder records its progress and goes on from a page; every other finder searches
+    // the whole blog again, so rows loaded from a checkpoint would only be found twice.
+    return platformCode == Model::Ifeng;
+}
 
 const FinderTable& Finders()
 {
@@ -104,10 +131,12 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     // the rows a resumed search loads are counted in their categories.
     state.ResetArticleList();
     std::optional<int> resume;
-    try {
-        resume = (co_await Model::ReadCheckpoint(state)).resumePage();
-    } catch (const std::exception&) {
-        resume.reset();
+    if (ResumesSearch(blg)) {
+        try {
+            resume = (co_await Model::ReadCheckpoint(state)).resumePage();
+        } catch (const std::exception&) {
+            resume.reset();
+        }
     }
     state.ui.clearList();
     state.setStatus(QStringLiteral("正在查找文章.."));
@@ -116,32 +145,29 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     // A request that failed or timed out interrupts the search: what is missing may be found later, from
     // the checkpoint. A finder that stops by a rule of its own (no pager, a count that is no number, a
     // list that runs short) has read what the blog's pages offer: the search is over.
-    bool interrupted = false;
+    // The run remembers which page ended the search and why, so that its summary counts the list as
+    // incomplete.
     try {
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
         }
-    } catch (const Text::RequestFailure&) {
-        interrupted = true;
+    } catch (const Text::RequestFailure& failure) {
+        state.searchInterruption =
+            Model::SearchInterruption{failure.address().isEmpty() ? htp : failure.address(),
+                                      failure.reason().isEmpty() ? failure.message() : failure.reason()};
     } catch (const Text::Failure&) {
         // The finder's own end: its rows are the outcome.
-    } catch (const std::exception&) {
-        interrupted = true;
+    } catch (const std::exception& error) {
+        state.searchInterruption = Model::SearchInterruption{htp, QString::fromLocal8Bit(error.what())};
     }
 
-    const int found = state.articles.articleCount();
-    if (interrupted) {
+    if (state.searchInterruption) {
         // The list is incomplete: the checkpoint stays so that the search can be resumed.
-        if (found > 0) {
-            state.setStatus(QStringLiteral("查找文章中断，已找到") + Text::Num(found) +
-                            QStringLiteral("篇文章，按“下载”下载已找到的文章，或者保存本次任务"));
-        } else {
-            state.setStatus(QStringLiteral("查找文章中断，未找到文章，请检查地址和网络"));
-        }
+        state.setStatus(InterruptedStatus(state));
     } else if (state.articles.gridRowCount() < 3) {
         state.setStatus(QStringLiteral("未找到文章，请检查地址"));
     } else {
-        state.setStatus(FinishedStatus(found, state.announcedArticles));
+        state.setStatus(FinishedStatus(state));
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     }
     state.SetCommandStates(true, true, false, true, true, true);

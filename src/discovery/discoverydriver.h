@@ -22,6 +22,10 @@ using Finder =
     std::function<QCoro::Task<>(Model::RunState& state, QString address, std::optional<int> resumePage)>;
 using FinderTable = std::array<Finder, Model::PlatformCount>;
 
+// Whether the platform's finder records its progress (find.dat) and goes on from it: only then is an
+// interrupted search offered for resumption.
+bool ResumesSearch(int platformCode);
+
 // The finder of every platform, indexed by platform code.
 const FinderTable& Finders();
 

@@ -44,7 +44,7 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
                              account + QStringLiteral("/ArticleList_");
 
     // Plan: every category's list pages, then the pages of all articles.
-    const QString home = co_await FetchPage(state.http, address, charset);
+    const QString home = co_await FetchPageAnswered(state.http, address, charset, WhenGone::IsAnswer);
     const QString menu = TextBetween(home, HashToQuote(QStringLiteral("_0_1.html#>所有分类")),
                                      QStringLiteral("><span></span></div></div>"), 5);
     for (const QString& piece : Split(menu, QStringLiteral("</li>"))) {
@@ -80,7 +80,9 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
     const int pageCount = int(queue.size());
     PagesAhead pages(
         state.http, 0, pageCount - 1, ListPagesAtOnce,
-        [queue, charset](Text::HttpContext& http, qint64 i) { return FetchPage(http, queue.at(i), charset); },
+        [queue, charset](Text::HttpContext& http, qint64 i) {
+            return FetchPageAnswered(http, queue.at(i), charset);
+        },
         PagesAhead::FirstPage::WithTheRest);
     QSet<QString> seenLinks;
     std::exception_ptr failure;

@@ -63,8 +63,10 @@ ListPagePlatform Hexun()
                QStringLiteral("/default.aspx");
     };
     p.cleanUp = {{QStringLiteral("\r\n"), QString()}, {QStringLiteral("\t"), QString()}};
-    // A page without the list ends the walk and is the last page asked for: no fetching ahead.
+    // A page without the list ends the walk and is the last page asked for: no fetching ahead. A page
+    // that is gone is such a page.
     p.stopUnless = listStart;
+    p.listPageGone = Text::WhenGone::IsAnswer;
     p.entryPieces = [](const QString& page) {
         const QString list = TextBetween(page, listStart, QStringLiteral("multipage-current"), 1);
         return Text::Split(list, QStringLiteral("</a></div></div></div>"));

@@ -178,7 +178,8 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
     if (platform.firstPageUntilOk) {
         walk.firstPage = co_await Text::FetchPageUntilOk(state.http, walk.firstPageAddress, platform.charset);
     } else {
-        walk.firstPage = co_await Text::FetchPage(state.http, walk.firstPageAddress, platform.charset);
+        walk.firstPage = co_await Text::FetchPageAnswered(state.http, walk.firstPageAddress, platform.charset,
+                                                          Text::WhenGone::IsAnswer);
     }
     if (!platform.firstPageFile.isEmpty()) {
         Text::WriteTextFile(state.programFolder, platform.firstPageFile, Text::DeclaredPage(walk.firstPage));
@@ -206,7 +207,8 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
                          if (platform.fetchListPage) {
                              return platform.fetchListPage(http, walk, i);
                          }
-                         return Text::FetchPage(http, platform.pageAddress(walk, i), platform.charset);
+                         return Text::FetchPageAnswered(http, platform.pageAddress(walk, i), platform.charset,
+                                                        platform.listPageGone);
                      });
     std::exception_ptr failure;
     bool walkFailed = false; // a failure of the walk's own kind, after which afterWalk still runs

@@ -75,8 +75,9 @@ struct ListPagePlatform
 {
     QString charset = QStringLiteral("GB2312"); // of every page
 
-    // First page: the blog address unless firstPageAddress says otherwise, fetched once or until it
-    // answers. With firstPageFile set, its text is also written to that file of the program folder.
+    // First page: the blog address unless firstPageAddress says otherwise, fetched until it answers (a
+    // 404 or 410 is an answer: the blog does not exist) or until it answers with a page. With firstPageFile
+    // set, its text is also written to that file of the program folder.
     bool firstPageUntilOk = false;
     std::function<QString(const WalkState&)> firstPageAddress;
     QString firstPageFile;
@@ -89,6 +90,10 @@ struct ListPagePlatform
     // itself and is not fetched again.
     std::function<QString(const WalkState&, qint64 page)> pageAddress;
     bool firstPageIsListPage = false;
+    // A list page must answer with a 2xx status; anything else is tried again and then interrupts the
+    // search. With IsAnswer a list page that is gone (404, 410) is read as it is: a walk whose stop rule
+    // ends it at a page without the list takes such a page for the end of the blog.
+    Text::WhenGone listPageGone = Text::WhenGone::Fails;
     // Fetches list page i in place of the plain fetch of pageAddress (a list page that only names the
     // data script holding its articles, for instance).
     std::function<QCoro::Task<QString>(Text::HttpContext&, WalkState, qint64 page)> fetchListPage;

@@ -31,7 +31,7 @@ QString IfengListPageAddress(const WalkState& walk, qint64 page)
 QCoro::Task<QString> FetchIfengDataScript(Text::HttpContext& http, WalkState walk, qint64 page)
 {
     const QString listAddress = IfengListPageAddress(walk, page);
-    const QString listPage = co_await Text::FetchPage(http, listAddress, QStringLiteral("UTF-8"));
+    const QString listPage = co_await Text::FetchPageAnswered(http, listAddress, QStringLiteral("UTF-8"));
     const QString script = IfengDataScriptAddress(listPage);
     if (script.isEmpty()) {
         throw Text::Failure(QStringLiteral("the list page %1 names no article script").arg(listAddress));

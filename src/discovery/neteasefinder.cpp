@@ -42,8 +42,9 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
     }
     if (account.contains(u'@') || page.size() < 500) {
         state.neteasePathForm = true;
-        page = co_await FetchPage(state.http, QStringLiteral("http://") + NeteaseBlogHost() + u'/' + account,
-                                  charset);
+        page = co_await FetchPageAnswered(state.http,
+                                          QStringLiteral("http://") + NeteaseBlogHost() + u'/' + account,
+                                          charset, WhenGone::IsAnswer);
     } else {
         state.neteasePathForm = false;
     }
@@ -66,7 +67,8 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
     const QString dateStart = HashToQuote(QStringLiteral("rtPublishDateStr=#"));
     for (qint64 offset = 0;; offset += 20) {
         co_await LetEventsRun();
-        const QString reply = co_await FetchPage(
+        // A short reply ends the list; one that is no answer at all does not.
+        const QString reply = co_await FetchPageAnswered(
             state.http, service + Num(offset) + QStringLiteral("&c0-param2=number:20&batchId=0"), charset);
         if (reply.size() <= 2000) {
             break; // too short to hold an entry: the list is done

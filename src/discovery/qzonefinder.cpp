@@ -20,8 +20,8 @@ QCoro::Task<> FindQzoneArticles(Model::RunState& state)
     const QString uin = state.task.TaskName;
     const QString service = QStringLiteral("http://") + QzoneDataHost() + QStringLiteral("/cgi-bin/blognew/");
 
-    const QString countReply =
-        co_await FetchPage(state.http, service + QStringLiteral("blog_get_category?uin=") + uin, charset);
+    const QString countReply = co_await FetchPageAnswered(
+        state.http, service + QStringLiteral("blog_get_category?uin=") + uin, charset, WhenGone::IsAnswer);
     qint64 remaining = ToWholeNumber(
         TextBetween(countReply, HashToQuote(QStringLiteral("blog_num#:")), QStringLiteral(","), 0));
     AnnounceArticles(state, remaining);
@@ -39,7 +39,7 @@ QCoro::Task<> FindQzoneArticles(Model::RunState& state)
                                 QzoneStyleDomain() + QStringLiteral("&imgdm=") + QzoneImageDomain() +
                                 QStringLiteral("&bdm=") + QzoneBlogDomain() +
                                 QStringLiteral("&category=&num=100&sorttype=0&from=") + Num(offset);
-        QString reply = co_await FetchPage(state.http, address, charset);
+        QString reply = co_await FetchPageAnswered(state.http, address, charset);
         reply = Replace(reply, QStringLiteral("</span>"), QStringLiteral("</span>\r\n"));
 
         const QStringList ids =

@@ -2,6 +2,8 @@
 
 #include "model/gridtable.h"
 
+#include <QHash>
+
 namespace Model {
 
 class CategoryTable;
@@ -35,8 +37,15 @@ public:
     int AddArticleRow(CategoryTable& categories, const QString& title, const QString& category,
                       const QString& link, const QString& date, bool listScrolling);
 
+    // A row of the article with that category and link, or 0 when the list holds none.
+    int rowOf(const QString& category, const QString& link) const;
+
     // Header and spare row only.
-    void clearArticles() { resetRows(); }
+    void clearArticles()
+    {
+        resetRows();
+        m_rowsByArticle.clear();
+    }
 
     QString title(int row) const { return text(row, TitleColumn); }
     QString category(int row) const { return text(row, CategoryColumn); }
@@ -44,6 +53,12 @@ public:
     QString date(int row) const { return text(row, DateColumn); }
     QString mark(int row) const { return text(row, MarkColumn); }
     void setMark(int row, const QString& mark) { setText(row, MarkColumn, mark); }
+
+private:
+    static QString articleKey(const QString& category, const QString& link);
+    // The row of every article appended, by category and link. Rows removed or moved since leave it
+    // stale: a row found here is checked against the list, and a wrong one rebuilds it.
+    mutable QHash<QString, int> m_rowsByArticle;
 };
 
 } // namespace Model

@@ -57,6 +57,11 @@ QString RunState::articleFetchAddress(int row) const
 int RunState::addArticleRow(const QString& title, const QString& category, const QString& link,
                             const QString& date)
 {
+    // A search that meets an article twice (a list page that shifted while it was read, rows loaded
+    // before it) must not give it two rows: both would be the same local page.
+    if (articles.rowOf(category, link) != 0) {
+        return 0;
+    }
     return articles.AddArticleRow(categories, title, category, link, date, listScrolling);
 }
 
@@ -65,6 +70,7 @@ void RunState::ResetArticleList()
     articles.clearArticles();
     categories.reset();
     announcedArticles.reset();
+    searchInterruption.reset();
 }
 
 QString RunState::readAutoConfigField(int index) const

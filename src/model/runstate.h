@@ -6,6 +6,7 @@
 #include "model/blogtask.h"
 #include "model/categorytable.h"
 #include "model/platformprofile.h"
+#include "model/searchinterruption.h"
 #include "model/userinterface.h"
 #include "text/pagefetch.h"
 #include "text/recordwriter.h"
@@ -49,6 +50,8 @@ public:
     // The number of articles the blog itself announces, when its finder could read one (a total, the
     // sum of its category counts); compared with the rows found when the search ends.
     std::optional<int> announcedArticles;
+    // Set when a failed request ended the search early: the rows found are not the whole blog.
+    std::optional<SearchInterruption> searchInterruption;
 
     bool listScrolling = true;    // appended rows scroll into view
     bool neteasePathForm = false; // NetEase blog addressed as host/account
@@ -85,10 +88,11 @@ public:
     QString articleFetchAddress(int row) const;
     const PlatformProfile& profile() const { return profiles[task.PlatformCode]; }
 
-    // Appends an article to the list.
+    // Appends an article to the list, unless the list holds it already under the same category (a
+    // second row would be the same local page); then returns 0.
     int addArticleRow(const QString& title, const QString& category, const QString& link,
                       const QString& date);
-    // Empties the article list, the category table and the announced count.
+    // Empties the article list, the category table, the announced count and the search's interruption.
     void ResetArticleList();
 
     void setStatus(const QString& text) { ui.setStatus(text); }

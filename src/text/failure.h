@@ -27,6 +27,18 @@ class RequestFailure : public Failure
 {
 public:
     using Failure::Failure;
+    // A request to address that got no usable answer, for reason (in the user's words).
+    RequestFailure(QString message, QString address, QString reason)
+        : Failure(std::move(message)), m_address(std::move(address)), m_reason(std::move(reason))
+    {
+    }
+    // Empty where the request that failed is not known by its address.
+    const QString& address() const noexcept { return m_address; }
+    const QString& reason() const noexcept { return m_reason; }
+
+private:
+    QString m_address;
+    QString m_reason;
 };
 
 } // namespace Text

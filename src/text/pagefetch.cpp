@@ -48,6 +48,74 @@ QCoro::Task<> PauseBetweenAttempts(HttpContext& http, int milliseconds)
     }
 }
 
+// What a repeating fetch takes for the page.
+enum class Wanted { NonEmpty200, Success, SuccessOrGone };
+
+// Why an answer is not the page wanted, in the user's words; empty when it is.
+QString AnswerProblem(const HttpAnswer& answer, const QString& page, Wanted wanted)
+{
+    const bool success = answer.status >= 200 && answer.status < 300;
+    const bool gone = answer.status == 404 || answer.status == 410;
+    switch (wanted) {
+    case Wanted::NonEmpty200:
+        if (answer.status == 200) {
+            return page.isEmpty() ? QStringLiteral("服务器答复了空白页") : QString();
+        }
+        break;
+    case Wanted::Success:
+        if (success) {
+            return {};
+        }
+        break;
+    case Wanted::SuccessOrGone:
+        if (success || gone) {
+            return {};
+        }
+        break;
+    }
+    return QStringLiteral("服务器答复HTTP %1").arg(answer.status);
+}
+
+// A failed request's own words, without the address its message begins with.
+QString RequestProblem(const RequestFailure& failure, const QString& address)
+{
+    QString detail = failure.message();
+    for (const QString& prefix : {address.left(200) + QStringLiteral("："), address.left(200) + QStringLiteral(": ")}) {
+        if (detail.startsWith(prefix)) {
+            detail.remove(0, prefix.size());
+            break;
+        }
+    }
+    return QStringLiteral("请求失败（") + detail + QStringLiteral("）");
+}
+
+// Asks for the address until an answer is the page wanted, at most untilOkAttempts times.
+QCoro::Task<QString> FetchRepeating(HttpContext& http, QString address, QString charset, Wanted wanted)
+{
+    QString lastWords;
+    const int attempts = std::max(1, http.untilOkAttempts);
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        if (attempt > 1) {
+            co_await PauseBetweenAttempts(http, http.untilOkPauseMs * (attempt - 1));
+        }
+        if (Stopped(http)) {
+            throw StoppedFailure(address);
+        }
+        try {
+            const HttpAnswer answer = co_await FetchAnswer(http, address);
+            QString page = DecodePage(answer.body, charset, answer.contentType);
+            lastWords = AnswerProblem(answer, page, wanted);
+            if (lastWords.isEmpty()) {
+                co_return page;
+            }
+        } catch (const RequestFailure& failure) {
+            lastWords = RequestProblem(failure, address);
+        }
+    }
+    const QString reason = lastWords + QStringLiteral("，已尝试%1次").arg(attempts);
+    throw RequestFailure(QStringLiteral("%1：%2").arg(address.left(200), reason), address, reason);
+}
+
 } // namespace
 
 QUrl RequestUrl(const QString& address)
@@ -122,32 +190,13 @@ QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString chars
 
 QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset)
 {
-    QString lastProblem;
-    const int attempts = std::max(1, http.untilOkAttempts);
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
-        if (attempt > 1) {
-            co_await PauseBetweenAttempts(http, http.untilOkPauseMs * (attempt - 1));
-        }
-        if (Stopped(http)) {
-            throw StoppedFailure(address);
-        }
-        try {
-            const HttpAnswer answer = co_await FetchAnswer(http, address);
-            if (answer.status == 200) {
-                QString page = DecodePage(answer.body, charset, answer.contentType);
-                if (!page.isEmpty()) {
-                    co_return page;
-                }
-                lastProblem = QStringLiteral("空白页面");
-            } else {
-                lastProblem = HttpStatusWords(answer.status);
-            }
-        } catch (const RequestFailure& failure) {
-            lastProblem = failure.message();
-        }
-    }
-    throw RequestFailure(
-        QStringLiteral("%1：%2次尝试均失败（%3）").arg(address.left(200)).arg(attempts).arg(lastProblem));
+    return FetchRepeating(http, std::move(address), std::move(charset), Wanted::NonEmpty200);
+}
+
+QCoro::Task<QString> FetchPageAnswered(HttpContext& http, QString address, QString charset, WhenGone gone)
+{
+    return FetchRepeating(http, std::move(address), std::move(charset),
+                          gone == WhenGone::IsAnswer ? Wanted::SuccessOrGone : Wanted::Success);
 }
 
 QCoro::Task<> LetEventsRun()

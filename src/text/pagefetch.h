@@ -58,9 +58,21 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset);
 
 // Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times
-// with a growing pause between attempts; then throws RequestFailure. An address that is no address
-// throws Failure at once.
+// with a growing pause between attempts; then throws RequestFailure naming the address and why. An
+// address that is no address throws Failure at once.
 QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset);
+
+// Which answers FetchPageAnswered takes for the page.
+enum class WhenGone {
+    Fails,    // only a 2xx answer is the page
+    IsAnswer, // a 404 or 410 is the page too: the site says the page does not exist, and its text says so
+};
+
+// For a page the procedure cannot do without (a list page): an answer with a 2xx status is the page,
+// whatever its body; any other status, and a request that gets no answer, is tried again like
+// FetchPageUntilOk. Once the attempts are used up it throws RequestFailure naming the address and why.
+QCoro::Task<QString> FetchPageAnswered(HttpContext& http, QString address, QString charset,
+                                       WhenGone gone = WhenGone::Fails);
 
 // Lets pending window events run before the procedure goes on.
 QCoro::Task<> LetEventsRun();

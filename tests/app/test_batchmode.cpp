@@ -2,9 +2,12 @@
 // CHM with every image and comment page in place.
 #include "app/batchmode.h"
 #include "fakeweb.h"
+#include "listpageblogs.h"
 #include "sinablog.h"
 #include "support/files.h"
 #include "support/proxyweb.h"
+#include "support/wait.h"
+#include "text/pagefetch.h"
 #include "text/safefilename.h"
 
 #include <QDir>
@@ -16,11 +19,54 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(FakeWeb::Response)
+
 namespace {
 
 void WriteAutoConfig(const QString& folder, const QString& platform, const QString& address)
 {
     TestSupport::WriteAutoConfig(folder, {platform, QStringLiteral("batchdemo"), address});
+}
+
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The real program, copied into a program folder with auto.cfg for the blog (images on, comments off),
+// run with --batch through the fake web, which answers from this process meanwhile.
+ProgramRun RunProgram(const QTemporaryDir& folder, quint16 proxyPort, const QString& platform,
+                      const QString& name, const QString& address)
+{
+    TestSupport::WriteAutoConfig(folder.path(),
+                                 {platform, name, address, QStringLiteral("True"), QStringLiteral("False")});
+    const QString program = folder.filePath(QStringLiteral("qvlrx"));
+    QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxyPort));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder.path());
+    process.start(program, {QStringLiteral("--batch")});
+    ProgramRun run;
+    if (!process.waitForStarted()) {
+        return run;
+    }
+    QDeadlineTimer deadline(180'000);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        QTest::qWait(10);
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
 }
 
 } // namespace
@@ -107,6 +153,75 @@ private Q_SLOTS:
         QVERIFY(check.waitForFinished(240000));
         const QString report = QString::fromLocal8Bit(check.readAll());
         QVERIFY2(check.exitCode() == 0 && !report.contains(QLatin1String("ERROR")), qPrintable(report));
+    }
+
+    // A list page that does not answer with a page breaks the search off: the backup of what was found
+    // is packed, but the run says which list page failed and why, and counts the list as incomplete.
+    void namesTheListPageThatBrokeTheSearchOff_data()
+    {
+        QTest::addColumn<FakeWeb::Response>("answer");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("500") << FakeWeb::Response{500, QByteArray("busy")}
+                             << QStringLiteral("查找文章中断：服务器答复HTTP 500");
+        QTest::newRow("reset") << FakeWeb::Response{200, {}, {}, 0, FakeWeb::Response::Mode::Reset}
+                               << QStringLiteral("查找文章中断：请求失败");
+    }
+    void namesTheListPageThatBrokeTheSearchOff()
+    {
+        QFETCH(FakeWeb::Response, answer);
+        QFETCH(QString, reason);
+        const FakeWeb::GeneratedBlog blog =
+            FakeWeb::installBaiduBlog(m_web, FakeWeb::BlogSize{QStringLiteral("lanxin"), 23, 10});
+        const QString failing = QStringLiteral("http://hi.baidu.com/lanxin/blog/index/1");
+        m_web.addRoute(failing, answer);
+
+        QTemporaryDir folder;
+        const ProgramRun run =
+            RunProgram(folder, m_web.port(), QStringLiteral("1"), blog.taskName, blog.address);
+        QVERIFY2(run.exitCode == 5, qPrintable(run.out + run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("查找文章中断，文章可能不全（列表页 ") + failing),
+                 qPrintable(run.out));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("lanxin.chm"))));
+        const QStringList failed =
+            QString::fromUtf8(TestSupport::ReadBytes(folder.filePath(QStringLiteral("lanxin/failed.txt"))))
+                .split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY2(failed.first().startsWith(failing + u'\t' + reason), qPrintable(failed.first()));
+
+        // Nothing found before the break: no backup, and no blame on the address.
+        m_web.addRoute(blog.address, answer);
+        QTemporaryDir empty;
+        const ProgramRun nothing =
+            RunProgram(empty, m_web.port(), QStringLiteral("1"), blog.taskName, blog.address);
+        QCOMPARE(nothing.exitCode, 3);
+        QVERIFY2(nothing.err.contains(QStringLiteral("查找文章中断，找到0篇文章，没有下载（列表页 ") +
+                                      blog.address),
+                 qPrintable(nothing.err));
+        QVERIFY(!nothing.err.contains(QStringLiteral("请检查地址")));
+    }
+
+    // The blog announces more articles than its lists show: the missing ones are counted and named.
+    void countsArticlesAnnouncedButNotFound()
+    {
+        const FakeWeb::GeneratedBlog blog =
+            FakeWeb::installSohuBlog(m_web, FakeWeb::BlogSize{QStringLiteral("souhu"), 25, 10});
+        QNetworkAccessManager network;
+        Text::HttpContext http;
+        http.manager = &network;
+        QByteArray first = TestSupport::Wait(Text::FetchAnswer(http, blog.address)).body;
+        QVERIFY(first.contains("totalCount = 25;"));
+        first.replace("totalCount = 25;", "totalCount = 27;");
+        m_web.addRoute(blog.address, FakeWeb::Response{200, first});
+
+        QTemporaryDir folder;
+        const ProgramRun run =
+            RunProgram(folder, m_web.port(), QStringLiteral("4"), blog.taskName, blog.address);
+        QVERIFY2(run.exitCode == 5, qPrintable(run.out + run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("文章25篇：保存25篇，失败0篇（博客显示27篇，2篇未找到）")),
+                 qPrintable(run.out));
+        QCOMPARE(
+            QString::fromUtf8(TestSupport::ReadBytes(folder.filePath(QStringLiteral("souhu/failed.txt")))),
+            blog.address + QStringLiteral("\t博客显示27篇，只找到25篇\n"));
     }
 
     void endsWithAnErrorWhenNothingIsFound()

@@ -183,6 +183,26 @@ private slots:
         QCOMPARE(Discovery::DiscoveryShortfall(*shortRun.state), 1);
         QCOMPARE(shortRun.ui.status(), Finished(total - 1, total));
     }
+
+    // The last list page (or list service reply) answers 500: the search is interrupted there and names
+    // that page, rather than finishing with its articles missing.
+    void failingLastListPageInterrupts_data() { foundHeldAgainstAnnounced_data(); }
+    void failingLastListPageInterrupts()
+    {
+        QFETCH(QString, platform);
+        const Blog blog = Install(m_server, platform);
+        TestRun whole;
+        TestSupport::Wait(Discovery::Start(*whole.state, blog.code, blog.taskName, blog.address));
+        QVERIFY(!whole.state->searchInterruption);
+        const QString last = m_server.requestLog().last().section(u' ', 1);
+
+        m_server.addRoute(last, FakeWeb::Response{500, QByteArray("busy")});
+        TestRun broken;
+        TestSupport::Wait(Discovery::Start(*broken.state, blog.code, blog.taskName, blog.address));
+        QVERIFY(broken.state->searchInterruption);
+        QCOMPARE(FakeWeb::Server::normalizedUrl(broken.state->searchInterruption->address), last);
+        QVERIFY(broken.ui.status().startsWith(QStringLiteral("查找文章中断")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAnnouncedCount)

@@ -40,7 +40,8 @@ FinderTable TableWith(int code, int rows, Ending ending = Ending::Finished,
         }
         co_await Text::LetEventsRun();
         if (ending == Ending::RequestFailed) {
-            throw Text::RequestFailure(QStringLiteral("list page timed out"));
+            throw Text::RequestFailure(QStringLiteral("list page timed out"), QStringLiteral("http://a.b/p3"),
+                                       QStringLiteral("请求失败（超时），已尝试3次"));
         }
         if (ending == Ending::OwnRule) {
             throw Text::Failure(QStringLiteral("page count is no number"));
@@ -81,6 +82,7 @@ private slots:
         const std::optional<int> none;
         const QString finished = QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务");
         const QString nothing = QStringLiteral("未找到文章，请检查地址");
+        const QString why = QStringLiteral("（列表页 http://a.b/p3：请求失败（超时），已尝试3次）");
         QTest::newRow("none found") << 0 << Ending::Finished << none << nothing << true;
         QTest::newRow("finished") << 3 << Ending::Finished << none << finished << false;
         QTest::newRow("finished, all announced found")
@@ -91,19 +93,24 @@ private slots:
             << 3 << Ending::Finished << std::optional<int>(5)
             << QStringLiteral("文章寻找完成，找到3篇（博客显示5篇），按“下载”开始下载，或者保存本次任务")
             << false;
+        QTest::newRow("finished, more than announced")
+            << 5 << Ending::Finished << std::optional<int>(3)
+            << QStringLiteral(
+                   "文章寻找完成，找到5篇（博客显示3篇，多出2篇），按“下载”开始下载，或者保存本次任务")
+            << false;
         QTest::newRow("announced, none found")
             << 0 << Ending::Finished << std::optional<int>(4) << nothing << true;
         QTest::newRow("request failed part-way")
             << 2 << Ending::RequestFailed << none
-            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
+            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务") + why
             << true;
         QTest::newRow("request failed part-way, announced")
             << 2 << Ending::RequestFailed << std::optional<int>(9)
-            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务")
+            << QStringLiteral("查找文章中断，已找到2篇文章，按“下载”下载已找到的文章，或者保存本次任务") + why
             << true;
         QTest::newRow("request failed at once")
             << 0 << Ending::RequestFailed << none
-            << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") << true;
+            << QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") + why << true;
         // A finder's own end is the end of the search, not an interruption.
         QTest::newRow("own rule part-way") << 2 << Ending::OwnRule << none << finished << false;
         QTest::newRow("own rule part-way, announced")
@@ -135,6 +142,14 @@ private slots:
         QCOMPARE(run.state->announcedArticles, announced);
         QCOMPARE(Discovery::DiscoveryShortfall(*run.state), announced ? std::max(0, *announced - rows) : 0);
         QCOMPARE(run.state->articles.articleCount(), rows);
+        // The run keeps which page broke the search off, and why.
+        if (ending == Ending::RequestFailed) {
+            QVERIFY(run.state->searchInterruption);
+            QCOMPARE(run.state->searchInterruption->address, QStringLiteral("http://a.b/p3"));
+            QCOMPARE(run.state->searchInterruption->reason, QStringLiteral("请求失败（超时），已尝试3次"));
+        } else {
+            QVERIFY(!run.state->searchInterruption);
+        }
         QCOMPARE(Exists(run, QStringLiteral("find.dat")), checkpointKept);
         QVERIFY(run.ui.questions.isEmpty());
         QCOMPARE(run.ui.commandStates, (QList<CommandStates>{DiscoveryBegins, DiscoveryEnds}));
@@ -212,6 +227,45 @@ private slots:
             QCOMPARE(run.state->articles.articleCount(), 1);
         }
         // A search that finished no longer needs its checkpoint either way.
+        QVERIFY(!Exists(run, QStringLiteral("find.dat")));
+    }
+
+    // Only a finder that records its progress goes on from a checkpoint. Every other one searches the
+    // whole blog again, so the rows saved with the checkpoint must not be loaded, or each would be
+    // found twice; and an article met twice in one search gets one row.
+    void checkpointOfAFinderThatDoesNotResume()
+    {
+        TestRun run;
+        run.state->task =
+            Model::BlogTask{QStringLiteral("xl"), 0, QStringLiteral("http://sina/"), true, false};
+        for (int i = 1; i <= 3; ++i) {
+            run.state->addArticleRow(QStringLiteral("标题%1").arg(i), QStringLiteral("分类"),
+                                     QStringLiteral("blog_%1.html").arg(i), QStringLiteral("2012-01-01"));
+        }
+        Model::expini(*run.state);
+        Model::WriteCheckpoint(*run.state, 1);
+        run.state->ResetArticleList();
+        run.ui.answers = {true};
+
+        int rowsWhenFinderStarted = -1;
+        FinderTable table = TableWith(0, 3);
+        const Discovery::Finder appendThree = table[0];
+        table[0] = [&](RunState& state, QString address, std::optional<int> resume) -> QCoro::Task<> {
+            rowsWhenFinderStarted = state.articles.articleCount();
+            co_await appendThree(state, address, resume);
+            // The same articles again, one of them under another category as well.
+            co_await appendThree(state, address, resume);
+            state.addArticleRow(QStringLiteral("标题1"), QStringLiteral("博文收藏"),
+                                QStringLiteral("blog_1.html"), QStringLiteral("2012-01-01"));
+        };
+        TestSupport::Wait(
+            Discovery::Start(*run.state, 0, QStringLiteral("xl"), QStringLiteral("http://sina/"), table));
+
+        QVERIFY(run.ui.questions.isEmpty());
+        QCOMPARE(rowsWhenFinderStarted, 0);
+        QCOMPARE(run.state->articles.articleCount(), 4);
+        QCOMPARE(run.state->categories.countOf(QStringLiteral("分类")), 3);
+        QCOMPARE(run.state->articles.category(4), QStringLiteral("博文收藏"));
         QVERIFY(!Exists(run, QStringLiteral("find.dat")));
     }
 

@@ -1,6 +1,7 @@
 #include "cerspblog.h"
 #include "chinaunixblog.h"
 #include "csdnblog.h"
+#include "discovery/discoverydriver.h"
 #include "discovery/finders.h"
 #include "discovery/listpageplatforms.h"
 #include "discovery/listpagewalk.h"
@@ -10,6 +11,7 @@
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
+#include "support/wait.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
@@ -25,6 +27,8 @@
 using namespace Discovery;
 using FakeWeb::BlogSize;
 using FakeWeb::GeneratedBlog;
+
+Q_DECLARE_METATYPE(FakeWeb::Response)
 
 namespace {
 
@@ -146,6 +150,59 @@ private slots:
             QCOMPARE(run.ui.statusHistory.last(), SearchStatus(blog.pageCount, blog.pageCount));
         }
         QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
+    // A list page that answers with no page is asked for again and then interrupts the search, naming
+    // the page: its articles are not silently dropped. The rows of the pages before it stay. Only the
+    // Hexun walk, which ends at the first page without the list, takes a page that is gone for the end.
+    void listPageWithoutAPageInterruptsTheSearch_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<FakeWeb::Response>("answer");
+        QTest::addColumn<bool>("interrupted");
+        const QString baidu = QStringLiteral("http://hi.baidu.com/lanxin/blog/index/1");
+        const QString hexun = QStringLiteral("http://lanxin.blog.hexun.com/p2/default.aspx");
+        const FakeWeb::Response reset{200, {}, {}, 0, FakeWeb::Response::Mode::Reset};
+        QTest::newRow("baidu 500") << int(Model::Baidu) << baidu << FakeWeb::Response{500, QByteArray("busy")}
+                                   << true;
+        QTest::newRow("baidu reset") << int(Model::Baidu) << baidu << reset << true;
+        QTest::newRow("baidu 404") << int(Model::Baidu) << baidu << FakeWeb::Response{404, QByteArray("gone")}
+                                   << true;
+        QTest::newRow("hexun 503") << int(Model::Hexun) << hexun << FakeWeb::Response{503, QByteArray("busy")}
+                                   << true;
+        QTest::newRow("hexun 404 ends the blog")
+            << int(Model::Hexun) << hexun << FakeWeb::Response{404, QByteArray("gone")} << false;
+    }
+    void listPageWithoutAPageInterruptsTheSearch()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, failing);
+        QFETCH(FakeWeb::Response, answer);
+        QFETCH(bool, interrupted);
+        const BlogSize size{QStringLiteral("lanxin"), 23, 10};
+        const GeneratedBlog blog = code == Model::Baidu ? FakeWeb::installBaiduBlog(m_server, size)
+                                                        : FakeWeb::installHexunBlog(m_server, size);
+        m_server.addRoute(failing, answer);
+
+        TestRun run;
+        TestSupport::Wait(Discovery::Start(*run.state, code, size.name, blog.address));
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles.mid(0, 10)));
+        QCOMPARE(bool(run.state->searchInterruption), interrupted);
+        // Asked for as often as the bound allows (a reset connection the network layer may try again).
+        const int asked = m_server.requestCount(failing);
+        if (!interrupted) {
+            QCOMPARE(asked, 1);
+        } else if (answer.mode == FakeWeb::Response::Mode::Reset) {
+            QVERIFY(asked >= run.state->http.untilOkAttempts);
+        } else {
+            QCOMPARE(asked, run.state->http.untilOkAttempts);
+        }
+        if (interrupted) {
+            QCOMPARE(run.state->searchInterruption->address, failing);
+            QVERIFY(run.ui.status().startsWith(QStringLiteral("查找文章中断，已找到10篇文章")));
+            QVERIFY(run.ui.status().contains(failing));
+        }
     }
 
     void baiduCountsPagesFromZero()
@@ -271,6 +328,13 @@ private slots:
             gbPage(QStringLiteral("<script>var _ebi = 'k123';\nvar totalCount = %1;\nvar itemPerPage = "
                                   "%2;\n</script>")
                        .arg(total, perPage)));
+        // List pages without entries.
+        m_server.addHandler([](const FakeWeb::Request& request) -> std::optional<FakeWeb::Response> {
+            if (!request.path.startsWith(QStringLiteral("/action/v_frag-ebi_k123-pg_"))) {
+                return std::nullopt;
+            }
+            return FakeWeb::Response{200, QByteArray("<div></div>")};
+        });
         TestRun run;
         const QString failure =
             FoundRows::RunFinder(*run.state, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
@@ -345,6 +409,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
                           gbPage(QStringLiteral("<span class=\"title2\">页码：1/2 <b><a href=\"view_blog.asp?"
                                                 "BlogName=qiu&CategoryID=0&page=2&idWriter=0\">下一页</a>")));
+        m_server.addHandler([](const FakeWeb::Request&) -> std::optional<FakeWeb::Response> {
+            return FakeWeb::Response{200, QByteArray("<html></html>")};
+        });
         TestRun quoted;
         FoundRows::RunFinder(*quoted.state, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
                              QStringLiteral("http://qiu.blog.tianya.cn"));

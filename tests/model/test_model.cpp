@@ -62,6 +62,29 @@ private Q_SLOTS:
         QCOMPARE(list.headerData(1, Qt::Horizontal).toString(), QStringLiteral("标题"));
     }
 
+    // The lookup of an article by category and link follows rows that were removed or moved.
+    void articleFoundByCategoryAndLink()
+    {
+        ArticleList list;
+        CategoryTable categories;
+        for (int i = 1; i <= 5; ++i) {
+            list.AddArticleRow(categories, "t", "A", QStringLiteral("l%1").arg(i), "d", false);
+        }
+        list.AddArticleRow(categories, "t", "B", "l1", "d", false);
+        QCOMPARE(list.rowOf("A", "l3"), 3);
+        QCOMPARE(list.rowOf("B", "l1"), 6);
+        QCOMPARE(list.rowOf("B", "l2"), 0);
+        list.removeDataRows(2, 3);
+        QCOMPARE(list.rowOf("A", "l3"), 0);
+        QCOMPARE(list.rowOf("A", "l5"), 3);
+        QCOMPARE(list.rowOf("B", "l1"), 4);
+        list.reorderDataRows({4, 3, 2, 1});
+        QCOMPARE(list.rowOf("B", "l1"), 1);
+        QCOMPARE(list.rowOf("A", "l1"), 4);
+        list.clearArticles();
+        QCOMPARE(list.rowOf("A", "l1"), 0);
+    }
+
     void emptyCategoryGetsItsOwnCount()
     {
         ArticleList list;

@@ -14,6 +14,8 @@
 
 using namespace Text;
 
+Q_DECLARE_METATYPE(QList<FakeWeb::Response>)
+
 class TestPageFetch : public QObject
 {
     Q_OBJECT
@@ -218,6 +220,63 @@ private Q_SLOTS:
         }
         QVERIFY2(why.startsWith(QStringLiteral("http://blog.sina.com.cn/reset：服务器中途断开了连接")),
                  qPrintable(why));
+    }
+
+    // A page that must be answered: only a 2xx answer (or, where asked, a 404 or 410) is the page; any
+    // other answer is tried again, and giving up names the address and why in words.
+    void answeredPageTakesOnlyASuccess_data()
+    {
+        QTest::addColumn<QList<FakeWeb::Response>>("answers"); // in turn; the last one repeats
+        QTest::addColumn<bool>("goneIsAnswer");
+        QTest::addColumn<int>("requests"); // at least, for a reset: the network layer may send it again
+        QTest::addColumn<QString>("page");   // when one is returned
+        QTest::addColumn<QString>("reason"); // the start of the failure's reason, else empty
+        using Mode = FakeWeb::Response::Mode;
+        const FakeWeb::Response reset{200, {}, {}, 0, Mode::Reset};
+        QTest::newRow("empty 200") << QList<FakeWeb::Response>{{200, QByteArray()}} << false << 1 << QString()
+                                   << QString();
+        QTest::newRow("500 once") << QList<FakeWeb::Response>{{500, QByteArray("busy")},
+                                                              {200, QByteArray("list")}}
+                                  << false << 2 << QStringLiteral("list") << QString();
+        QTest::newRow("500 always") << QList<FakeWeb::Response>{{500, QByteArray("busy")}} << false << 3
+                                    << QString() << QStringLiteral("服务器答复HTTP 500，已尝试3次");
+        QTest::newRow("reset always")
+            << QList<FakeWeb::Response>{reset} << false << 3 << QString() << QStringLiteral("请求失败（");
+        QTest::newRow("404 fails") << QList<FakeWeb::Response>{{404, QByteArray("gone")}} << false << 3
+                                   << QString() << QStringLiteral("服务器答复HTTP 404，已尝试3次");
+        QTest::newRow("404 is the answer") << QList<FakeWeb::Response>{{404, QByteArray("gone")}} << true << 1
+                                           << QStringLiteral("gone") << QString();
+        QTest::newRow("500 is not, also where 404 is")
+            << QList<FakeWeb::Response>{{502, QByteArray("x")}} << true << 3 << QString()
+            << QStringLiteral("服务器答复HTTP 502");
+    }
+    void answeredPageTakesOnlyASuccess()
+    {
+        QFETCH(QList<FakeWeb::Response>, answers);
+        QFETCH(bool, goneIsAnswer);
+        QFETCH(int, requests);
+        QFETCH(QString, page);
+        QFETCH(QString, reason);
+        const QString address = QStringLiteral("http://hi.baidu.com/a/blog/index/3");
+        int calls = 0;
+        m_web.addHandler([&](const FakeWeb::Request&) -> std::optional<FakeWeb::Response> {
+            return answers.at(std::min<qsizetype>(calls++, answers.size() - 1));
+        });
+        const WhenGone gone = goneIsAnswer ? WhenGone::IsAnswer : WhenGone::Fails;
+        try {
+            QCOMPARE(TestSupport::Wait(FetchPageAnswered(m_http, address, QStringLiteral("UTF-8"), gone)),
+                     page);
+            QVERIFY(reason.isEmpty());
+        } catch (const RequestFailure& failure) {
+            QVERIFY2(!reason.isEmpty(), qPrintable(failure.message()));
+            QCOMPARE(failure.address(), address);
+            QVERIFY2(failure.reason().startsWith(reason), qPrintable(failure.reason()));
+        }
+        if (answers.last().mode == FakeWeb::Response::Mode::Reset) {
+            QVERIFY2(calls >= requests, qPrintable(QString::number(calls)));
+        } else {
+            QCOMPARE(calls, requests);
+        }
     }
 };
 
