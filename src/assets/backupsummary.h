@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Model {
 class RunState;
@@ -30,12 +31,17 @@ struct BackupSummary
     int commentPagesFailed = 0;
     int announced = -1; // the article count the blog announces, -1 when unknown
     int shortfall = 0;  // articles announced but not found
+    int recordsUnwritten = 0; // records of the task folder that could not be written
 
     QList<Item> failed;  // every missing item with its reason, articles first
     QList<Item> deleted; // the articles the blog reports deleted or locked
+    QStringList notes;   // what the summary must name besides the counts: a record that could not be read
 
     // Items the book is missing: failed articles, images and comment pages, and articles not found.
-    int missing() const { return articlesFailed + imagesFailed + commentPagesFailed + shortfall; }
+    int missing() const
+    {
+        return articlesFailed + imagesFailed + commentPagesFailed + shortfall + recordsUnwritten;
+    }
     // The counts in one line, for the status line and the batch summary.
     QString countsText() const;
 };

@@ -56,11 +56,12 @@ QList<RecordedJob> JobRecord::read() const
     return jobs;
 }
 
-void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder)
+bool QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder)
 {
     // Recorded first: a kill between the two steps leaves a job that the next run queues again.
-    JobRecord(state.taskFolder(), &state.records).append({kind, address, folder});
+    const bool recorded = JobRecord(state.taskFolder(), &state.records).append({kind, address, folder});
     state.assets.AddAssetRow(kind, address, folder, state.listScrolling);
+    return recorded;
 }
 
 } // namespace Assets

@@ -52,7 +52,8 @@ private:
     Text::RecordWriter* m_writer;
 };
 
-// Queues a job of page assembly (an image, a comment page) and records it in the task folder.
-void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder);
+// Queues a job of page assembly (an image, a comment page) and records it in the task folder. False when
+// the record could not be written (the job is queued all the same).
+bool QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder);
 
 } // namespace Assets

@@ -34,6 +34,9 @@ QString CommentPageAddress(const QString& articleId, int page)
 QString CommentCounterAddress(const QString& articleId)
 {
     // The identifier holds the user (all but its last 8 characters) and the article (its last 6).
+    if (articleId.size() < 8) {
+        throw Text::Failure(QStringLiteral("没有文章编号，无法读取评论数：") + articleId);
+    }
     const QString aids = Text::Right(articleId, 6);
     const QString uid = Text::Left(articleId, int(articleId.size()) - 8);
     return QStringLiteral("http://") + Model::Endpoints::SinaCountHost() +
@@ -43,8 +46,11 @@ QString CommentCounterAddress(const QString& articleId)
 QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, int row)
 {
     // Read the row before waiting: while the counter answers, rows may be deleted or added.
-    const QString id =
-        Text::TextBetween(state.articles.link(row), QStringLiteral("blog_"), QStringLiteral(".html"), 5);
+    const QString link = state.articles.link(row);
+    const QString id = Text::TextBetween(link, QStringLiteral("blog_"), QStringLiteral(".html"), 5);
+    if (id == Text::NotFound) {
+        throw Text::Failure(QStringLiteral("不是新浪文章的链接，无法读取评论数：") + link);
+    }
     const QString folder = Text::SafeFileName(state.articles.category(row));
     const QString counter = CommentCounterAddress(id);
 
@@ -59,7 +65,9 @@ QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, in
     page += QStringLiteral("<hr size=1 color=#a0C0C0><font color=#339933 size=5>评论:</font>");
     for (int k = 1; count > 0 && k <= MaxCommentPages; ++k) {
         const QString address = CommentPageAddress(id, k);
-        QueueAssetJob(state, Model::AssetQueue::CommentKind, address, folder);
+        if (!QueueAssetJob(state, Model::AssetQueue::CommentKind, address, folder)) {
+            state.noteUnwritableRecord(JobRecord(state.taskFolder()).path());
+        }
         page += QStringLiteral("<a href=") + LocalAssetName(Model::AssetQueue::CommentKind, address) +
                 QStringLiteral("><b>") + Text::Num(k) + QStringLiteral("</b></a>&nbsp;");
         count -= CommentsPerPage;

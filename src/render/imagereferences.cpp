@@ -94,7 +94,9 @@ QString RewriteImages(Model::RunState& state, QString body, int row)
             continue;
         }
         if (Text::Find(url, QStringLiteral("http")) > 0 && url.size() > 15) {
-            Assets::QueueAssetJob(state, Model::AssetQueue::ImageKind, url, folder);
+            if (!Assets::QueueAssetJob(state, Model::AssetQueue::ImageKind, url, folder)) {
+                state.noteUnwritableRecord(Assets::JobRecord(state.taskFolder()).path());
+            }
         }
         addresses.append(url);
     }
