@@ -38,7 +38,8 @@ void SummariseArticles(const Model::RunState& state, BackupSummary& summary)
         // The page on disk is the truth: the page that points to the web address is no saved article,
         // whatever the record says, and one that holds the article is no deleted one.
         const auto entry = record.entries().constFind(Model::PageRecord::pageName(state, row));
-        const auto outcome = entry == record.entries().cend() ? Model::PageRecord::Outcome::Saved : entry->outcome;
+        const auto outcome =
+            entry == record.entries().cend() ? Model::PageRecord::Outcome::Saved : entry->outcome;
         if (page == Model::LocalPage::Fallback && outcome == Model::PageRecord::Outcome::Saved) {
             ++summary.articlesFailed;
             summary.failed.append({address, QStringLiteral("未能下载，只有指向网络地址的页面")});

@@ -31,7 +31,8 @@ struct BackupSummary
     int commentPagesFailed = 0;
     int announced = -1; // the article count the blog announces, -1 when unknown
     int shortfall = 0;  // articles announced but not found
-    int recordsUnwritten = 0; // records of the task folder that could not be written
+    // Records of the task folder that could not be written.
+    int recordsUnwritten = 0;
 
     QList<Item> failed;  // every missing item with its reason, articles first
     QList<Item> deleted; // the articles the blog reports deleted or locked

@@ -42,7 +42,7 @@ LocalPage InspectLocalPage(const QString& path)
         opening.remove(0, declaration.size());
     }
     return opening.startsWith(FallbackPageMark()) || opening.startsWith(FallbackOpening) ? LocalPage::Fallback
-                                                                                        : LocalPage::Article;
+                                                                                         : LocalPage::Article;
 }
 
 } // namespace Model

@@ -130,7 +130,8 @@ void PageRecord::read()
         if (fields.at(0) == TriedWord) {
             bool known = false;
             const qint64 seconds = fields.size() == 4 ? fields.at(2).toLongLong(&known) : 0;
-            const auto found = known ? m_entries.find(Text::UnescapeRecordField(fields.at(1))) : m_entries.end();
+            const auto found =
+                known ? m_entries.find(Text::UnescapeRecordField(fields.at(1))) : m_entries.end();
             if (!known) {
                 ++unreadable;
             } else if (found != m_entries.end()) {
@@ -202,8 +203,8 @@ bool PageRecord::record(const QString& page, const Entry& entry)
     }
     const QDateTime tried = entry.tried.isValid() ? entry.tried : QDateTime::currentDateTimeUtc();
     m_entries[page].tried = tried;
-    return append({TriedWord, name, QByteArray::number(tried.toSecsSinceEpoch()),
-                   QByteArray::number(entry.bodiless)});
+    return append(
+        {TriedWord, name, QByteArray::number(tried.toSecsSinceEpoch()), QByteArray::number(entry.bodiless)});
 }
 
 } // namespace Model

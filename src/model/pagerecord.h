@@ -29,9 +29,9 @@ public:
     struct Entry
     {
         Outcome outcome = Outcome::Saved;
-        QString address; // the article's web address
-        QString reason;  // why it failed
-        QDateTime tried; // when the page was last fetched; invalid when the record does not say
+        QString address;  // the article's web address
+        QString reason;   // why it failed
+        QDateTime tried;  // when the page was last fetched; invalid when the record does not say
         int bodiless = 0; // answers (2xx) without the article, over all runs since the page was last saved
     };
 

@@ -6,7 +6,6 @@
 #include "text/pagefetch.h"
 #include "text/textprimitives.h"
 
-
 namespace Render {
 
 ArticleCursor::ArticleCursor(Model::RunState& state, const Model::PageRecord* record)

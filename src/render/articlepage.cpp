@@ -183,7 +183,8 @@ bool WantsFallbackPage(PageOutcome outcome)
 QString FallbackPage(const Model::RunState& state, int row)
 {
     return Text::DeclaredPage(
-        Model::FallbackPageMark() + QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
+        Model::FallbackPageMark() +
+        QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
                        "后重新下载。"
                        "<br><A target=_blank href=") +
         state.articleAddress(row) + QStringLiteral(">点击这里打开网络地址") +

@@ -16,12 +16,12 @@ namespace Render {
 enum class PageOutcome {
     Written,                // the article's page was written
     WrittenWithoutComments, // written, but its comments could not be counted
-    Deleted,     // the blog's own notice says the article is deleted, closed or locked
+    Deleted,                // the blog's own notice says the article is deleted, closed or locked
     SiteMarkOnly, // no body, only a mark that every page of the site carries (its footer, say): deleted,
                   // or a busy or login page served in its place
-    Bodiless,    // a page without body and without any mark, where the platform has no marks to look for
-    GaveUp,      // no body after the last attempt
-    TryAgain,    // no body was found: the row's mark was emptied so that it is fetched again
+    Bodiless,     // a page without body and without any mark, where the platform has no marks to look for
+    GaveUp,       // no body after the last attempt
+    TryAgain,     // no body was found: the row's mark was emptied so that it is fetched again
 };
 
 // Whether the outcome wants the page that points to the web address.

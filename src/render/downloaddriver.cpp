@@ -344,9 +344,10 @@ private:
             } else if (outcome == PageOutcome::Bodiless && !hasMarks() && bodiless >= BodilessConfirmations) {
                 entry = {Deleted, address, QStringLiteral("多次打开都没有正文"), {}, 0};
             } else if (outcome == PageOutcome::SiteMarkOnly) {
-                entry = failedEntry(page, address,
-                                    QStringLiteral("没有正文，只有网站的通用页面（可能是系统繁忙或要求登录），"
-                                                   "下次运行再确认是否已删除"));
+                entry =
+                    failedEntry(page, address,
+                                QStringLiteral("没有正文，只有网站的通用页面（可能是系统繁忙或要求登录），"
+                                               "下次运行再确认是否已删除"));
             } else if (outcome == PageOutcome::Bodiless) {
                 entry = failedEntry(page, address,
                                     QStringLiteral("打开%1次都没有正文").arg(std::max(1, bodiless)));
@@ -367,7 +368,8 @@ private:
     }
 
     // A failure of a page the blog deleted earlier leaves it deleted: only its article changes that.
-    Model::PageRecord::Entry failedEntry(const QString& page, const QString& address, const QString& reason) const
+    Model::PageRecord::Entry failedEntry(const QString& page, const QString& address,
+                                         const QString& reason) const
     {
         Model::PageRecord::Entry before = m_record.entry(page);
         if (m_record.deleted(page)) {

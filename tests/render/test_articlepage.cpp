@@ -141,7 +141,8 @@ private slots:
         // The site's footer alone stands on a busy or login page just as well.
         QCOMPARE(Save(run, QStringLiteral("<p>系统繁忙 <a>版权所有</a></p>"), 2), PageOutcome::SiteMarkOnly);
         run.state->task.PlatformCode = Model::Sohu;
-        QCOMPARE(Save(run, QStringLiteral("如果地址无误就说明此博客或文章已被删除"), 3), PageOutcome::Deleted);
+        QCOMPARE(Save(run, QStringLiteral("如果地址无误就说明此博客或文章已被删除"), 3),
+                 PageOutcome::Deleted);
         // Nothing of the written pages: the caller writes the fallback page once it recorded why.
         for (int row = 1; row <= 3; ++row) {
             QVERIFY(!QFile::exists(run.state->articlePagePath(row)));
@@ -162,7 +163,8 @@ private slots:
         run.state->articles.setText(1, Model::ArticleList::LinkColumn,
                                     QStringLiteral("blog_0123456789abcdef.html"));
         const QString path = run.state->articlePagePath(1);
-        QCOMPARE(Save(run, SinaPageText(QStringLiteral("<p>早先保存的完整正文</p>")), 1), PageOutcome::Written);
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("<p>早先保存的完整正文</p>")), 1),
+                 PageOutcome::Written);
         const QByteArray saved = ReadBytes(path);
 
         // A retry without body neither deletes it, nor does giving up overwrite it.
@@ -190,12 +192,14 @@ private slots:
         run.state->http.manager = nullptr; // no request may be made
         for (const int platform : {int(Model::Baidu), int(Model::Qzone), int(Model::Cto51)}) {
             run.state->task.PlatformCode = platform;
-            QCOMPARE(Save(run, QStringLiteral("<p>正文</p>") + run.state->profile().BodyStartMarker +
-                                   QStringLiteral("<p>这是一篇没有评论的文章正文</p>") +
-                                   run.state->profile().BodyEndMarker,
+            QCOMPARE(Save(run,
+                          QStringLiteral("<p>正文</p>") + run.state->profile().BodyStartMarker +
+                              QStringLiteral("<p>这是一篇没有评论的文章正文</p>") +
+                              run.state->profile().BodyEndMarker,
                           1),
                      PageOutcome::Written);
-            QVERIFY(!ReadPage(run.state->articlePagePath(1)).contains(QStringLiteral("<hr size=1 color=#a0C0C0>")));
+            QVERIFY(!ReadPage(run.state->articlePagePath(1))
+                         .contains(QStringLiteral("<hr size=1 color=#a0C0C0>")));
         }
         // A Sina row whose link holds no article number fails its comments, not its page.
         run.state->task.PlatformCode = Model::Sina;
