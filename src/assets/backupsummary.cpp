@@ -4,6 +4,7 @@
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
 #include "discovery/announcedarticles.h"
+#include "model/localpage.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "text/containedpath.h"
@@ -31,21 +32,37 @@ void SummariseArticles(const Model::RunState& state, BackupSummary& summary)
     summary.articles = state.articles.articleCount();
     for (int row = 1; row <= summary.articles; ++row) {
         const QString address = state.articleAddress(row);
-        if (!QFileInfo::exists(state.articlePagePath(row))) {
+        const Model::LocalPage page = Model::InspectLocalPage(state.articlePagePath(row));
+        if (page == Model::LocalPage::Missing) {
             ++summary.articlesFailed;
             summary.failed.append({address, NotFetched});
             continue;
         }
+        // The page on disk is the truth: the page that points to the web address is no saved article,
+        // whatever the record says, and one that holds the article is no deleted one.
         const auto entry = record.entries().constFind(Model::PageRecord::pageName(state, row));
-        if (entry == record.entries().cend() || entry->outcome == Model::PageRecord::Outcome::Saved) {
+        const auto outcome =
+            entry == record.entries().cend() ? Model::PageRecord::Outcome::Saved : entry->outcome;
+        if (page == Model::LocalPage::Fallback && outcome == Model::PageRecord::Outcome::Saved) {
+            ++summary.articlesFailed;
+            summary.failed.append({address, QStringLiteral("未能下载，只有指向网络地址的页面")});
+        } else if (outcome == Model::PageRecord::Outcome::Saved ||
+                   (page == Model::LocalPage::Article && outcome == Model::PageRecord::Outcome::Deleted)) {
             ++summary.articlesSaved;
-        } else if (entry->outcome == Model::PageRecord::Outcome::Deleted) {
+        } else if (outcome == Model::PageRecord::Outcome::Deleted) {
             ++summary.articlesDeleted;
             summary.deleted.append({address, QStringLiteral("博文已删除或访问受限")});
         } else {
             ++summary.articlesFailed;
             summary.failed.append({address, entry->reason});
         }
+    }
+    if (!record.problem().isEmpty()) {
+        summary.notes.append(record.problem());
+    }
+    for (const QString& path : state.unwritableRecords) {
+        ++summary.recordsUnwritten;
+        summary.failed.append({path, QStringLiteral("记录无法写入")});
     }
 }
 
@@ -140,6 +157,9 @@ QString BackupSummary::countsText() const
         text += QStringLiteral("；图片记录已损坏，已按文章页面重新检查图片");
     } else if (jobRecordUnwritable) {
         text += QStringLiteral("；图片记录无法写入");
+    }
+    for (const QString& note : notes) {
+        text += QStringLiteral("；") + note;
     }
     return text;
 }

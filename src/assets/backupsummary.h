@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Model {
 class RunState;
@@ -37,16 +38,20 @@ struct BackupSummary
     // be written: a later run may not know every job, so the backup is not complete.
     bool jobRecordDamaged = false;
     bool jobRecordUnwritable = false;
+    // Records of the task folder that could not be written.
+    int recordsUnwritten = 0;
 
     QList<Item> failed;  // every missing item with its reason, articles first
     QList<Item> deleted; // the articles the blog reports deleted or locked
+    QStringList notes;   // what the summary must name besides the counts: a record that could not be read
 
     // Items the book is missing: failed articles, images and comment pages, articles not found, the
-    // rest of a list whose search was interrupted, and jobs a record that cannot be written forgets.
+    // rest of a list whose search was interrupted, jobs a record that cannot be written forgets, and
+    // records of the task folder that could not be written.
     int missing() const
     {
         return articlesFailed + imagesFailed + commentPagesFailed + shortfall +
-               (searchInterruption.isEmpty() ? 0 : 1) + (jobRecordUnwritable ? 1 : 0);
+               (searchInterruption.isEmpty() ? 0 : 1) + (jobRecordUnwritable ? 1 : 0) + recordsUnwritten;
     }
     // The counts in one line, for the status line and the batch summary.
     QString countsText() const;

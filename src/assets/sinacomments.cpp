@@ -35,6 +35,9 @@ QString CommentPageAddress(const QString& articleId, int page)
 QString CommentCounterAddress(const QString& articleId)
 {
     // The identifier holds the user (all but its last 8 characters) and the article (its last 6).
+    if (articleId.size() < 8) {
+        throw Text::Failure(QStringLiteral("没有文章编号，无法读取评论数：") + articleId);
+    }
     const QString aids = Text::Right(articleId, 6);
     const QString uid = Text::Left(articleId, int(articleId.size()) - 8);
     return QStringLiteral("http://") + Model::Endpoints::SinaCountHost() +
@@ -44,8 +47,11 @@ QString CommentCounterAddress(const QString& articleId)
 QCoro::Task<QString> AppendSinaComments(Model::RunState& state, QString page, int row)
 {
     // Read the row before waiting: while the counter answers, rows may be deleted or added.
-    const QString id =
-        Text::TextBetween(state.articles.link(row), QStringLiteral("blog_"), QStringLiteral(".html"), 5);
+    const QString link = state.articles.link(row);
+    const QString id = Text::TextBetween(link, QStringLiteral("blog_"), QStringLiteral(".html"), 5);
+    if (id == Text::NotFound) {
+        throw Text::Failure(QStringLiteral("不是新浪文章的链接，无法读取评论数：") + link);
+    }
     const QString folder = Text::SafeFileName(state.articles.category(row));
     const QString article = Model::PageRecord::pageName(state, row);
     const QString counter = CommentCounterAddress(id);

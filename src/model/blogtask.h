@@ -14,4 +14,11 @@ struct BlogTask
     bool FetchComments = false;
 };
 
+// Comments are fetched for Sina articles only: for any other platform the switch means nothing, however
+// it was set (a dialog switch left on, auto.cfg, an imported task).
+inline bool CommentsWanted(const BlogTask& task)
+{
+    return task.FetchComments && task.PlatformCode == 0;
+}
+
 } // namespace Model

@@ -87,6 +87,14 @@ void RunState::SetCommandStates(bool newTask, bool download, bool pack, bool fol
     ui.showCommandStates(CommandStates{newTask, download, pack, folder, exportList, importList});
 }
 
+void RunState::noteUnwritableRecord(const QString& path)
+{
+    if (!unwritableRecords.contains(path)) {
+        unwritableRecords.append(path);
+        setStatus(QStringLiteral("无法写入下载记录") + path);
+    }
+}
+
 void RunState::SetReportStage(int code)
 {
     stageText = QString::number(code);

@@ -12,6 +12,7 @@
 #include "text/recordwriter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -66,6 +67,12 @@ public:
 
     // Row numbers handed to page assembly in this download run, each followed by a comma.
     QString attemptList;
+
+    // The records of the task folder that could not be written in this download run (a failure of the
+    // run, though every page may have been saved).
+    QStringList unwritableRecords;
+    // Notes a record that could not be written, telling the user once.
+    void noteUnwritableRecord(const QString& path);
 
     // Long procedures that must not run twice at once.
     bool discoveryRunning = false;

@@ -1,16 +1,16 @@
 #include "render/articlecursor.h"
 
+#include "model/localpage.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "text/pagefetch.h"
 #include "text/textprimitives.h"
 
-#include <QFileInfo>
-
 namespace Render {
 
 ArticleCursor::ArticleCursor(Model::RunState& state, const Model::PageRecord* record)
-    : m_state(state), m_record(record), m_knownCount(state.articles.articleCount())
+    : m_state(state), m_record(record), m_now(QDateTime::currentDateTime()),
+      m_knownCount(state.articles.articleCount())
 {
 }
 
@@ -45,6 +45,23 @@ QCoro::Task<int> ArticleCursor::NextArticleRow()
     }
 }
 
+bool ArticleCursor::wanted(int row) const
+{
+    // The page on disk decides first; the record cannot make a page of the fallback count as saved.
+    const Model::LocalPage page = Model::InspectLocalPage(m_state.articlePagePath(row));
+    if (page == Model::LocalPage::Missing) {
+        return true;
+    }
+    if (m_record == nullptr) {
+        return page == Model::LocalPage::Fallback;
+    }
+    const QString name = Model::PageRecord::pageName(m_state, row);
+    if (page == Model::LocalPage::Fallback) {
+        return !m_record->deleted(name) || m_record->dueForAnotherLook(name, m_now);
+    }
+    return m_record->failed(name);
+}
+
 QCoro::Task<bool> ArticleCursor::takes(int row)
 {
     Model::ArticleList& articles = m_state.articles;
@@ -57,9 +74,7 @@ QCoro::Task<bool> ArticleCursor::takes(int row)
             co_return false;
         }
     }
-    if (!QFileInfo::exists(m_state.articlePagePath(row)) ||
-        (m_record != nullptr && !m_record->entries().isEmpty() &&
-         m_record->failed(Model::PageRecord::pageName(m_state, row)))) {
+    if (wanted(row)) {
         co_return true;
     }
     articles.setMark(row, QStringLiteral("●"));

@@ -2,6 +2,7 @@
 
 #include "assets/sinacomments.h"
 #include "model/endpoints.h"
+#include "model/localpage.h"
 #include "model/runstate.h"
 #include "render/imagereferences.h"
 #include "text/charset.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <array>
 #include <exception>
 
 namespace Render {
@@ -102,18 +104,86 @@ void WriteLastPage(const Model::RunState& state, const QString& page)
     }
 }
 
-void WriteFallback(Model::RunState& state, int row)
+// Which no-article marks are the blog's own word that an article is deleted, closed or locked (a notice
+// that the article does not exist, a closed blog, content set private). The others stand on every page
+// of the site (a copyright footer, the site's name, a script, a comment form, a login form) and so also
+// on a busy or login page served in place of the article: alone they prove nothing.
+bool IsNotice(int platform, int mark)
 {
-    Text::WriteTextFileAt(Text::RequireInside(state.programFolder, state.articlePagePath(row)),
-                          FallbackPage(state, row));
-    ForgetAttempts(state.attemptList, row);
+    switch (platform) {
+    case Model::Sina:
+    case Model::Baidu:
+        return mark == 3;
+    case Model::Hexun:
+        return mark == 1;
+    case Model::Netease:
+        return mark == 1 || mark == 3;
+    case Model::Sohu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a page without body says about its article.
+PageOutcome NoBodyOutcome(int platform, const Model::PlatformProfile& profile, const QString& page,
+                          bool giveUp)
+{
+    const std::array<QString, 3> marks{profile.NoArticleMarker1, profile.NoArticleMarker2,
+                                       profile.NoArticleMarker3};
+    bool siteMark = false;
+    bool emptyMark = false;
+    for (int i = 0; i < 3; ++i) {
+        const QString& mark = marks[size_t(i)];
+        if (!Contains(page, mark)) {
+            continue;
+        }
+        if (mark.isEmpty()) {
+            // Counts as found in any page that is not empty: it ends the attempts, but says nothing.
+            emptyMark = true;
+        } else if (IsNotice(platform, i + 1)) {
+            return PageOutcome::Deleted;
+        } else {
+            siteMark = true;
+        }
+    }
+    if (siteMark) {
+        return PageOutcome::SiteMarkOnly;
+    }
+    if (emptyMark) {
+        return PageOutcome::Bodiless;
+    }
+    return giveUp ? PageOutcome::GaveUp : PageOutcome::TryAgain;
+}
+
+bool HasCommentBlock(const QString& page)
+{
+    return Contains(page, QStringLiteral("<font color=#339933 size=5>评论:</font>")) ||
+           Contains(page, QStringLiteral("<font color=#339933 size=5>本篇无评论</font>"));
 }
 
 } // namespace
 
+bool WantsFallbackPage(PageOutcome outcome)
+{
+    switch (outcome) {
+    case PageOutcome::Deleted:
+    case PageOutcome::SiteMarkOnly:
+    case PageOutcome::Bodiless:
+    case PageOutcome::GaveUp:
+        return true;
+    case PageOutcome::Written:
+    case PageOutcome::WrittenWithoutComments:
+    case PageOutcome::TryAgain:
+        break;
+    }
+    return false;
+}
+
 QString FallbackPage(const Model::RunState& state, int row)
 {
     return Text::DeclaredPage(
+        Model::FallbackPageMark() +
         QStringLiteral("博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然"
                        "后重新下载。"
                        "<br><A target=_blank href=") +
@@ -122,10 +192,38 @@ QString FallbackPage(const Model::RunState& state, int row)
         Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> "));
 }
 
-void SaveFallbackPage(Model::RunState& state, int row)
+bool SaveFallbackPage(Model::RunState& state, int row)
 {
+    ForgetAttempts(state.attemptList, row);
     MakeCategoryFolder(state, row);
-    WriteFallback(state, row);
+    const QString path = Text::RequireInside(state.programFolder, state.articlePagePath(row));
+    if (Model::InspectLocalPage(path) == Model::LocalPage::Article) {
+        return false;
+    }
+    Text::WriteTextFileAt(path, FallbackPage(state, row));
+    return true;
+}
+
+QCoro::Task<PageOutcome> CompleteSavedPage(Model::RunState& state, int row)
+{
+    const QString path = Text::RequireInside(state.programFolder, state.articlePagePath(row));
+    if (!Model::CommentsWanted(state.task)) {
+        co_return PageOutcome::Written;
+    }
+    QString text = Text::ReadLocalFile(path);
+    if (HasCommentBlock(text)) {
+        co_return PageOutcome::Written;
+    }
+    if (text.endsWith(QStringLiteral("\r\n"))) {
+        text.chop(2);
+    }
+    try {
+        text = co_await Assets::AppendSinaComments(state, text, row);
+    } catch (const std::exception&) {
+        co_return PageOutcome::WrittenWithoutComments;
+    }
+    Text::WriteTextFileAt(path, text);
+    co_return PageOutcome::Written;
 }
 
 QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, int row)
@@ -180,27 +278,24 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
     }
 
     if (body.size() < 5) {
-        // An empty marker counts as found in any page: it ends the attempts, but says nothing about the
-        // article itself.
-        const auto saysDeleted = [&page](const QString& marker) {
-            return !marker.isEmpty() && Contains(page, marker);
-        };
-        const bool deleted = saysDeleted(profile.NoArticleMarker1) || saysDeleted(profile.NoArticleMarker2) ||
-                             saysDeleted(profile.NoArticleMarker3);
-        if (Contains(page, profile.NoArticleMarker1) || Contains(page, profile.NoArticleMarker2) ||
-            Contains(page, profile.NoArticleMarker3) || giveUp) {
-            WriteFallback(state, row);
-            co_return deleted ? PageOutcome::Deleted : PageOutcome::GaveUp;
+        const PageOutcome outcome = NoBodyOutcome(platform, profile, page, giveUp);
+        if (outcome != PageOutcome::TryAgain) {
+            ForgetAttempts(state.attemptList, row);
+            co_return outcome;
         }
         state.articles.setMark(row, QString());
-        QFile::remove(Text::RequireInside(state.programFolder, state.articlePagePath(row)));
+        // The page of an earlier failure goes; a page that holds the article stays.
+        const QString path = Text::RequireInside(state.programFolder, state.articlePagePath(row));
+        if (Model::InspectLocalPage(path) == Model::LocalPage::Fallback) {
+            QFile::remove(path);
+        }
         co_return PageOutcome::TryAgain;
     }
 
     QString text = Text::DeclaredPage(QStringLiteral("<title>") + state.articles.title(row) +
                                       QStringLiteral("</title>\r\n") + Header(state, row) + body);
     bool commentsCounted = true;
-    if (state.task.FetchComments) {
+    if (Model::CommentsWanted(state.task)) {
         // Comments that cannot be had cost the article nothing now: its page is written without them.
         try {
             text = co_await Assets::AppendSinaComments(state, text, row);
@@ -208,7 +303,11 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
             commentsCounted = false;
         }
     }
-    Text::WriteTextFileAt(Text::RequireInside(state.programFolder, state.articlePagePath(row)), text);
+    const QString path = Text::RequireInside(state.programFolder, state.articlePagePath(row));
+    // A page without its comments does not replace one of the same article that may have them.
+    if (commentsCounted || Model::InspectLocalPage(path) != Model::LocalPage::Article) {
+        Text::WriteTextFileAt(path, text);
+    }
     ForgetAttempts(state.attemptList, row);
     co_return commentsCounted ? PageOutcome::Written : PageOutcome::WrittenWithoutComments;
 }

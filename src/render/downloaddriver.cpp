@@ -1,6 +1,7 @@
 #include "render/downloaddriver.h"
 
 #include "assets/assetfetcher.h"
+#include "model/localpage.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
 #include "model/taskname.h"
@@ -62,6 +63,9 @@ public:
     // Fetches and saves every article that has no page yet.
     QCoro::Task<> fetchAll()
     {
+        if (!m_record.problem().isEmpty()) {
+            m_state.setStatus(m_record.problem() + QStringLiteral("，以文件夹里的网页为准"));
+        }
         m_ticker.start();
         for (int slot = 0; slot < SlotCount; ++slot) {
             const int row = co_await nextRow();
@@ -154,11 +158,34 @@ private:
         showMark(slot, marks[size_t(phase)]);
     }
 
+    // The next row whose article is to be fetched. A row whose page holds its article already gets only
+    // what it was saved without, here and now.
     QCoro::Task<int> nextRow()
     {
-        const int row = co_await m_cursor.NextArticleRow();
-        m_lastRow = row;
-        co_return row;
+        for (;;) {
+            const int row = co_await m_cursor.NextArticleRow();
+            m_lastRow = row;
+            if (row == 0 ||
+                Model::InspectLocalPage(m_state.articlePagePath(row)) != Model::LocalPage::Article) {
+                co_return row;
+            }
+            co_await completeSavedPage(row);
+        }
+    }
+
+    QCoro::Task<> completeSavedPage(int row)
+    {
+        m_state.articles.setMark(row, Handled);
+        const QString page = Model::PageRecord::pageName(m_state, row);
+        const QString address = m_state.articleAddress(row);
+        PageOutcome outcome = PageOutcome::Written;
+        try {
+            outcome = co_await CompleteSavedPage(m_state, row);
+        } catch (const std::exception& error) {
+            keep(page, failedEntry(page, address, QString::fromLocal8Bit(error.what())));
+            co_return;
+        }
+        settle(row, page, address, outcome, {});
     }
 
     void send(int slot)
@@ -211,12 +238,16 @@ private:
         if (same) {
             const QString page = Model::PageRecord::pageName(m_state, row);
             const QString address = m_state.articleAddress(row);
+            bool saved = false;
             try {
                 outcome = co_await SaveArticlePage(
                     m_state, Text::DecodePage(answer.body, m_state.profile().Charset, answer.contentType), row);
-                recordOutcome(page, address, outcome, answer.failure);
+                saved = true;
             } catch (const std::exception& error) {
-                m_record.record(page, {Failed, address, QString::fromLocal8Bit(error.what())});
+                keep(page, failedEntry(page, address, QString::fromLocal8Bit(error.what())));
+            }
+            if (saved) {
+                settle(row, page, address, outcome, answer.failure);
             }
         }
         if (outcome == PageOutcome::TryAgain) {
@@ -264,13 +295,8 @@ private:
         const int row = current.row;
         if (sameArticle(current)) {
             m_state.articles.setMark(row, Handled);
-            const QString page = Model::PageRecord::pageName(m_state, row);
-            const QString address = m_state.articleAddress(row);
-            try {
-                SaveFallbackPage(m_state, row);
-            } catch (const std::exception&) {
-            }
-            m_record.record(page, {Failed, address, QStringLiteral("超时无响应")});
+            settle(row, Model::PageRecord::pageName(m_state, row), m_state.articleAddress(row),
+                   PageOutcome::GaveUp, QStringLiteral("超时无响应"));
         }
         showMark(slot, Handled);
         const int next = co_await nextRow();
@@ -282,32 +308,91 @@ private:
         }
     }
 
-    // Remembers in the task folder what became of a page: a failed fetch is fetched again by the next
-    // run; only a page that the blog served and marked as deleted or locked is final.
-    void recordOutcome(const QString& page, const QString& address, PageOutcome outcome,
-                       const QString& failure)
+    // Remembers in the task folder what became of a page, and then writes the page that points to the web
+    // address where the outcome wants one: a kill between the two leaves a recorded failure, never a
+    // page of the fallback that counts as saved. A failed fetch is fetched again by the next run; only a
+    // page that the blog served and marked as deleted or locked is final, and a page that carries no more
+    // than what every page of the site carries is final only once a later run has seen it again.
+    void settle(int row, const QString& page, const QString& address, PageOutcome outcome,
+                const QString& failure)
     {
+        using Entry = Model::PageRecord::Entry;
+        const Entry before = m_record.entry(page);
+        Entry entry{Saved, address, {}, {}, 0};
         switch (outcome) {
+        case PageOutcome::TryAgain:
+            return;
         case PageOutcome::Written:
-            m_record.record(page, {Saved, address, {}});
             break;
         case PageOutcome::WrittenWithoutComments:
-            m_record.record(page, {Failed, address, QStringLiteral("评论数读取失败")});
+            entry = failedEntry(page, address, QStringLiteral("评论数读取失败"));
             break;
         case PageOutcome::Deleted:
-            if (failure.isEmpty()) {
-                m_record.record(page, {Model::PageRecord::Outcome::Deleted, address, {}});
+        case PageOutcome::SiteMarkOnly:
+        case PageOutcome::Bodiless:
+        case PageOutcome::GaveUp: {
+            // Only a page that was served (2xx) and that the site would also serve for a deleted article
+            // counts towards deciding that it is deleted.
+            const bool served = failure.isEmpty() && outcome != PageOutcome::GaveUp;
+            const int bodiless = before.bodiless + (served ? 1 : 0);
+            if (!failure.isEmpty()) {
+                entry = failedEntry(page, address, failure);
+            } else if (outcome == PageOutcome::Deleted) {
+                entry = {Deleted, address, {}, {}, 0};
+            } else if (outcome == PageOutcome::SiteMarkOnly && bodiless >= SiteMarkConfirmations) {
+                entry = {Deleted, address, QStringLiteral("多次打开都只有网站的通用页面，没有正文"), {}, 0};
+            } else if (outcome == PageOutcome::Bodiless && !hasMarks() && bodiless >= BodilessConfirmations) {
+                entry = {Deleted, address, QStringLiteral("多次打开都没有正文"), {}, 0};
+            } else if (outcome == PageOutcome::SiteMarkOnly) {
+                entry =
+                    failedEntry(page, address,
+                                QStringLiteral("没有正文，只有网站的通用页面（可能是系统繁忙或要求登录），"
+                                               "下次运行再确认是否已删除"));
+            } else if (outcome == PageOutcome::Bodiless) {
+                entry = failedEntry(page, address,
+                                    QStringLiteral("打开%1次都没有正文").arg(std::max(1, bodiless)));
             } else {
-                m_record.record(page, {Failed, address, failure});
+                entry = failedEntry(page, address, QStringLiteral("无法截取正文"));
             }
-            break;
-        case PageOutcome::GaveUp:
-            m_record.record(page,
-                            {Failed, address, failure.isEmpty() ? QStringLiteral("无法截取正文") : failure});
-            break;
-        case PageOutcome::TryAgain:
+            entry.bodiless = bodiless;
             break;
         }
+        }
+        keep(page, entry);
+        if (WantsFallbackPage(outcome)) {
+            try {
+                SaveFallbackPage(m_state, row);
+            } catch (const std::exception&) {
+            }
+        }
+    }
+
+    // A failure of a page the blog deleted earlier leaves it deleted: only its article changes that.
+    Model::PageRecord::Entry failedEntry(const QString& page, const QString& address,
+                                         const QString& reason) const
+    {
+        Model::PageRecord::Entry before = m_record.entry(page);
+        if (m_record.deleted(page)) {
+            before.tried = {};
+            return before;
+        }
+        return {Failed, address, reason, {}, before.bodiless};
+    }
+
+    // Writes the outcome into the record; a record that cannot be written is a failure of the run.
+    void keep(const QString& page, const Model::PageRecord::Entry& entry)
+    {
+        if (!m_record.record(page, entry)) {
+            m_state.noteUnwritableRecord(m_record.path());
+        }
+    }
+
+    // Whether the platform has marks for pages without an article at all (QQ zone has none).
+    bool hasMarks() const
+    {
+        const Model::PlatformProfile& profile = m_state.profile();
+        return !profile.NoArticleMarker1.isEmpty() || !profile.NoArticleMarker2.isEmpty() ||
+               !profile.NoArticleMarker3.isEmpty();
     }
 
     void showProgress()
@@ -322,6 +407,11 @@ private:
 
     static constexpr auto Saved = Model::PageRecord::Outcome::Saved;
     static constexpr auto Failed = Model::PageRecord::Outcome::Failed;
+    static constexpr auto Deleted = Model::PageRecord::Outcome::Deleted;
+    // Runs that must see a page with no more than the site's own marks before it counts as deleted, and
+    // runs that must see a page without body where the platform has no marks at all.
+    static constexpr int SiteMarkConfirmations = 2;
+    static constexpr int BodilessConfirmations = 3;
 
     Model::RunState& m_state;
     Model::PageRecord m_record;
@@ -363,6 +453,7 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
 
     state.setStatus(QStringLiteral("正在下载文章.."));
     state.attemptList.clear();
+    state.unwritableRecords.clear();
     state.SetCommandStates(false, false, false, true, false, false);
     QDir().mkpath(state.taskFolder());
 

@@ -200,7 +200,8 @@ void NewTaskDialog::accept()
     task.name = m_name->text();
     task.address = m_address->text();
     task.fetchImages = m_images->isChecked();
-    task.fetchComments = m_comments->isChecked();
+    // A disabled switch keeps its mark but does not apply: comments exist for Sina articles only.
+    task.fetchComments = m_comments->isEnabled() && m_comments->isChecked();
     Q_EMIT taskRequested(task);
 }
 

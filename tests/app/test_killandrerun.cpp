@@ -2,6 +2,7 @@
 // partly failing web that names what it is missing and completes once the web is healthy again.
 #include "assets/assetnames.h"
 #include "fakeweb.h"
+#include "listpageblogs.h"
 #include "model/assetqueue.h"
 #include "sinablog.h"
 #include "support/files.h"
@@ -11,6 +12,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,19 +28,22 @@ constexpr int RunLimitMs = 180'000;
 class ProgramFolder
 {
 public:
-    explicit ProgramFolder(const QString& blogAddress)
+    explicit ProgramFolder(const QString& blogAddress, const QString& platform = QStringLiteral("0"),
+                           const QString& taskName = TaskName)
+        : m_taskName(taskName)
     {
         QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program());
-        TestSupport::WriteAutoConfig(m_folder.path(), {QStringLiteral("0"), TaskName, blogAddress});
+        TestSupport::WriteAutoConfig(m_folder.path(), {platform, taskName, blogAddress});
     }
 
     QString path() const { return m_folder.path(); }
     QString program() const { return m_folder.filePath(QStringLiteral("qvlrx")); }
-    QString taskFolder() const { return m_folder.filePath(TaskName); }
-    QString chm() const { return m_folder.filePath(TaskName + QStringLiteral(".chm")); }
+    QString taskFolder() const { return m_folder.filePath(m_taskName); }
+    QString chm() const { return m_folder.filePath(m_taskName + QStringLiteral(".chm")); }
 
 private:
     QTemporaryDir m_folder;
+    QString m_taskName;
 };
 
 struct RunResult
@@ -112,6 +117,19 @@ QByteArray Bytes(const QString& path)
 QString FolderOf(const FakeWeb::SinaArticle& article)
 {
     return Text::SafeFileName(article.category);
+}
+
+// The article pages below a task folder, by their path inside it.
+QStringList ArticlePages(const ProgramFolder& folder)
+{
+    QStringList pages;
+    for (const QString& file : FilesBelow(folder.taskFolder())) {
+        if (file.contains(u'/') && Text::DecodeLocal(Bytes(folder.taskFolder() + u'/' + file))
+                                       .contains(QStringLiteral("原文地址: "))) {
+            pages.append(file);
+        }
+    }
+    return pages;
 }
 
 } // namespace
@@ -214,6 +232,54 @@ private Q_SLOTS:
         verifyComplete(folder);
     }
 
+    void commentsOnForAnotherPlatformNeitherFailNorCostASavedPage()
+    {
+        m_web.clear();
+        const FakeWeb::GeneratedBlog blog =
+            FakeWeb::installBaiduBlog(m_web, {.name = QStringLiteral("lanxin"), .articles = 9, .perPage = 4});
+        const ProgramFolder folder(blog.address, QStringLiteral("1"), blog.taskName);
+        const RunResult first = RunBatch(folder, m_web.port());
+        QCOMPARE(first.exitCode, 0);
+        const QStringList pages = ArticlePages(folder);
+        QCOMPARE(pages.size(), 9);
+        QHash<QString, QByteArray> saved;
+        for (const QString& page : pages) {
+            saved.insert(page, Bytes(folder.taskFolder() + u'/' + page));
+        }
+        const auto articleRequests = [&] {
+            int count = 0;
+            for (const QString& address : blog.articleAddresses) {
+                count += m_web.requestCount(address);
+            }
+            return count;
+        };
+
+        // Run again, nothing is fetched.
+        m_web.clearLog();
+        QCOMPARE(RunBatch(folder, m_web.port()).exitCode, 0);
+        QCOMPARE(articleRequests(), 0);
+
+        // A record that says every page failed for its comments (as earlier versions wrote it), and
+        // articles that answer 500: every page keeps its article, and the run ends well.
+        QByteArray record;
+        for (const QString& page : pages) {
+            record += "failed\t" + page.toUtf8() + "\thttp://x\t" +
+                      QStringLiteral("评论数读取失败").toUtf8() + "\t.\n";
+        }
+        TestSupport::WriteBytes(folder.taskFolder() + QStringLiteral("/.qvlrx-pages"), record);
+        FakeWeb::Response error;
+        error.status = 500;
+        for (const QString& address : blog.articleAddresses) {
+            m_web.addRoute(address, error);
+        }
+        m_web.clearLog();
+        QCOMPARE(RunBatch(folder, m_web.port()).exitCode, 0);
+        QCOMPARE(articleRequests(), 0);
+        for (const QString& page : pages) {
+            QCOMPARE(Bytes(folder.taskFolder() + u'/' + page), saved.value(page));
+        }
+    }
+
     void partialBackupNamesWhatIsMissingAndHealsOnTheNextRun()
     {
         const QList<FakeWeb::SinaArticle>& articles = m_blog.articles();
@@ -257,11 +323,18 @@ private Q_SLOTS:
         QCOMPARE(named, expected);
         QVERIFY(QFile::exists(folder.chm()));
 
-        // The web heals: the next run fetches exactly what was missing and ends with nothing missing.
+        // The web heals, and the page record is found damaged: the next run fetches exactly what was
+        // missing, judged by the pages on disk, ends with nothing missing and says what it found.
+        TestSupport::WriteBytes(folder.taskFolder() + QStringLiteral("/.qvlrx-pages"),
+                                QByteArray("\x1f\x8b\x08\0garbage\xff\n\0\0", 16));
         m_web.clear();
         m_blog.install(m_web);
         const RunResult healed = RunBatch(folder, m_web.port());
         QCOMPARE(healed.exitCode, 0);
+        QCOMPARE(healed.lines.filter(QRegularExpression(QStringLiteral("^文章下载记录.*已损坏"))).size(), 1);
+        QVERIFY(healed.lines.filter(QStringLiteral("备份摘要："))
+                    .join(u' ')
+                    .contains(QStringLiteral(".qvlrx-pages")));
         QStringList refetched = articleRequests();
         refetched.sort();
         QStringList failingLinks = failingArticles;

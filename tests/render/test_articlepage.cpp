@@ -1,5 +1,6 @@
 #include "downloadfixture.h"
 #include "model/endpoints.h"
+#include "model/localpage.h"
 #include "render/articlepage.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -94,8 +95,9 @@ private slots:
         const QString broken =
             QStringLiteral("<html>") + BodyStart + QStringLiteral("正文没有结束标记</html>");
         for (int attempt = 1; attempt <= 3; ++attempt) {
+            // The fallback page of an earlier run goes, so that the row is fetched again.
             QDir().mkpath(QFileInfo(path).path());
-            Text::WriteTextFileAt(path, QStringLiteral("earlier"));
+            Text::WriteTextFileAt(path, Render::FallbackPage(*run.state, 2));
             run.state->articles.setMark(2, QStringLiteral("●"));
             QCOMPARE(Save(run, broken, 2), PageOutcome::TryAgain);
             QCOMPARE(run.state->articles.mark(2), QString());
@@ -104,8 +106,12 @@ private slots:
         run.state->articles.setMark(2, QStringLiteral("●"));
         QCOMPARE(Save(run, broken, 2), PageOutcome::GaveUp);
         QCOMPARE(run.state->articles.mark(2), QStringLiteral("●"));
+        QVERIFY(run.state->attemptList.isEmpty());
+        // The caller records the failure, then writes the page that points to the web address.
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(Render::SaveFallbackPage(*run.state, 2));
         const QString fallback =
-            Declaration +
+            Declaration + QStringLiteral("<!-- qvlrx:fallback -->") +
             QStringLiteral(
                 "博文已经删除或访问受限或者下载超时，请访问网络地址，如果能正常访问，请删除本文件然后重新下载"
                 "。<br><A "
@@ -113,24 +119,93 @@ private slots:
                 "--qvlrx博客下载备份工具<br><br> <a href= ") +
             Model::Endpoints::MakerCompanyPage() + QStringLiteral(" >访问官方网站</a> \r\n");
         QCOMPARE(ReadBytes(path), Text::EncodeLocal(fallback));
-        QVERIFY(run.state->attemptList.isEmpty());
+        QCOMPARE(Model::InspectLocalPage(path), Model::LocalPage::Fallback);
 
         // Counting starts again: the next hand-over is a first attempt.
         QCOMPARE(Save(run, broken, 2), PageOutcome::TryAgain);
+
+        // A page of the fallback written before it carried its mark is known too.
+        Text::WriteTextFileAt(path, QString(fallback).remove(QStringLiteral("<!-- qvlrx:fallback -->")));
+        QCOMPARE(Model::InspectLocalPage(path), Model::LocalPage::Fallback);
+        Text::WriteTextFileAt(path, QStringLiteral("<title>博文已经删除或访问受限或者下载超时</title>"));
+        QCOMPARE(Model::InspectLocalPage(path), Model::LocalPage::Article);
     }
 
     void noArticleMarkers()
     {
         TestRun run;
-        MakeSinaTask(*run.state, 5);
-        // A page the platform serves for closed articles gets the fallback page at once.
-        QCOMPARE(Save(run, QStringLiteral("<p>此博文已关闭 <a>版权所有</a></p>"), 1), PageOutcome::Deleted);
+        MakeSinaTask(*run.state, 6);
+        // The blog's own notice of a closed blog: deleted at once.
+        QCOMPARE(Save(run, QStringLiteral("<p>myblog/htmlsource/blog_notopen</p><a>版权所有</a></p>"), 1),
+                 PageOutcome::Deleted);
+        // The site's footer alone stands on a busy or login page just as well.
+        QCOMPARE(Save(run, QStringLiteral("<p>系统繁忙 <a>版权所有</a></p>"), 2), PageOutcome::SiteMarkOnly);
+        run.state->task.PlatformCode = Model::Sohu;
+        QCOMPARE(Save(run, QStringLiteral("如果地址无误就说明此博客或文章已被删除"), 3),
+                 PageOutcome::Deleted);
+        // Nothing of the written pages: the caller writes the fallback page once it recorded why.
+        for (int row = 1; row <= 3; ++row) {
+            QVERIFY(!QFile::exists(run.state->articlePagePath(row)));
+        }
 
         // 39 health has an empty second marker: any page without a body falls back at once, but an
         // empty answer is tried again.
         run.state->task.PlatformCode = Model::Health39;
-        QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 2), PageOutcome::GaveUp);
-        QCOMPARE(Save(run, QString(), 3), PageOutcome::TryAgain);
+        QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 4), PageOutcome::Bodiless);
+        QCOMPARE(Save(run, QStringLiteral("<p>39健康网 版权所有</p>"), 5), PageOutcome::SiteMarkOnly);
+        QCOMPARE(Save(run, QString(), 6), PageOutcome::TryAgain);
+    }
+
+    void aPageHoldingTheArticleIsNeverLost()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->articles.setText(1, Model::ArticleList::LinkColumn,
+                                    QStringLiteral("blog_0123456789abcdef.html"));
+        const QString path = run.state->articlePagePath(1);
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("<p>早先保存的完整正文</p>")), 1),
+                 PageOutcome::Written);
+        const QByteArray saved = ReadBytes(path);
+
+        // A retry without body neither deletes it, nor does giving up overwrite it.
+        const QString broken = QStringLiteral("<html>") + BodyStart + QStringLiteral("没有结束标记</html>");
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            QCOMPARE(Save(run, broken, 1), PageOutcome::TryAgain);
+        }
+        QCOMPARE(Save(run, broken, 1), PageOutcome::GaveUp);
+        QVERIFY(!Render::SaveFallbackPage(*run.state, 1));
+        QCOMPARE(ReadBytes(path), saved);
+
+        // Comments wanted but not to be had: the new page is no better than the one there.
+        run.state->task.FetchComments = true;
+        run.state->http.manager = nullptr;
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("<p>重新下载的正文</p>")), 1),
+                 PageOutcome::WrittenWithoutComments);
+        QCOMPARE(ReadBytes(path), saved);
+    }
+
+    void commentsAreForSinaOnly()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->task.FetchComments = true;
+        run.state->http.manager = nullptr; // no request may be made
+        for (const int platform : {int(Model::Baidu), int(Model::Qzone), int(Model::Cto51)}) {
+            run.state->task.PlatformCode = platform;
+            QCOMPARE(Save(run,
+                          QStringLiteral("<p>正文</p>") + run.state->profile().BodyStartMarker +
+                              QStringLiteral("<p>这是一篇没有评论的文章正文</p>") +
+                              run.state->profile().BodyEndMarker,
+                          1),
+                     PageOutcome::Written);
+            QVERIFY(!ReadPage(run.state->articlePagePath(1))
+                         .contains(QStringLiteral("<hr size=1 color=#a0C0C0>")));
+        }
+        // A Sina row whose link holds no article number fails its comments, not its page.
+        run.state->task.PlatformCode = Model::Sina;
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("<p>新浪文章</p>")), 1),
+                 PageOutcome::WrittenWithoutComments);
+        QVERIFY(QFile::exists(run.state->articlePagePath(1)));
     }
 
     void bodyLengthAndMarkerPositions_data()
@@ -209,7 +284,7 @@ private slots:
         const QString oldLayout =
             QStringLiteral("<TD>x</TD></STRONG></TD>旧版式的正文内容<td><div align=\"right\">"
                            "<span class=\"textbox-urls\">");
-        QCOMPARE(Save(run, oldLayout, 3), PageOutcome::GaveUp);
+        QCOMPARE(Save(run, oldLayout, 3), PageOutcome::Bodiless);
         QCOMPARE(Save(run, QStringLiteral("相册</A>相册</a>又一篇新版式的正文内容>阅读全文<span id=2"), 4),
                  PageOutcome::Written);
     }

@@ -3,11 +3,13 @@
 #include "assets/backupsummary.h"
 #include "downloadfixture.h"
 #include "fakeweb.h"
+#include "model/pagerecord.h"
 #include "model/taskfiles.h"
 #include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
 #include "sinablog.h"
+#include "support/files.h"
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -34,6 +36,21 @@ Response Page(const QByteArray& body)
 void Download(TestRun& run)
 {
     TestSupport::Wait(Render::DownloadDriver(*run.state));
+}
+
+// Moves every time the page record names back by two days, as if its runs had been then.
+void BackdateRecord(const TestRun& run)
+{
+    const QString path = run.path(QStringLiteral("blog/.qvlrx-pages"));
+    QList<QByteArray> lines = ReadBytes(path).split('\n');
+    for (QByteArray& line : lines) {
+        QList<QByteArray> fields = line.split('\t');
+        if (fields.size() == 5 && fields.at(0) == "tried") {
+            fields[2] = QByteArray::number(fields.at(2).toLongLong() - 2 * 24 * 3600);
+            line = fields.join('\t');
+        }
+    }
+    TestSupport::WriteBytes(path, lines.join('\n'));
 }
 
 int PagesWritten(const TestRun& run)
@@ -238,7 +255,8 @@ private slots:
     {
         TestRun run;
         MakeSinaTask(*run.state, 8);
-        m_web.addRoute(ArticleUrl(2), Page(QByteArray("<p>此博文已关闭 <a>版权所有</a></p>")));
+        m_web.addRoute(ArticleUrl(2),
+                       Page(QByteArray("<p>myblog/htmlsource/blog_notopen <a>版权所有</a></p>")));
         m_web.addRoute(ArticleUrl(3), Page(QByteArray("<html>no body markers here</html>")));
         Response error;
         error.status = 404;
@@ -289,6 +307,222 @@ private slots:
         QCOMPARE(summary.missing(), 0);
         QVERIFY(Assets::WriteFailedList(restarted, summary));
         QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/failed.txt"))));
+    }
+
+    void deletedTakesTheBlogsWordOrASecondLookAndIsLookedAtAgainDaily()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 6);
+        // A busy page served with 200 and the site's footer, in place of article 2.
+        m_web.addRoute(ArticleUrl(2), Page(QByteArray("<p>系统繁忙，请稍后再试 <a>版权所有</a></p>")));
+        Download(run);
+        Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesFailed, 1);
+        QCOMPARE(summary.articlesDeleted, 0);
+        QCOMPARE(ReadPage(run.state->articlePagePath(2)),
+                 Render::FallbackPage(*run.state, 2) + QStringLiteral("\r\n"));
+
+        // A later run that is served the same confirms it.
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestLog(), QStringList{QStringLiteral("GET ") + ArticleUrl(2)});
+        summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesDeleted, 1);
+        QCOMPARE(summary.missing(), 0);
+
+        // Not looked at again the same day; on a later day it is, and the article is back.
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestCount(), 0);
+        BackdateRecord(run);
+        m_web.clear();
+        serveEveryArticle();
+        Download(run);
+        QCOMPARE(m_web.requestLog(), QStringList{QStringLiteral("GET ") + ArticleUrl(2)});
+        QVERIFY(ReadPage(run.state->articlePagePath(2)).contains(QStringLiteral("第2篇文章的正文")));
+        summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 6);
+        QCOMPARE(summary.articlesDeleted, 0);
+
+        // A platform without marks: pages without body on three runs count as deleted, not before, and
+        // an error page in between counts for nothing.
+        run.state->task.PlatformCode = Model::Qzone;
+        m_web.clear();
+        m_web.addHandler([](const FakeWeb::Request&) -> std::optional<Response> {
+            return Page(QByteArray("<html>这里没有日志</html>"));
+        });
+        Response error;
+        error.status = 500;
+        for (int pass = 1; pass <= 4; ++pass) {
+            if (pass == 2) {
+                m_web.addFirstHandler(
+                    [&](const FakeWeb::Request&) -> std::optional<Response> { return error; });
+            } else if (pass == 3) {
+                m_web.clear();
+                m_web.addHandler([](const FakeWeb::Request&) -> std::optional<Response> {
+                    return Page(QByteArray("<html>这里没有日志</html>"));
+                });
+            }
+            m_web.clearLog();
+            Download(run);
+            QVERIFY(m_web.requestCount() >= 6);
+            summary = Assets::SummariseBackup(*run.state);
+            QCOMPARE(summary.articlesDeleted, pass < 4 ? 0 : 6);
+        }
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestCount(), 0);
+    }
+
+    void aSavedArticleGetsOnlyWhatItMissed()
+    {
+        m_web.clear();
+        const FakeWeb::SinaBlog blog({.articles = 5, .categories = 1, .images = 0, .comments = 3});
+        blog.install(m_web);
+        TestRun run;
+        MakeSinaTask(*run.state, 0);
+        run.state->task.FetchComments = true;
+        for (const FakeWeb::SinaArticle& article : blog.articles()) {
+            run.state->addArticleRow(article.title, article.category, article.link(), article.date);
+        }
+        const auto failing = [](const QString& host) {
+            return [host](const FakeWeb::Request& request) -> std::optional<Response> {
+                Response error;
+                error.status = 500;
+                return request.host == host ? std::optional<Response>(error) : std::nullopt;
+            };
+        };
+        // The comment counter fails: the pages are saved without their comments.
+        m_web.addFirstHandler(failing(QStringLiteral("comet.blog.sina.com.cn")));
+        Download(run);
+        Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesFailed, 5);
+        QCOMPARE(summary.failed.at(0).reason, QStringLiteral("评论数读取失败"));
+        QList<QByteArray> pages;
+        for (int row = 1; row <= 5; ++row) {
+            pages.append(ReadBytes(run.state->articlePagePath(row)));
+            QVERIFY(ReadPage(run.state->articlePagePath(row)).contains(QStringLiteral("原文地址")));
+        }
+
+        // The articles answer 500 and the counter still fails: no article is fetched, no page changes.
+        m_web.clear();
+        m_web.addFirstHandler(failing(QStringLiteral("blog.sina.com.cn")));
+        m_web.addFirstHandler(failing(QStringLiteral("comet.blog.sina.com.cn")));
+        Download(run);
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/s/blog_")), 0);
+        for (int row = 1; row <= 5; ++row) {
+            QCOMPARE(ReadBytes(run.state->articlePagePath(row)), pages.at(row - 1));
+        }
+
+        // The counter answers again: the comments are added, still without fetching an article.
+        m_web.clear();
+        blog.install(m_web);
+        m_web.addFirstHandler(failing(QStringLiteral("blog.sina.com.cn")));
+        Download(run);
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/s/blog_")), 0);
+        for (int row = 1; row <= 5; ++row) {
+            const QByteArray page = ReadBytes(run.state->articlePagePath(row));
+            QVERIFY(page.startsWith(pages.at(row - 1).chopped(2)));
+            QVERIFY(
+                Text::DecodeLocal(page).contains(QStringLiteral("<font color=#339933 size=5>评论:</font>")) ||
+                Text::DecodeLocal(page).contains(QStringLiteral("本篇无评论")));
+        }
+        summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 5);
+
+        // Saved pages of another platform, recorded as failed for the comments it never has: taken as
+        // saved without a request.
+        run.state->task.PlatformCode = Model::Baidu;
+        for (int row = 1; row <= 5; ++row) {
+            TestSupport::WriteBytes(run.state->articlePagePath(row), pages.at(row - 1));
+            QVERIFY(Model::PageRecord(run.state->taskFolder())
+                        .record(Model::PageRecord::pageName(*run.state, row),
+                                {Model::PageRecord::Outcome::Failed, {}, QStringLiteral("评论数读取失败")}));
+        }
+        m_web.clear();
+        m_web.clearLog();
+        Download(run);
+        QCOMPARE(m_web.requestCount(), 0);
+        summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 5);
+        QCOMPARE(summary.articlesFailed, 0);
+    }
+
+    void theDiskIsTheTruthWhenTheRecordIsDamaged_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("named");
+        QTest::newRow("binary") << QStringLiteral("binary") << true;
+        QTest::newRow("empty") << QStringLiteral("empty") << true;
+        QTest::newRow("folder") << QStringLiteral("folder") << true;
+        QTest::newRow("re-encoded") << QStringLiteral("utf16") << true;
+        QTest::newRow("truncated") << QStringLiteral("truncated") << false;
+    }
+    void theDiskIsTheTruthWhenTheRecordIsDamaged()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, named);
+        TestRun run;
+        MakeSinaTask(*run.state, 8);
+        Response error;
+        error.status = 500;
+        m_web.addRoute(ArticleUrl(3), error);
+        m_web.addRoute(ArticleUrl(6), Page(QByteArray("<p>系统繁忙 <a>版权所有</a></p>")));
+        Download(run);
+        QCOMPARE(Assets::SummariseBackup(*run.state).articlesFailed, 2);
+
+        const QString record = run.path(QStringLiteral("blog/.qvlrx-pages"));
+        const QByteArray lines = ReadBytes(record);
+        QVERIFY(QFile::remove(record));
+        if (damage == QStringLiteral("binary")) {
+            TestSupport::WriteBytes(record, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe\x01\n", 20));
+        } else if (damage == QStringLiteral("empty")) {
+            TestSupport::WriteBytes(record, QByteArray());
+        } else if (damage == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkpath(record));
+        } else if (damage == QStringLiteral("utf16")) {
+            const QString text = QString::fromUtf8(lines);
+            TestSupport::WriteBytes(record,
+                                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+        } else {
+            TestSupport::WriteBytes(record, lines.left(lines.indexOf('\n') / 2));
+        }
+        // Counted from the pages on disk, whatever the record says.
+        Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 6);
+        QCOMPARE(summary.articlesFailed, 2);
+        QCOMPARE(summary.countsText().contains(QStringLiteral(".qvlrx-pages")), named);
+
+        // The web is healthy again: exactly the two fallback pages are fetched again.
+        m_web.clear();
+        serveEveryArticle();
+        run.ui.statusHistory.clear();
+        Download(run);
+        QStringList fetched = m_web.requestLog();
+        fetched.sort();
+        QCOMPARE(fetched, (QStringList{QStringLiteral("GET ") + ArticleUrl(3),
+                                       QStringLiteral("GET ") + ArticleUrl(6)}));
+        QCOMPARE(run.ui.statusHistory.filter(QStringLiteral(".qvlrx-pages")).size(), named ? 1 : 0);
+        summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 8);
+        QCOMPARE(summary.missing(), 0);
+    }
+
+    void anUnwritableRecordIsAFailure()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 5);
+        Response error;
+        error.status = 500;
+        m_web.addRoute(ArticleUrl(4), error);
+        QVERIFY(QDir().mkpath(run.path(QStringLiteral("blog/.qvlrx-pages"))));
+        Download(run);
+        // The fallback page is known for what it is; the record that could not say so is named.
+        const Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesFailed, 1);
+        QCOMPARE(summary.recordsUnwritten, 1);
+        QCOMPARE(summary.failed.last().address, run.path(QStringLiteral("blog/.qvlrx-pages")));
+        QCOMPARE(run.ui.statusHistory.filter(QStringLiteral("无法写入下载记录")).size(), 1);
     }
 
     void importedTaskFetchesTheImagesItNeverGot()

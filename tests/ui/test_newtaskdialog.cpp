@@ -214,6 +214,19 @@ private slots:
         QCOMPARE(d.name->selectedText(), d.name->text());
     }
 
+    void aSwitchKeptOnForAnotherPlatformFetchesNoComments()
+    {
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        d.dialog.choosePlatform(0);
+        d.dialog.choosePlatform(1);
+        QVERIFY(d.comments->isChecked());
+        d.type(QStringLiteral("someone"));
+        QTest::keyClick(d.name, Qt::Key_Return);
+        QCOMPARE(requested.count(), 1);
+        QVERIFY(!requested.first().first().value<Ui::NewTask>().fetchComments);
+    }
+
     void okWithoutAPlatformAsksForCorrectInput()
     {
         Dialog d;
