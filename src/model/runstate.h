@@ -6,6 +6,7 @@
 #include "model/blogtask.h"
 #include "model/categorytable.h"
 #include "model/platformprofile.h"
+#include "model/tasklock.h"
 #include "model/userinterface.h"
 #include "text/pagefetch.h"
 #include "text/recordwriter.h"
@@ -63,6 +64,9 @@ public:
 
     // Row numbers handed to page assembly in this download run, each followed by a comma.
     QString attemptList;
+
+    // The lock of the task this run works on, so that no other run works on it meanwhile.
+    TaskLock taskLock;
 
     // Long procedures that must not run twice at once.
     bool discoveryRunning = false;
