@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -216,8 +217,7 @@ void VerifyComplete(const FakeWeb::SinaBlog& blog, const ProgramFolder& folder)
         QVERIFY2(page.contains(bodyStart), qPrintable(article.link()));
         for (const QString& address : blog.imageAddresses(article.index)) {
             const QString image = categoryFolder + u'/' + Assets::LocalImageName(address);
-            QVERIFY2(TestSupport::ReadBytes(image) == blog.imageBytes(address),
-                     qPrintable(image));
+            QVERIFY2(TestSupport::ReadBytes(image) == blog.imageBytes(address), qPrintable(image));
         }
         for (int k = 1; k <= blog.commentPageCount(article.index); ++k) {
             const QString name = Assets::LocalAssetName(Model::AssetQueue::CommentKind,
@@ -325,26 +325,51 @@ private Q_SLOTS:
         VerifyComplete(m_blog, folder);
     }
 
-    // A reader that stops reading (`qvlrx --batch | head -1`) does not end the backup.
+    // A reader of the output that goes away (`qvlrx --batch | head -1`; or one gone before the first line,
+    // which the pipe of `| head -1` may also be) does not end the backup.
+    void closedOutputDoesNotEndTheRun_data()
+    {
+        QTest::addColumn<bool>("goneAtOnce");
+        QTest::newRow("| head -1") << false;
+        QTest::newRow("reader gone before the first line") << true;
+    }
+
     void closedOutputDoesNotEndTheRun()
     {
+        QFETCH(bool, goneAtOnce);
         const ProgramFolder folder(m_blog.firstPageAddress());
-        QProcess shell;
+        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("http_proxy"),
                            QStringLiteral("http://127.0.0.1:%1").arg(m_web.port()));
-        shell.setProcessEnvironment(environment);
-        shell.setWorkingDirectory(folder.path());
-        shell.start(QStringLiteral("bash"),
-                    {QStringLiteral("-c"), QStringLiteral("\"$0\" --batch | head -1; exit ${PIPESTATUS[0]}"),
-                     folder.program()});
-        QVERIFY(shell.waitForStarted());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder.path());
+        // As from a terminal: this test program ignores SIGPIPE, which its children would inherit.
+        process.setChildProcessModifier([goneAtOnce] {
+            ::signal(SIGPIPE, SIG_DFL);
+            int ends[2];
+            if (goneAtOnce && ::pipe(ends) == 0) {
+                ::close(ends[0]);
+                ::dup2(ends[1], STDOUT_FILENO);
+                ::close(ends[1]);
+            }
+        });
+        if (goneAtOnce) {
+            process.start(folder.program(), {QStringLiteral("--batch")});
+        } else {
+            process.start(QStringLiteral("bash"),
+                          {QStringLiteral("-c"),
+                           QStringLiteral("\"$0\" --batch | head -1; exit ${PIPESTATUS[0]}"),
+                           folder.program()});
+        }
+        QVERIFY(process.waitForStarted());
         QDeadlineTimer deadline(RunLimitMs);
-        while (shell.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
             QTest::qWait(10);
         }
-        QCOMPARE(shell.readAllStandardOutput().count('\n'), 1);
-        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput().count('\n'), goneAtOnce ? 0 : 1);
         VerifyComplete(m_blog, folder);
     }
 
