@@ -5,6 +5,7 @@
 #include "fakeweb.h"
 #include "model/assetqueue.h"
 #include "sinablog.h"
+#include "support/chmnames.h"
 #include "support/files.h"
 #include "support/proxyweb.h"
 #include "text/charset.h"
@@ -209,6 +210,12 @@ void VerifyNothingLeft(const ProgramFolder& folder)
 void VerifyComplete(const FakeWeb::SinaBlog& blog, const ProgramFolder& folder)
 {
     QVERIFY(QFile::exists(folder.chm()));
+    // The book was packed while the run held the task's lock: the lock is no page of it.
+    const QStringList listed = TestSupport::ChmListedNames(TestSupport::ReadBytes(folder.chm()));
+    QVERIFY(listed.contains(QStringLiteral("/index.html")));
+    for (const QString& name : listed) {
+        QVERIFY2(!name.contains(QStringLiteral(".qvlrx")), qPrintable(name));
+    }
     for (const FakeWeb::SinaArticle& article : blog.articles()) {
         const QString categoryFolder = folder.taskFolder() + u'/' + FolderOf(article);
         const QString page =
