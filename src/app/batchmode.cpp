@@ -1,12 +1,15 @@
 #include "app/batchmode.h"
 
 #include "app/consoleuserinterface.h"
+#include "app/runend.h"
+#include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
 #include "assets/backupsummary.h"
 #include "discovery/discoverydriver.h"
 #include "model/autoconfig.h"
 #include "model/platformprofile.h"
 #include "model/runstate.h"
+#include "model/tasklock.h"
 #include "model/taskname.h"
 #include "output/epubwriter.h"
 #include "text/failure.h"
@@ -19,12 +22,23 @@
 
 #include <QCoro/QCoroTask>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace App {
 
 namespace {
 
 // The exit statuses, as --help and the README list them.
-enum ExitCode { Packed = 0, BadSettings = 2, NothingFound = 3, PackingFailed = 4, PackedWithMissing = 5 };
+// A run ended by a signal exits with 128 and the signal's number (SignalWatcher::exitStatus).
+enum ExitCode {
+    Packed = 0,
+    BadSettings = 2,
+    NothingFound = 3,
+    PackingFailed = 4,
+    PackedWithMissing = 5,
+    AnotherRun = 6
+};
 
 // The last lines of a run: the counts, then every missing item and every article the blog itself
 // reports deleted or locked, one a line.
@@ -79,6 +93,23 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
     QCoreApplication::exit(*exitCode);
 }
 
+// A signal ends the run at once, between two events: nothing is half written then. The compiler is
+// stopped, the run's temporary files go, and what was saved so far is summed up as at the end of a run.
+// The records are written line by line, so they are complete. The coroutines still under way are left as
+// they are: the program ends without going back to them.
+[[noreturn]] void EndBySignal(Model::RunState& state, int signalNumber)
+{
+    EndRun(state, true);
+    ConsoleUserInterface::print(stderr, QStringLiteral("备份被%1中断，已保存的内容都在，再次运行可继续")
+                                            .arg(SignalWatcher::name(signalNumber)));
+    const Assets::BackupSummary summary = Assets::SummariseBackup(state);
+    Assets::WriteFailedList(state, summary);
+    PrintSummary(state, summary);
+    state.taskLock.release();
+    std::fflush(nullptr);
+    ::_exit(SignalWatcher::exitStatus(signalNumber));
+}
+
 QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
                      QString address, bool epub, int* exitCode)
 {
@@ -111,7 +142,7 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -137,11 +168,27 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
         return BadSettings;
     }
 
+    const QString address = Model::ReadAutoConfigField(programFolder, 2).trimmed();
+    if (const QString problem = Model::BlogAddressProblem(address); !problem.isEmpty()) {
+        ConsoleUserInterface::print(stderr, QStringLiteral("auto.cfg: <href>: ") + problem);
+        return BadSettings;
+    }
+
     Model::RunState state(programFolder, ui, &network);
+    // One run at a time on a task: a second one refuses before it touches anything.
+    if (const Model::TaskLock::Result held = Model::HoldTask(state, taskName);
+        held.outcome == Model::TaskLock::Outcome::Busy) {
+        ConsoleUserInterface::print(stderr, held.text);
+        return AnotherRun;
+    }
+    state.task.TaskName = taskName;
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
-    const QString name = state.readAutoConfigField(1);
-    const QString address = state.readAutoConfigField(2);
+    if (watcher != nullptr) {
+        QObject::connect(watcher, &SignalWatcher::received, &heartbeat,
+                         [&state](int signalNumber) { EndBySignal(state, signalNumber); });
+    }
+    const QString name = taskName;
     state.task.FetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     state.task.FetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
     ConsoleUserInterface::print(

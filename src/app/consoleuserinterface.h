@@ -23,6 +23,8 @@ public:
     bool openLocal(const QString&) override { return true; }
     bool openWeb(const QString&) override { return true; }
 
+    // A stream nobody reads any more (`qvlrx --batch | head`) is no reason to stop: the write fails and
+    // the run goes on (the program ignores SIGPIPE).
     static void print(std::FILE* stream, const QString& line)
     {
         std::fputs(line.toLocal8Bit().constData(), stream);

@@ -1,4 +1,6 @@
 #include "app/batchmode.h"
+#include "app/runend.h"
+#include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "render/downloadprogress.h"
@@ -17,7 +19,7 @@ namespace {
 
 // The program with its window: one network manager (it honours the system's proxy settings, http_proxy
 // among them), the run's state in the program's own folder, the image fetcher and the main window.
-int RunWindow(QApplication& app)
+int RunWindow(QApplication& app, App::SignalWatcher& watcher)
 {
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
@@ -33,9 +35,25 @@ int RunWindow(QApplication& app)
     QObject::connect(&download, &Render::DownloadProgress::slotMarkChanged, &window,
                      &Ui::MainWindow::setSlotMark);
 
+    // A signal closes the window as the user would, without a question. It may come while a question is
+    // asked at start-up: then the program ends without going on.
+    int signalled = 0;
+    QObject::connect(&watcher, &App::SignalWatcher::received, &window, [&signalled, &window](int number) {
+        if (signalled == 0) {
+            signalled = number;
+            window.close();
+            QCoreApplication::exit(App::SignalWatcher::exitStatus(number));
+        }
+    });
     window.Load(state);
-    window.show();
-    return app.exec();
+    int status = 0;
+    if (signalled == 0) {
+        window.show();
+        status = app.exec();
+    }
+    // The window is closed, with whatever it was doing: nothing of it may be left running or lying about.
+    App::EndRun(state, signalled != 0);
+    return signalled != 0 ? App::SignalWatcher::exitStatus(signalled) : status;
 }
 
 // Without a window: the automatic backup of auto.cfg, or the usual --help and --version.
@@ -51,7 +69,7 @@ bool WantsConsole(int argc, char* argv[])
     return false;
 }
 
-int RunConsole(QCoreApplication& app)
+int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -63,12 +81,16 @@ int RunConsole(QCoreApplication& app)
         "\n"
         "Exit status of --batch:\n"
         "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
-        "  2  auto.cfg is missing, does not name a platform from 0 to 16, or names an unusable task\n"
-        "     (empty, \".\", \"..\", a \"/\" or over 250 bytes)\n"
+        "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
+        "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), or its <href> is\n"
+        "     not an http or https address with a host of at most 2048 characters\n"
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
-        "     the summary and in failed.txt in the task folder, and the next run fetches it again"));
+        "     the summary and in failed.txt in the task folder, and the next run fetches it again\n"
+        "  6  another backup of the same task is running (its task folder and process are named)\n"
+        "  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: what was saved so far is summed\n"
+        "     up and kept, no temporary file is left, and the next run goes on from there"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(
@@ -83,19 +105,22 @@ int RunConsole(QCoreApplication& app)
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     return App::RunBatch(QCoreApplication::applicationDirPath(), network,
-                         parser.isSet(QStringLiteral("epub")));
+                         parser.isSet(QStringLiteral("epub")), &watcher);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    App::SignalWatcher::ignoreBrokenPipe();
     if (WantsConsole(argc, argv)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("qvlrx"));
         QCoreApplication::setApplicationVersion(QString::number(Ui::Heartbeat::Version));
-        return RunConsole(app);
+        App::SignalWatcher watcher;
+        return RunConsole(app, watcher);
     }
     QApplication app(argc, argv);
-    return RunWindow(app);
+    App::SignalWatcher watcher;
+    return RunWindow(app, watcher);
 }

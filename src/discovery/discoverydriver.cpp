@@ -4,6 +4,7 @@
 #include "discovery/finders.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
+#include "model/tasklock.h"
 #include "model/taskname.h"
 #include "render/downloaddriver.h"
 #include "text/failure.h"
@@ -118,6 +119,12 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     // Nothing of a task may be written outside the program folder.
     if (!Model::TaskNameProblem(bt).isEmpty()) {
         state.setStatus(Model::TaskNameRefusal(bt) + QStringLiteral("，任务未开始"));
+        co_return;
+    }
+    // Another run (a scheduled backup, a second window) may be working on the task.
+    if (const Model::TaskLock::Result held = Model::HoldTask(state, bt);
+        held.outcome == Model::TaskLock::Outcome::Busy) {
+        state.setStatus(held.text + QStringLiteral("，任务未开始"));
         co_return;
     }
     state.discoveryRunning = true;

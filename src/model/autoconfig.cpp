@@ -1,16 +1,55 @@
 #include "model/autoconfig.h"
 
 #include "model/platformprofile.h"
+#include "text/charset.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QUrl>
 
+#include <algorithm>
 #include <array>
 
 namespace Model {
+
+namespace {
+
+// The settings are a few lines; what lies beyond this is never read.
+constexpr qint64 MaxAutoConfigBytes = 64 * 1024;
+
+// The file as a user may have saved it: in the code page, or in UTF-8 (what every Linux editor writes),
+// with or without a byte order mark. The first two bytes are never read; a byte order mark stands in
+// their place. Empty when unreadable.
+QString ReadAutoConfigText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.read(MaxAutoConfigBytes);
+    static const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    if (bytes.startsWith(byteOrderMark)) {
+        return QStringDecoder(QStringDecoder::Utf8)(bytes.mid(byteOrderMark.size()));
+    }
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (!ascii) {
+        // Chinese text in the code page is never valid UTF-8 for long; a character cut at the end of
+        // what is read is no error.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString whole = utf8(bytes);
+        if (!utf8.hasError()) {
+            return QStringDecoder(QStringDecoder::Utf8)(bytes.mid(2));
+        }
+    }
+    return Text::DecodeLocal(bytes.mid(2));
+}
+
+} // namespace
 
 QString ReadAutoConfigField(const QString& programFolder, int index)
 {
@@ -22,7 +61,7 @@ QString ReadAutoConfigField(const QString& programFolder, int index)
     if (!QFileInfo::exists(path)) {
         return {};
     }
-    const QString text = Text::ReadTextFile(path);
+    const QString text = ReadAutoConfigText(path);
     const QString tag = QLatin1String(tags[size_t(index)]);
     try {
         return Text::TextBetween(text, u'<' + tag + u'>', QStringLiteral("</") + tag + u'>', 0);
@@ -51,6 +90,23 @@ bool ConfigTruth(const QString& value)
     bool ok = false;
     const double number = text.toDouble(&ok);
     return ok && number != 0;
+}
+
+QString BlogAddressProblem(const QString& address)
+{
+    if (address.size() > MaxBlogAddressLength) {
+        return QStringLiteral("博客地址太长（最多%1个字符）").arg(MaxBlogAddressLength);
+    }
+    const QUrl url(address, QUrl::StrictMode);
+    const bool web =
+        url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+    const bool plain = std::none_of(address.cbegin(), address.cend(), [](QChar c) {
+        return c.isSpace() || c.category() == QChar::Other_Control;
+    });
+    if (!web || url.host().isEmpty() || !plain) {
+        return QStringLiteral("博客地址必须是以http://或https://开头、含有主机名的网址");
+    }
+    return QString();
 }
 
 } // namespace Model

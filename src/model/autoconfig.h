@@ -8,12 +8,20 @@ namespace Model {
 
 // One field of auto.cfg in the program folder: 0 platform code, 1 task name, 2 blog address, 3 images,
 // 4 comments. Empty when the file does not exist (or for another index), "未找到" when its tags are
-// missing. The file is read anew on every call.
+// missing. The file is read anew on every call, in UTF-8 when it is (a byte order mark, or valid UTF-8
+// with characters beyond ASCII), else in the code page; only its first 64 KB are read.
 QString ReadAutoConfigField(const QString& programFolder, int index);
 
 // The platform of the automatic task: field 0 when it is a whole number from 0 to 16, none otherwise (then
 // no automatic task may start).
 std::optional<int> AutomaticPlatformCode(const QString& programFolder);
+
+// The longest blog address a backup takes.
+constexpr int MaxBlogAddressLength = 2048;
+
+// Why a blog address of the settings cannot be backed up: not an http or https address with a host,
+// blanks or control characters in it, or longer than MaxBlogAddressLength. Empty when usable.
+QString BlogAddressProblem(const QString& address);
 
 // Truth value of a settings field: "True"/"False" or a number, 0 meaning false.
 bool ConfigTruth(const QString& value);

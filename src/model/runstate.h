@@ -7,6 +7,7 @@
 #include "model/categorytable.h"
 #include "model/platformprofile.h"
 #include "model/searchinterruption.h"
+#include "model/tasklock.h"
 #include "model/userinterface.h"
 #include "text/pagefetch.h"
 #include "text/recordwriter.h"
@@ -73,6 +74,9 @@ public:
     QStringList unwritableRecords;
     // Notes a record that could not be written, telling the user once.
     void noteUnwritableRecord(const QString& path);
+
+    // The lock of the task this run works on, so that no other run works on it meanwhile.
+    TaskLock taskLock;
 
     // Long procedures that must not run twice at once.
     bool discoveryRunning = false;

@@ -203,6 +203,11 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
         state.setStatus(QStringLiteral("导入失败：") + TaskNameRefusal(file.taskName));
         co_return;
     }
+    if (const TaskLock::Result held = HoldTask(state, file.taskName);
+        held.outcome == TaskLock::Outcome::Busy) {
+        state.setStatus(QStringLiteral("导入失败：") + held.text);
+        co_return;
+    }
     state.discoveryRunning = true;
     const auto running = qScopeGuard([&state] { state.discoveryRunning = false; });
     state.ResetArticleList();

@@ -9,8 +9,8 @@ namespace Model {
 constexpr int MaxTaskNameBytes = 250;
 
 // Why a text cannot name a task (the task folder lies directly inside the program folder, and nothing
-// of a task may land anywhere else): empty, "." or "..", a "/" or NUL in it, or too long. Empty when
-// the name is usable.
+// of a task may land anywhere else): empty, "." or "..", a "/", NUL or another control character (C0,
+// DEL, C1) in it, or too long. Empty when the name is usable.
 QString TaskNameProblem(const QString& name);
 
 // The sentence that refuses such a name: "任务名“…”不能使用：" and the problem.

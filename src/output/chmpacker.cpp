@@ -40,6 +40,12 @@ void Fail(Model::RunState& state, const QString& reason)
 
 } // namespace
 
+void RemoveProjectFiles(const QString& taskFolder)
+{
+    QFile::remove(Text::JoinPath(taskFolder, ContentsName));
+    QFile::remove(Text::JoinPath(taskFolder, ProjectName));
+}
+
 QString PackProgressText(int filesDone, int filesListed)
 {
     return QStringLiteral("打包第") + Text::Num(filesDone) + u'/' + Text::Num(filesListed) +

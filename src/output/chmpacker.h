@@ -18,6 +18,9 @@ QCoro::Task<bool> PackChm(Model::RunState& state);
 // The same with a chosen help compiler.
 QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler);
 
+// Removes the project files that packing writes into the task folder, which a packing cut short leaves.
+void RemoveProjectFiles(const QString& taskFolder);
+
 // The status line while the compiler works: how many of the files it was given it has dealt with.
 QString PackProgressText(int filesDone, int filesListed);
 

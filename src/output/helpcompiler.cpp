@@ -1,6 +1,7 @@
 #include "output/helpcompiler.h"
 
 #include "assets/backupsummary.h"
+#include "model/temporaries.h"
 #include "output/bookstamp.h"
 #include "output/chmlisting.h"
 #include "output/compilerprogress.h"
@@ -20,6 +21,9 @@
 #include <QCoro/QCoroProcess>
 
 #include <algorithm>
+
+#include <signal.h>
+#include <sys/prctl.h>
 
 namespace Output {
 
@@ -257,18 +261,27 @@ QStringList FolderFiles(const QString& folder, const QStringList& excluded)
 
 namespace {
 
-// The compile's own files that a killed run left behind: nobody uses them any more.
-void RemoveLeftovers(const QString& folder, const QString& suffix)
+// The compilers at work, for StopCompilesForExit.
+QList<QProcess*>& RunningCompilers()
 {
-    QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral(".qvlrx-??????") + suffix}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        dir.remove(name);
-    }
+    static QList<QProcess*> running;
+    return running;
 }
 
 } // namespace
+
+int StopCompilesForExit()
+{
+    const QList<QProcess*> running = RunningCompilers();
+    RunningCompilers().clear();
+    for (QProcess* process : running) {
+        // Its compile is never told: nothing runs after this but the end of the program.
+        process->blockSignals(true);
+        process->kill();
+        process->waitForFinished(5000);
+    }
+    return int(running.size());
+}
 
 QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallback log,
                                            CompileProgressCallback progress, HelpCompilerSettings settings)
@@ -296,8 +309,9 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
     outcome.chmPath = QDir::cleanPath(QDir(projectFolder).absoluteFilePath(summary.compiledFile));
 
-    RemoveLeftovers(projectFolder, QStringLiteral(".hhp"));
-    RemoveLeftovers(QFileInfo(outcome.chmPath).absolutePath(), QStringLiteral(".chm"));
+    // What compiles of runs that have ended left behind; another run's compile keeps its files.
+    Model::RemoveTemporaries(projectFolder, QStringLiteral(".hhp"));
+    Model::RemoveTemporaries(QFileInfo(outcome.chmPath).absolutePath(), QStringLiteral(".chm"));
     // The list of what a backup is missing is no page of the book (the other records are hidden files,
     // which are never listed).
     QStringList excluded{projectInfo.fileName(), QString::fromLatin1(Assets::BackupSummary::FailedListName)};
@@ -326,7 +340,8 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     }
 
     // The compiler writes beside the final file under a name of its own.
-    QTemporaryFile output(QFileInfo(outcome.chmPath).absolutePath() + QStringLiteral("/.qvlrx-XXXXXX.chm"));
+    QTemporaryFile output(
+        Model::OwnedTemporaryTemplate(QFileInfo(outcome.chmPath).absolutePath(), QStringLiteral(".chm")));
     if (!output.open()) {
         outcome.reason = QStringLiteral("无法写入") + outcome.chmPath;
         co_return outcome;
@@ -334,7 +349,7 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     output.close();
 
     // Written as it is made: at 100,000 articles the listing alone is megabytes.
-    QTemporaryFile copy(projectFolder + QStringLiteral("/.qvlrx-XXXXXX.hhp"));
+    QTemporaryFile copy(Model::OwnedTemporaryTemplate(projectFolder, QStringLiteral(".hhp")));
     qint64 copySize = 0;
     bool copyWritten = copy.open();
     if (copyWritten) {
@@ -412,8 +427,12 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
     });
 
     const auto detach = qScopeGuard([&process] { QObject::disconnect(&process, nullptr, nullptr, nullptr); });
+    // The compiler goes with the program, also when the program is killed.
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process.start(settings.program, {QStringLiteral("--no-html-scan"), QFileInfo(copy.fileName()).fileName()},
                   QIODevice::ReadOnly);
+    RunningCompilers().append(&process);
+    const auto unlist = qScopeGuard([&process] { RunningCompilers().removeOne(&process); });
 
     bool silent = false;
     qint64 traffic = -1;

@@ -44,6 +44,10 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
                                            CompileProgressCallback progress,
                                            HelpCompilerSettings settings = {});
 
+// Kills every compiler at work and waits for it to end; their compiles are abandoned and never go on.
+// For the end of the program only (a signal, the window closing). The number of compilers stopped.
+int StopCompilesForExit();
+
 // The pieces of the project that decide the copy.
 struct ProjectSummary
 {

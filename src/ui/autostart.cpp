@@ -27,9 +27,15 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
                          QStringLiteral("，未执行全自动备份");
         return start;
     }
+    start.address = state.readAutoConfigField(2).trimmed();
+    if (const QString problem = Model::BlogAddressProblem(start.address); !problem.isEmpty()) {
+        start.kind = AutomaticStart::Kind::Invalid;
+        start.question =
+            QStringLiteral("auto.cfg 设置有误：") + problem + QStringLiteral("，未执行全自动备份");
+        return start;
+    }
     start.kind = AutomaticStart::Kind::Ready;
     start.platform = *platform;
-    start.address = state.readAutoConfigField(2);
     start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
     start.question = QStringLiteral("即将执行全自动备份，是否继续？") + QStringLiteral("\r\n") +

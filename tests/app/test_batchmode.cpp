@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QRegularExpression>
@@ -245,14 +246,87 @@ private Q_SLOTS:
         QCOMPARE(App::RunBatch(folder.path(), network), 2);
         // Task names that would put the backup outside the program folder are refused before anything is
         // written.
-        for (const QString& name : {QStringLiteral(".."), QStringLiteral("../up"), QStringLiteral("a/b"),
-                                    QString(), QString(251, u'x')}) {
+        // So are names with control characters, which would end up in file names.
+        for (const QString& name :
+             {QStringLiteral(".."), QStringLiteral("../up"), QStringLiteral("a/b"), QString(),
+              QString(251, u'x'), QStringLiteral("de\nmo"), QStringLiteral("de\rmo"),
+              QStringLiteral("de\tmo"), QStringLiteral("de\x01mo"), QStringLiteral("de\u0085mo"),
+              QStringLiteral("demo\x7f")}) {
             TestSupport::WriteAutoConfig(
                 folder.path(), {QStringLiteral("0"), name,
                                 QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html")});
             QCOMPARE(App::RunBatch(folder.path(), network), 2);
             QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                      QStringList{QStringLiteral("auto.cfg")});
+        }
+        // The blog address must be a web address of sane length (a huge one is not even read whole).
+        const QString path = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
+        for (const QString& address :
+             {QString(), QStringLiteral("blog.sina.com.cn/s/articlelist_1_0_1.html"),
+              QStringLiteral("http://"), QStringLiteral("http:///s/x.html"),
+              QStringLiteral("ftp://blog.sina.com.cn/"), QStringLiteral("file:///etc/passwd"),
+              QStringLiteral("http://blog.sina.com.cn/a b"), path + u'?' + QString(2048, u'x'),
+              path + u'?' + QString(200'000, u'x')}) {
+            TestSupport::WriteAutoConfig(folder.path(),
+                                         {QStringLiteral("0"), QStringLiteral("demo"), address});
+            QCOMPARE(App::RunBatch(folder.path(), network), 2);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     QStringList{QStringLiteral("auto.cfg")});
+        }
+    }
+
+    // What runs that ended left (a compile's files, an unfinished EPUB and its spool, a stale lock) goes
+    // before the backup starts; the files of a run still under way (another task's compile) stay.
+    void sweepsWhatEndedRunsLeft()
+    {
+        const FakeWeb::SinaBlog blog({.articles = 6, .categories = 1});
+        blog.install(m_web);
+        QTemporaryDir folder;
+        WriteAutoConfig(folder.path(), QStringLiteral("0"), blog.firstPageAddress());
+
+        QProcess ended;
+        ended.start(QStringLiteral("true"), QStringList());
+        QVERIFY(ended.waitForStarted());
+        const QString dead = QString::number(ended.processId());
+        QVERIFY(ended.waitForFinished());
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(running.waitForStarted());
+        const QString alive = QString::number(running.processId());
+
+        const QString lock = folder.filePath(QStringLiteral("batchdemo/.qvlrx-lock"));
+        {
+            QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("batchdemo"))));
+            QLockFile held(lock);
+            QVERIFY(held.tryLock(0));
+            QByteArray info = TestSupport::ReadBytes(lock);
+            held.unlock();
+            info.replace(0, info.indexOf('\n'), dead.toLatin1());
+            TestSupport::WriteBytes(lock, info);
+        }
+        const QStringList gone{QStringLiteral(".qvlrx-%1-a1B2c3.chm").arg(dead),
+                               QStringLiteral(".qvlrx-x1Y2z3.chm"),
+                               QStringLiteral("batchdemo/.qvlrx-%1-a1B2c3.hhp").arg(dead),
+                               QStringLiteral("batchdemo.epub.part"),
+                               QStringLiteral("batchdemo.epub.part.Q1w2E3"),
+                               QStringLiteral("batchdemo.epub.part.files-R4t5Y6/1")};
+        const QStringList kept{QStringLiteral(".qvlrx-%1-a1B2c3.chm").arg(alive),
+                               QStringLiteral("other.epub.part.files-R4t5Y6/1")};
+        for (const QString& file : gone + kept) {
+            TestSupport::WriteBytes(folder.filePath(file), "x");
+        }
+
+        QNetworkAccessManager network;
+        QCOMPARE(App::RunBatch(folder.path(), network), 0);
+        running.kill();
+        running.waitForFinished();
+        for (const QString& file : gone) {
+            QVERIFY2(!QFile::exists(folder.filePath(file)), qPrintable(file));
+        }
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("batchdemo.epub.part.files-R4t5Y6"))));
+        QVERIFY(!QFile::exists(lock));
+        for (const QString& file : kept) {
+            QVERIFY2(QFile::exists(folder.filePath(file)), qPrintable(file));
         }
     }
 };

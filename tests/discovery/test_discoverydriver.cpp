@@ -7,7 +7,9 @@
 #include "text/failure.h"
 #include "text/textfiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTest>
 
 #include <algorithm>
@@ -315,6 +317,15 @@ private slots:
             TestSupport::Wait(Discovery::Start(*run.state, 0, name, QStringLiteral("http://x/")));
             QCOMPARE(run.ui.status(), Model::TaskNameRefusal(name) + QStringLiteral("，任务未开始"));
         }
+        // A task another run works on (a scheduled backup holding the task folder's lock).
+        QVERIFY(QDir().mkpath(run.path(QStringLiteral("busy"))));
+        QLockFile other(run.path(QStringLiteral("busy/.qvlrx-lock")));
+        QVERIFY(other.tryLock(0));
+        TestSupport::Wait(Discovery::Start(*run.state, 0, QStringLiteral("busy"), QStringLiteral("http://x/"),
+                                           TableWith(0, 1)));
+        QCOMPARE(run.ui.status(), QStringLiteral("另一个备份正在运行：%1（进程%2），任务未开始")
+                                      .arg(run.path(QStringLiteral("busy")))
+                                      .arg(QCoreApplication::applicationPid()));
         QCOMPARE(run.state->task.TaskName, QStringLiteral("kept"));
         QCOMPARE(run.state->articles.articleCount(), 1);
         QVERIFY(run.ui.commandStates.isEmpty());

@@ -212,7 +212,9 @@ private slots:
         QCOMPARE(checkpointText(run.folder.path()),
                  QStringLiteral("<blog>5</blog><name>feng</name><page>2</page>\r\n"));
 
-        // The program is started anew in the same folder; the site answers again.
+        // The program is started anew in the same folder (the first has ended and let go of the task);
+        // the site answers again.
+        run.state->taskLock.release();
         FakeWeb::installIfengBlog(m_server, BlogSize{QStringLiteral("feng"), 30, 5});
         m_server.clearLog();
         FakeUserInterface ui;

@@ -1,6 +1,9 @@
 #include "model/autoconfig.h"
 #include "support/testrun.h"
+#include "text/charset.h"
 #include "text/textfiles.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -55,6 +58,39 @@ private slots:
                                 : QStringLiteral("\r\n<blog>") + field + QStringLiteral("</blog>"));
         const std::optional<int> got = Model::AutomaticPlatformCode(run.folder.path());
         QCOMPARE(got, code < 0 ? std::nullopt : std::optional<int>(code));
+    }
+
+    // auto.cfg as users save it: UTF-8 (with or without a byte order mark) or the code page; the first two
+    // bytes are never read, a byte order mark stands in their place.
+    void readsTheFileInTheEncodingItWasSavedIn_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        const QString lines = QStringLiteral("\r\n<blog>0</blog><name>备份</name>");
+        QTest::newRow("code page") << Text::EncodeLocal(lines) << QStringLiteral("备份");
+        QTest::newRow("utf-8") << lines.toUtf8() << QStringLiteral("备份");
+        QTest::newRow("utf-8 with mark")
+            << QByteArray("\xEF\xBB\xBF") + lines.toUtf8() << QStringLiteral("备份");
+        QTest::newRow("utf-8 with mark, no break")
+            << QByteArray("\xEF\xBB\xBF") + lines.mid(2).toUtf8() << QStringLiteral("备份");
+        // Valid UTF-8 only in part: the code page.
+        QTest::newRow("code page after utf-8")
+            << lines.toUtf8() + Text::EncodeLocal(QStringLiteral("<pic>真</pic>"))
+            << QStringLiteral("澶囦唤");
+        // Only the first 64 KB are read.
+        QTest::newRow("beyond the start")
+            << QByteArray(64 * 1024, ' ') + lines.toUtf8() << QStringLiteral("未找到");
+    }
+    void readsTheFileInTheEncodingItWasSavedIn()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        TestRun run;
+        QFile file(run.path(QStringLiteral("auto.cfg")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QCOMPARE(Model::ReadAutoConfigField(run.folder.path(), 1), name);
     }
 };
 

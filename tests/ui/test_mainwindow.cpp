@@ -281,8 +281,9 @@ private slots:
     void automaticStartDeclined()
     {
         WindowRun run(false);
-        WriteAutoConfig(run,
-                        QStringLiteral("<blog>4</blog><name>x</name><href></href><pic>1</pic><cmt>1</cmt>"));
+        WriteAutoConfig(
+            run, QStringLiteral("<blog>4</blog><name>x</name><href>http://x.blog.sohu.com/entry/</href>"
+                                "<pic>1</pic><cmt>1</cmt>"));
         ModalAnswerer answerer;
         answerer.script = {QMessageBox::No};
         run.load();
@@ -300,6 +301,9 @@ private slots:
         QTest::newRow("no blog tag") << "<name>x</name>";
         QTest::newRow("task name above the program folder") << "<blog>0</blog><name>../up</name>";
         QTest::newRow("task name of the parent folder") << "<blog>0</blog><name>..</name>";
+        QTest::newRow("task name with a line break")
+            << "<blog>0</blog><name>a\nb</name><href>http://a/</href>";
+        QTest::newRow("no web address") << "<blog>0</blog><name>x</name><href>file:///etc</href>";
     }
     void automaticStartWithoutAPlatformSaysSo()
     {
