@@ -24,7 +24,27 @@ namespace App {
 namespace {
 
 // The exit statuses, as --help and the README list them.
-enum ExitCode { Packed = 0, BadSettings = 2, NothingFound = 3, PackingFailed = 4, PackedWithMissing = 5 };
+enum ExitCode {
+    Packed = 0,
+    BadSettings = 2,
+    NothingFound = 3,
+    PackingFailed = 4,
+    PackedWithMissing = 5,
+    CannotWrite = 7,
+    NetworkUnreachable = 8,
+};
+
+// A run that could not write its files ends with the one message that says why.
+bool EndedByWriting(const Model::RunState& state, int* exitCode)
+{
+    if (state.writeStopped.isEmpty()) {
+        return false;
+    }
+    ConsoleUserInterface::print(stderr, state.writeStopped);
+    *exitCode = CannotWrite;
+    QCoreApplication::exit(*exitCode);
+    return true;
+}
 
 // The last lines of a run: the counts, then every missing item and every article the blog itself
 // reports deleted or locked, one a line.
@@ -87,6 +107,15 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     } catch (const std::exception& error) {
         ConsoleUserInterface::print(stderr, QString::fromLocal8Bit(error.what()));
     }
+    if (EndedByWriting(state, exitCode)) {
+        co_return;
+    }
+    if (state.articles.articleCount() < 5 && !state.http.reach->unreachable.isEmpty()) {
+        ConsoleUserInterface::print(stderr, QStringLiteral("无法连接网络：") + state.http.reach->unreachable);
+        *exitCode = NetworkUnreachable;
+        QCoreApplication::exit(*exitCode);
+        co_return;
+    }
     if (state.articles.articleCount() < 5) {
         ConsoleUserInterface::print(stderr, state.articles.articleCount() == 0
                                                 ? QStringLiteral("未找到文章，请检查地址")
@@ -94,6 +123,11 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
         *exitCode = NothingFound;
         QCoreApplication::exit(*exitCode);
         co_return;
+    }
+    // A full disk while the images and comments are fetched ends the run before packing.
+    if (state.assetFetcher != nullptr) {
+        QObject::connect(state.assetFetcher, &Assets::AssetFetcher::allDone, &heartbeat,
+                         [&state, exitCode] { EndedByWriting(state, exitCode); });
     }
     // The heartbeat packs the CHM once the images and comments are done.
     QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat,

@@ -68,7 +68,11 @@ int RunConsole(QCoreApplication& app)
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
-        "     the summary and in failed.txt in the task folder, and the next run fetches it again"));
+        "     the summary and in failed.txt in the task folder, and the next run fetches it again\n"
+        "  7  files cannot be written: the task folder cannot be made or written, or the disk is full,\n"
+        "     read-only or not writable (one message names the cause and the folder); a full disk while\n"
+        "     compiling the CHM ends with 4\n"
+        "  8  the network could not be reached: the proxy (host and port) or the network, with the error"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(

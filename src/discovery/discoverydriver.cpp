@@ -6,7 +6,9 @@
 #include "model/taskname.h"
 #include "render/downloaddriver.h"
 #include "text/failure.h"
+#include "text/pagefetch.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -100,6 +102,13 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     state.task.TaskName = bt;
     state.task.BlogAddress = htp;
     state.task.PlatformCode = blg;
+    // A task folder that cannot be written is said before anything is fetched.
+    state.writeStopped.clear();
+    if (const QString problem = Text::TaskFolderProblem(state.taskFolder()); !problem.isEmpty()) {
+        state.writeStopped = problem;
+        state.setStatus(problem + QStringLiteral("，任务未开始"));
+        co_return;
+    }
     // The category table is emptied together with the list, before the checkpoint question, so that
     // the rows a resumed search loads are counted in their categories.
     state.ResetArticleList();
@@ -121,6 +130,11 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
         }
+    } catch (const Text::AbandonedRequest& failure) {
+        // Said in words: a network that cannot be reached, a server whose head never ends.
+        interrupted = true;
+        state.ui.addListLine(failure.message());
+        state.setStatus(QStringLiteral("查找文章中断：") + failure.message());
     } catch (const Text::RequestFailure&) {
         interrupted = true;
     } catch (const Text::Failure&) {
@@ -135,6 +149,8 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         if (found > 0) {
             state.setStatus(QStringLiteral("查找文章中断，已找到") + Text::Num(found) +
                             QStringLiteral("篇文章，按“下载”下载已找到的文章，或者保存本次任务"));
+        } else if (!state.http.reach->unreachable.isEmpty()) {
+            state.setStatus(QStringLiteral("查找文章中断：") + state.http.reach->unreachable);
         } else {
             state.setStatus(QStringLiteral("查找文章中断，未找到文章，请检查地址和网络"));
         }
