@@ -6,7 +6,6 @@
 #include "model/taskname.h"
 #include "render/downloaddriver.h"
 #include "text/failure.h"
-#include "text/pagefetch.h"
 #include "text/textprimitives.h"
 #include "text/writefailure.h"
 
@@ -130,13 +129,12 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
         }
-    } catch (const Text::AbandonedRequest& failure) {
-        // Said in words: a network that cannot be reached, a server whose head never ends.
+    } catch (const Text::RequestFailure& failure) {
+        // Why, in words (a network that cannot be reached, a server whose head never ends), before the
+        // outcome.
         interrupted = true;
         state.ui.addListLine(failure.message());
         state.setStatus(QStringLiteral("查找文章中断：") + failure.message());
-    } catch (const Text::RequestFailure&) {
-        interrupted = true;
     } catch (const Text::Failure&) {
         // The finder's own end: its rows are the outcome.
     } catch (const std::exception&) {

@@ -104,9 +104,6 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     co_await reply.get();
 
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
-        if (HeadNeverEnded(reply.get())) {
-            throw AbandonedRequest(QStringLiteral("%1: %2").arg(address.left(200), limit));
-        }
         throw RequestFailure(QStringLiteral("%1: %2").arg(address.left(200), limit));
     }
     if (const QString refusal = RedirectFailure(reply.get()); !refusal.isEmpty()) {

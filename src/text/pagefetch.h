@@ -35,8 +35,8 @@ struct HttpContext
     // When set: once it is stopped, requests made through this context fail at once (fetches ahead).
     RequestStop* stop = nullptr;
     // Until a request of the run has had an answer, one that stays unanswered this long shows the
-    // network or the proxy unreachable.
-    int firstAnswerMs = 8000;
+    // network or the proxy unreachable (sooner than MaxHeadMs of replylimit.h, which would name the head).
+    int firstAnswerMs = 5000;
     // Whether the network answers; shared by the copies of the context (fetches ahead).
     std::shared_ptr<NetworkReach> reach = std::make_shared<NetworkReach>();
 };
@@ -47,8 +47,7 @@ struct HttpAnswer
     QByteArray body;
 };
 
-// A request that failed in a way that asking again at once cannot mend: the network cannot be reached,
-// or the server sends a head without end.
+// A request that failed in a way that asking again at once cannot mend: the network cannot be reached.
 class AbandonedRequest : public RequestFailure
 {
 public:

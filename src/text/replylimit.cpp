@@ -9,7 +9,7 @@ namespace {
 
 const char* const FailureProperty = "qvlrx.limitFailure";
 const char* const MaxBytesProperty = "qvlrx.maxBytes";
-const char* const HeadProperty = "qvlrx.headNeverEnded";
+
 
 QString TooLarge(qint64 maxBytes)
 {
@@ -42,7 +42,6 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
     QObject::connect(reply, &QNetworkReply::requestSent, head, [head] { head->start(MaxHeadMs); });
     QObject::connect(reply, &QNetworkReply::metaDataChanged, head, &QTimer::stop);
     QObject::connect(head, &QTimer::timeout, reply, [reply] {
-        reply->setProperty(HeadProperty, reply->property(FailureProperty).isNull());
         AbortWith(reply, QStringLiteral("响应头过长或没有结束（%1秒内没有收完）").arg(MaxHeadMs / 1000));
     });
     if (maxMs > 0) {
@@ -55,11 +54,6 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
         });
         timer->start(maxMs);
     }
-}
-
-bool HeadNeverEnded(const QNetworkReply* reply)
-{
-    return reply != nullptr && reply->property(HeadProperty).toBool();
 }
 
 QString LimitFailure(const QNetworkReply* reply)

@@ -259,9 +259,9 @@ private Q_SLOTS:
         QCOMPARE(refusal("http://blog.sina.com.cn/s/a.html", "https://blog.sina.com.cn/s/a.html"), QString());
         QCOMPARE(refusal("http://s1.sinaimg.cn/a.jpg", "http://s9.sinaimg.cn/b.jpg"), QString());
         QCOMPARE(refusal("http://blog.sina.com.cn/a", "http://news.sina.com.cn/a"), QString());
-        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://sina.com.cn.evil.com/a").contains(QLatin1String("其他网站")));
-        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://evil.com.cn/a").contains(QLatin1String("其他网站")));
-        QVERIFY(refusal("https://blog.sina.com.cn/a", "http://blog.sina.com.cn/a").contains(QLatin1String("不加密")));
+        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://sina.com.cn.evil.com/a").contains(QStringLiteral("其他网站")));
+        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://evil.com.cn/a").contains(QStringLiteral("其他网站")));
+        QVERIFY(refusal("https://blog.sina.com.cn/a", "http://blog.sina.com.cn/a").contains(QStringLiteral("不加密")));
         // A blog on the local network may lead within it.
         QCOMPARE(refusal("http://192.168.1.2/a", "http://192.168.1.2/b"), QString());
         QVERIFY(!refusal("http://blog.sina.com.cn/", "http://[fd00::1]/").isEmpty());
@@ -277,6 +277,7 @@ private Q_SLOTS:
         m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/flood"), flood);
         HttpContext http;
         http.manager = &m_network;
+        http.reach->answered = true; // not the first request of the run, which counts as no answer
         const qint64 before = PeakMemoryMb();
         QElapsedTimer clock;
         clock.start();
