@@ -4,8 +4,11 @@
 #include "text/recordfile.h"
 #include "text/recordwriter.h"
 #include "text/textfiles.h"
+#include "text/writefailure.h"
 
 #include <QSet>
+
+#include <cerrno>
 
 namespace Assets {
 
@@ -58,8 +61,12 @@ QList<RecordedJob> JobRecord::read() const
 
 void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder)
 {
-    // Recorded first: a kill between the two steps leaves a job that the next run queues again.
-    JobRecord(state.taskFolder(), &state.records).append({kind, address, folder});
+    // Recorded first: a kill between the two steps leaves a job that the next run queues again. A job
+    // that cannot be recorded fails the page it belongs to, which the next run fetches again with it.
+    errno = 0;
+    if (!JobRecord(state.taskFolder(), &state.records).append({kind, address, folder})) {
+        Text::ThrowWriteError(QStringLiteral("cannot record %1").arg(address.left(200)), errno);
+    }
     state.assets.AddAssetRow(kind, address, folder, state.listScrolling);
 }
 

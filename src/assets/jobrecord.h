@@ -52,7 +52,8 @@ private:
     Text::RecordWriter* m_writer;
 };
 
-// Queues a job of page assembly (an image, a comment page) and records it in the task folder.
+// Queues a job of page assembly (an image, a comment page) and records it in the task folder. Throws
+// Failure (WriteFailure for a full disk) when the job cannot be recorded.
 void QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder);
 
 } // namespace Assets
