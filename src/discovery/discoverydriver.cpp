@@ -133,7 +133,6 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         // Why, in words (a network that cannot be reached, a server whose head never ends), before the
         // outcome.
         interrupted = true;
-        state.ui.addListLine(failure.message());
         state.setStatus(QStringLiteral("查找文章中断：") + failure.message());
     } catch (const Text::Failure&) {
         // The finder's own end: its rows are the outcome.
