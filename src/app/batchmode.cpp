@@ -37,8 +37,22 @@ enum ExitCode {
     NothingFound = 3,
     PackingFailed = 4,
     PackedWithMissing = 5,
-    AnotherRun = 6
+    AnotherRun = 6,
+    CannotWrite = 7,
+    NetworkUnreachable = 8,
 };
+
+// A run that could not write its files ends with the one message that says why.
+bool EndedByWriting(const Model::RunState& state, int* exitCode)
+{
+    if (state.writeStopped.isEmpty()) {
+        return false;
+    }
+    ConsoleUserInterface::print(stderr, state.writeStopped);
+    *exitCode = CannotWrite;
+    QCoreApplication::exit(*exitCode);
+    return true;
+}
 
 // The last lines of a run: the counts, then every missing item and every article the blog itself
 // reports deleted or locked, one a line.
@@ -118,6 +132,15 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     } catch (const std::exception& error) {
         ConsoleUserInterface::print(stderr, QString::fromLocal8Bit(error.what()));
     }
+    if (EndedByWriting(state, exitCode)) {
+        co_return;
+    }
+    if (state.articles.articleCount() < 5 && !state.http.reach->unreachable.isEmpty()) {
+        ConsoleUserInterface::print(stderr, QStringLiteral("无法连接网络：") + state.http.reach->unreachable);
+        *exitCode = NetworkUnreachable;
+        QCoreApplication::exit(*exitCode);
+        co_return;
+    }
     if (state.articles.articleCount() < 5) {
         if (state.searchInterruption) {
             // Not the blog's fault, nor the address's: say what broke off the search.
@@ -134,6 +157,11 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
         *exitCode = NothingFound;
         QCoreApplication::exit(*exitCode);
         co_return;
+    }
+    // A full disk while the images and comments are fetched ends the run before packing.
+    if (state.assetFetcher != nullptr) {
+        QObject::connect(state.assetFetcher, &Assets::AssetFetcher::allDone, &heartbeat,
+                         [&state, exitCode] { EndedByWriting(state, exitCode); });
     }
     // The heartbeat packs the CHM once the images and comments are done.
     QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat,

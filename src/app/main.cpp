@@ -89,6 +89,10 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
         "     the summary and in failed.txt in the task folder, and the next run fetches it again\n"
         "  6  another backup of the same task is running (its task folder and process are named)\n"
+        "  7  files cannot be written: the task folder cannot be made or written, or the disk is full,\n"
+        "     read-only or not writable (one message names the cause and the folder); a full disk while\n"
+        "     compiling the CHM ends with 4\n"
+        "  8  the network could not be reached: the proxy (host and port) or the network, with the error\n"
         "  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: what was saved so far is summed\n"
         "     up and kept, no temporary file is left, and the next run goes on from there"));
     parser.addHelpOption();

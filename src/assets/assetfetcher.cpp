@@ -12,8 +12,10 @@
 #include "text/failure.h"
 #include "text/networkfailure.h"
 #include "text/pagefetch.h"
+#include "text/redirectguard.h"
 #include "text/replylimit.h"
 #include "text/textfiles.h"
+#include "text/writefailure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -191,6 +193,7 @@ void AssetFetcher::QueueRecordedJobs()
 
 void AssetFetcher::FetchAgain()
 {
+    m_state.writeStopped.clear(); // the user made room, or means to see it fail again
     Model::AssetQueue& queue = m_state.assets;
     for (int row = 1; row <= queue.jobCount(); ++row) {
         const QString result = queue.result(row);
@@ -214,6 +217,9 @@ void AssetFetcher::FetchAgain()
 
 bool AssetFetcher::StartNextAsset(int slot)
 {
+    if (!m_state.writeStopped.isEmpty()) {
+        return false; // the files under way end; no further one is fetched
+    }
     Model::AssetQueue& queue = m_state.assets;
     const int jobs = queue.jobCount();
     for (int row = queue.firstWaitingJob(); row <= jobs; ++row) {
@@ -256,6 +262,7 @@ bool AssetFetcher::SendRequest(int slot)
     QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
     job.reply = reply;
     Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
+    Text::GuardRedirects(reply, Text::RedirectReach::SameSite);
     connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
     return true;
 }
@@ -271,7 +278,9 @@ void AssetFetcher::ReplyFinished(int slot)
 
     // An error page of the image host is no image: the job fails and can be fetched again. Only the
     // transfer time-out cancels a request that still has its slot, so a cancelled one timed out.
-    if (const QString failure = Text::ReplyFailureWords(reply); !failure.isEmpty()) {
+    if (const QString refusal = Text::RedirectFailure(reply); !refusal.isEmpty()) {
+        EndJob(slot, ErrorMark + refusal);
+    } else if (const QString failure = Text::ReplyFailureWords(reply); !failure.isEmpty()) {
         EndJob(slot, ErrorMark + failure);
     } else {
         AssetFinished(slot, reply->readAll());
@@ -287,6 +296,10 @@ void AssetFetcher::AssetFinished(int slot, const QByteArray& body)
     }
     try {
         SaveAsset(m_state, job.kind, job.target, body);
+    } catch (const Text::WriteFailure& failure) {
+        m_state.StopWriting(failure.cause());
+        EndJob(slot, ErrorMark + failure.cause());
+        return;
     } catch (const Text::Failure& failure) {
         EndJob(slot, ErrorMark + failure.message());
         return;
@@ -347,6 +360,13 @@ void AssetFetcher::FinishWhenIdle()
         return;
     }
     m_running = false;
+    if (!m_state.writeStopped.isEmpty()) {
+        // Nothing more can be written, a list of what is missing included.
+        m_state.setStatus(m_state.writeStopped);
+        m_state.SetCommandStates(true, true, false, true, true, false);
+        Q_EMIT allDone();
+        return;
+    }
     const BackupSummary summary = SummariseBackup(m_state);
     WriteFailedList(m_state, summary);
     ShowMissingItems(m_state, summary);

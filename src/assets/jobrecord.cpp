@@ -8,10 +8,13 @@
 #include "text/recordwriter.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
+#include "text/writefailure.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <cerrno>
 
 namespace Assets {
 
@@ -118,10 +121,17 @@ JobRecordHealth ForEachListedJob(const Model::RunState& state,
 bool QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder,
                    const QString& article)
 {
-    // Recorded first: a kill between the two steps leaves a job that the next run queues again.
+    // Recorded first: a kill between the two steps leaves a job that the next run queues again. A full or
+    // read-only disk stops the run (the page fails and is fetched again with its jobs); any other trouble
+    // is named, and the saved pages stand in for the record on the next run.
+    errno = 0;
     const bool recorded =
         JobRecord(state.taskFolder(), &state.records).append({kind, address, folder, article});
     if (!recorded) {
+        const int error = errno;
+        if (!Text::FolderWriteCause(error).isEmpty()) {
+            Text::ThrowWriteError(QStringLiteral("无法记录%1").arg(address.left(200)), error);
+        }
         if (state.assetFetcher != nullptr) {
             state.assetFetcher->noteRecordTrouble(AssetFetcher::RecordTrouble::Unwritable);
         }

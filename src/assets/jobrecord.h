@@ -80,7 +80,8 @@ JobRecordHealth ForEachListedJob(const Model::RunState& state,
 
 // Queues a job of page assembly (an image, a comment page) for the article page named as the page record
 // names it, and records it in the task folder. False when the record cannot be written: the job is
-// queued all the same, and the run names the record's trouble.
+// queued all the same, and the run names the record's trouble. Throws WriteFailure when the disk is full
+// or cannot be written: the page then fails and the run stops writing.
 bool QueueAssetJob(Model::RunState& state, int kind, const QString& address, const QString& folder,
                    const QString& article);
 

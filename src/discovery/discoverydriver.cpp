@@ -9,6 +9,7 @@
 #include "render/downloaddriver.h"
 #include "text/failure.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -61,6 +62,10 @@ QString InterruptedStatus(const RunState& state)
     const QString why = QStringLiteral("（") + state.searchInterruption->describe() + QStringLiteral("）");
     const int found = state.articles.articleCount();
     if (found == 0) {
+        if (!state.http.reach->unreachable.isEmpty()) {
+            // No list page could be asked for at all: the network is what to look at, not the address.
+            return QStringLiteral("查找文章中断：") + state.http.reach->unreachable;
+        }
         return QStringLiteral("查找文章中断，未找到文章，请检查地址和网络") + why;
     }
     return QStringLiteral("查找文章中断，已找到") + Text::Num(found) +
@@ -134,6 +139,13 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     state.task.TaskName = bt;
     state.task.BlogAddress = htp;
     state.task.PlatformCode = blg;
+    // A task folder that cannot be written is said before anything is fetched.
+    state.writeStopped.clear();
+    if (const QString problem = Text::TaskFolderProblem(state.taskFolder()); !problem.isEmpty()) {
+        state.writeStopped = problem;
+        state.setStatus(problem + QStringLiteral("，任务未开始"));
+        co_return;
+    }
     // The category table is emptied together with the list, before the checkpoint question, so that
     // the rows a resumed search loads are counted in their categories.
     state.ResetArticleList();

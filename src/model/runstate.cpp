@@ -4,6 +4,7 @@
 #include "model/autoconfig.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
+#include "text/writefailure.h"
 
 namespace Model {
 
@@ -21,6 +22,14 @@ QString RunState::pathInProgramFolder(const QString& relativeName) const
 QString RunState::taskFolder() const
 {
     return pathInProgramFolder(task.TaskName);
+}
+
+void RunState::StopWriting(const QString& cause)
+{
+    if (writeStopped.isEmpty()) {
+        writeStopped = Text::WriteStoppedText(cause, taskFolder());
+        setStatus(writeStopped);
+    }
 }
 
 QString RunState::categoryFolder(const QString& category) const

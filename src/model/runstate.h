@@ -82,6 +82,12 @@ public:
     bool discoveryRunning = false;
     bool downloadRunning = false;
 
+    // Set once a file of the run could not be written for its folder's sake (a full disk, a read-only
+    // folder): nothing more is fetched, and the run ends with this one message.
+    QString writeStopped;
+    // Stops the run's writing for the cause (writefailure.h) and says so, once.
+    void StopWriting(const QString& cause);
+
     // The image and comment fetcher, when one exists.
     Assets::AssetFetcher* assetFetcher = nullptr;
 

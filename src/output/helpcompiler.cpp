@@ -92,12 +92,25 @@ QByteArray LocalLine(const QString& text)
     return Text::EncodeLocal(text + QStringLiteral("\r\n"));
 }
 
+// The compiler's words for a book it could not write whole: said in words, the disk is full.
+QString InWords(const QString& line)
+{
+    static const QStringList DiskFull{QStringLiteral("Stream write error"), QStringLiteral("EWriteError"),
+                                      QStringLiteral("No space left"), QStringLiteral("Disk full")};
+    for (const QString& words : DiskFull) {
+        if (line.contains(words, Qt::CaseInsensitive)) {
+            return QStringLiteral("磁盘已满（") + line + QStringLiteral("）");
+        }
+    }
+    return line;
+}
+
 // The line of the compiler's output that best says what went wrong.
 QString ProblemLine(const QStringList& messages)
 {
     for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
         if (it->contains(QLatin1String("error"), Qt::CaseInsensitive)) {
-            return it->trimmed();
+            return InWords(it->trimmed());
         }
     }
     for (auto it = messages.crbegin(); it != messages.crend(); ++it) {

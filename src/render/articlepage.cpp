@@ -10,6 +10,7 @@
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
+#include "text/writefailure.h"
 #include "text/textprimitives.h"
 
 #include <QDir>
@@ -299,6 +300,8 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
         // Comments that cannot be had cost the article nothing now: its page is written without them.
         try {
             text = co_await Assets::AppendSinaComments(state, text, row);
+        } catch (const Text::WriteFailure&) {
+            throw; // nothing more can be written
         } catch (const std::exception&) {
             commentsCounted = false;
         }

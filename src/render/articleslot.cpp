@@ -2,6 +2,7 @@
 
 #include "text/networkfailure.h"
 #include "text/pagefetch.h"
+#include "text/redirectguard.h"
 #include "text/replylimit.h"
 
 #include <QNetworkAccessManager>
@@ -55,6 +56,7 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
     }
     m_reply.reset(network.get(Text::GetRequest(url, timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
+    Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite);
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
 }
@@ -76,6 +78,9 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
         return answer;
     }
     answer.failure = Text::LimitFailure(m_reply.get());
+    if (answer.failure.isEmpty()) {
+        answer.failure = Text::RedirectFailure(m_reply.get());
+    }
     if (!answer.failure.isEmpty()) {
         abort();
         return answer;

@@ -14,6 +14,7 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,6 +164,9 @@ private:
     QCoro::Task<int> nextRow()
     {
         for (;;) {
+            if (!m_state.writeStopped.isEmpty()) {
+                co_return 0; // the pages under way end; no further one is fetched
+            }
             const int row = co_await m_cursor.NextArticleRow();
             m_lastRow = row;
             if (row == 0 ||
@@ -243,6 +247,9 @@ private:
                 outcome = co_await SaveArticlePage(
                     m_state, Text::DecodePage(answer.body, m_state.profile().Charset, answer.contentType), row);
                 saved = true;
+            } catch (const Text::WriteFailure& failure) {
+                m_state.StopWriting(failure.cause());
+                keep(page, failedEntry(page, address, failure.cause()));
             } catch (const std::exception& error) {
                 keep(page, failedEntry(page, address, QString::fromLocal8Bit(error.what())));
             }
@@ -446,6 +453,12 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
     for (int row = 1; row <= articleCount; ++row) {
         state.articles.setMark(row, QString());
     }
+    state.writeStopped.clear();
+    if (const QString problem = Text::TaskFolderProblem(state.taskFolder()); !problem.isEmpty()) {
+        state.writeStopped = problem;
+        state.setStatus(problem + QStringLiteral("，未开始下载"));
+        co_return;
+    }
     if (articleCount < 5) {
         state.ui.tell(QStringLiteral("很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"));
         co_return;
@@ -460,6 +473,11 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
     {
         DownloadRun run(state);
         co_await run.fetchAll();
+    }
+    if (!state.writeStopped.isEmpty()) {
+        state.setStatus(state.writeStopped);
+        state.SetCommandStates(true, true, false, true, true, false);
+        co_return;
     }
 
     co_await Text::LetEventsRun();

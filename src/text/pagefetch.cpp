@@ -3,8 +3,10 @@
 #include "text/pagecharset.h"
 #include "text/failure.h"
 #include "text/networkfailure.h"
+#include "text/redirectguard.h"
 #include "text/replylimit.h"
 #include "text/requeststop.h"
+#include "text/unreachable.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -108,6 +110,8 @@ QCoro::Task<QString> FetchRepeating(HttpContext& http, QString address, QString 
             if (lastWords.isEmpty()) {
                 co_return page;
             }
+        } catch (const AbandonedRequest&) {
+            throw;
         } catch (const RequestFailure& failure) {
             lastWords = RequestProblem(failure, address);
         }
@@ -139,7 +143,9 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(timeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Every redirect is decided by GuardRedirects; a chain longer than it follows counts as a loop.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(MostRedirects + 1);
     return request;
 }
 
@@ -157,6 +163,10 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     }
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
+    GuardRedirects(reply.get(), RedirectReach::AnySite);
+    if (!http.reach->answered) {
+        WatchFirstAnswer(reply.get(), http.firstAnswerMs);
+    }
     if (http.stop != nullptr) {
         // Queued: the reply finishes from the event loop, never inside the call of stop().
         QObject::connect(http.stop, &RequestStop::stopped, reply.get(), &QNetworkReply::abort,
@@ -167,15 +177,25 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
         throw RequestFailure(QStringLiteral("%1：%2").arg(address.left(200), limit));
     }
+    if (const QString refusal = RedirectFailure(reply.get()); !refusal.isEmpty()) {
+        // Asking again leads the same way.
+        throw Failure(QStringLiteral("%1：%2").arg(address.left(200), refusal));
+    }
     HttpAnswer answer;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
         if (Stopped(http)) {
             throw StoppedFailure(address);
         }
+        if (const QString unreachable = UnreachableNetwork(reply.get()); !unreachable.isEmpty()) {
+            http.reach->unreachable = unreachable;
+            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), unreachable));
+        }
         throw RequestFailure(QStringLiteral("%1：%2").arg(
             address.left(200), NetworkErrorWords(reply->error(), reply->errorString())));
     }
+    http.reach->answered = true;
+    http.reach->unreachable.clear();
     answer.status = status.toInt();
     answer.body = reply->readAll();
     answer.contentType = reply->rawHeader("Content-Type");

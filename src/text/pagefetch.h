@@ -1,7 +1,11 @@
 #pragma once
 
+#include "text/failure.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 #include <QCoro/QCoroTask>
 
@@ -12,6 +16,12 @@ class QUrl;
 namespace Text {
 
 class RequestStop;
+
+struct NetworkReach
+{
+    bool answered = false; // a request of the run has had an answer
+    QString unreachable;   // why the last request could not reach the network (unreachable.h); empty after any answer
+};
 
 // How the program talks HTTP: the one network manager (it honours the standard proxy settings) and the
 // limits every request keeps.
@@ -24,6 +34,11 @@ struct HttpContext
     int untilOkPauseMs = 500;            // pause before the second attempt; grows with every further attempt
     // When set: once it is stopped, requests made through this context fail at once (fetches ahead).
     RequestStop* stop = nullptr;
+    // Until a request of the run has had an answer, one that stays unanswered this long shows the
+    // network or the proxy unreachable (sooner than MaxHeadMs of replylimit.h, which would name the head).
+    int firstAnswerMs = 5000;
+    // Whether the network answers; shared by the copies of the context (fetches ahead).
+    std::shared_ptr<NetworkReach> reach = std::make_shared<NetworkReach>();
 };
 
 struct HttpAnswer
@@ -31,6 +46,13 @@ struct HttpAnswer
     int status = 0; // HTTP status, 0 when no answer arrived
     QByteArray body;
     QByteArray contentType; // the Content-Type header as sent; it may name the body's character set
+};
+
+// A request that failed in a way that asking again at once cannot mend: the network cannot be reached.
+class AbandonedRequest : public RequestFailure
+{
+public:
+    using RequestFailure::RequestFailure;
 };
 
 // The address as requested: a trailing backslash stands for the closing slash of the path. The request
@@ -45,12 +67,14 @@ QUrl RequestUrl(const QString& address);
 // requested, so that nothing a page holds (a file: or data: address, say) makes it read a local file.
 bool IsWebUrl(const QUrl& url);
 
-// The GET request every part of the program sends: it gives up after timeoutMs of silence and follows
-// only redirects that are no less safe.
+// The GET request every part of the program sends: it gives up after timeoutMs of silence, and its
+// redirects wait for GuardRedirects (redirectguard.h) to allow them.
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 
 // One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
-// times out throws RequestFailure. An address that is no web address throws Failure.
+// times out throws RequestFailure, and one that cannot reach the network also notes why in
+// http.reach. An address that is no web address, or a redirect that is refused,
+// throws Failure.
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 
 // The decoded body of any answer; throws RequestFailure when no answer arrives in time. The body is read in
@@ -59,7 +83,7 @@ QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString chars
 
 // Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times
 // with a growing pause between attempts; then throws RequestFailure naming the address and why. An
-// address that is no address throws Failure at once.
+// address that is no address throws Failure at once, and an AbandonedRequest ends the attempts at once.
 QCoro::Task<QString> FetchPageUntilOk(HttpContext& http, QString address, QString charset);
 
 // Which answers FetchPageAnswered takes for the page.

@@ -96,6 +96,8 @@ bool RecordWriter::append(const QString& path, const QList<QByteArray>& fields)
     }
     const QByteArray line = fields.join('\t') + '\t' + EndMark + '\n';
     if (record->file.write(line) != line.size()) {
+        // A full disk may take part of the line: the record is cut back to its last whole line.
+        record->file.resize(record->size);
         m_open.remove(path);
         return false;
     }

@@ -22,7 +22,8 @@ public:
     ~RecordWriter();
 
     // Appends one line: its fields joined by tabs, and the end mark. A last line that a kill left
-    // without its break is closed first. False when the record cannot be written.
+    // without its break is closed first. False when the record cannot be written; then no part of the
+    // line stays in it.
     bool append(const QString& path, const QList<QByteArray>& fields);
 
 private:

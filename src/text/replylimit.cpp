@@ -10,6 +10,7 @@ namespace {
 const char* const FailureProperty = "qvlrx.limitFailure";
 const char* const MaxBytesProperty = "qvlrx.maxBytes";
 
+
 QString TooLarge(qint64 maxBytes)
 {
     return QStringLiteral("内容过大（超过%1MB）").arg(maxBytes / (1024 * 1024));
@@ -35,6 +36,14 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
                              AbortWith(reply, tooLarge);
                          }
                      });
+    // The head's time runs from each request going out (a redirect sends another) to its head ending.
+    auto* head = new QTimer(reply);
+    head->setSingleShot(true);
+    QObject::connect(reply, &QNetworkReply::requestSent, head, [head] { head->start(MaxHeadMs); });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, head, &QTimer::stop);
+    QObject::connect(head, &QTimer::timeout, reply, [reply] {
+        AbortWith(reply, QStringLiteral("响应头过长或没有结束（%1秒内没有收完）").arg(MaxHeadMs / 1000));
+    });
     if (maxMs > 0) {
         // A timer of the reply's own goes with it; a single-shot timer aimed at the reply would stay
         // registered for the whole time limit, and a backup of 100,000 images would pile up as many.

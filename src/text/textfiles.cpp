@@ -2,9 +2,12 @@
 
 #include "text/charset.h"
 #include "text/failure.h"
+#include "text/writefailure.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 #include <filesystem>
 
 namespace Text {
@@ -40,12 +43,22 @@ QString ReadLocalFile(const QString& path)
 
 void WriteBytesFileAt(const QString& path, const QByteArray& bytes)
 {
+    // The system's error number is taken right where a step fails: the save file's own error text loses
+    // it at the commit ("Unknown error").
+    const QString message = QStringLiteral("无法写入%1").arg(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        ThrowWriteError(message, errno);
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Failure(QStringLiteral("无法写入%1：%2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const int error = errno;
+        file.cancelWriting();
+        ThrowWriteError(message, error);
+    }
+    errno = 0;
+    if (!file.commit()) {
+        ThrowWriteError(message, errno);
     }
 }
 

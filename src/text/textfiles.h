@@ -13,7 +13,7 @@ QString ReadLocalFile(const QString& path);
 
 // Writes text followed by CR LF in the local code page to programFolder/relativeName. The file is written
 // under a temporary name and renamed into place, so an interrupted write never leaves a truncated file.
-// Throws Failure when the file cannot be written.
+// Throws Failure when the file cannot be written: WriteFailure (writefailure.h) when its folder cannot.
 void WriteTextFile(const QString& programFolder, const QString& relativeName, const QString& text);
 void WriteTextFileAt(const QString& path, const QString& text);
 

@@ -1,5 +1,7 @@
-// The real qvlrx --batch, killed (SIGKILL) at moments of every phase and run again, and a backup through a
-// partly failing web that names what it is missing and completes once the web is healthy again.
+// The real qvlrx --batch, killed (SIGKILL) at moments of every phase and run again, a backup through a
+// partly failing web that names what it is missing and completes once the web is healthy again, and runs
+// that meet a folder they cannot write, a disk that fills, a proxy that cannot be reached, redirects that
+// lead astray and a head that never ends.
 #include "assets/assetnames.h"
 #include "fakeweb.h"
 #include "listpageblogs.h"
@@ -15,9 +17,16 @@
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,10 +37,15 @@ constexpr int RunLimitMs = 180'000;
 class ProgramFolder
 {
 public:
+    // prepare may turn the folder into something else first (a mount of its own).
     explicit ProgramFolder(const QString& blogAddress, const QString& platform = QStringLiteral("0"),
-                           const QString& taskName = TaskName)
+                           const QString& taskName = TaskName,
+                           const std::function<void(const QString&)>& prepare = {})
         : m_taskName(taskName)
     {
+        if (prepare) {
+            prepare(m_folder.path());
+        }
         QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program());
         TestSupport::WriteAutoConfig(m_folder.path(), {platform, taskName, blogAddress});
     }
@@ -50,17 +64,52 @@ struct RunResult
 {
     bool killed = false;
     int exitCode = -1;
-    QStringList lines; // standard output
+    QStringList lines;  // standard output
+    QStringList errors; // standard error
+    qint64 elapsedMs = 0;
+    qint64 peakMemoryMb = 0;
 };
+
+// What a run meets besides the fake web: another proxy, a limit on the size of every file it writes.
+struct RunConditions
+{
+    QString proxy;
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+};
+
+qint64 PeakMemoryMb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+        }
+    }
+    return 0;
+}
 
 // Runs qvlrx --batch through the fake web. With killAt, the program is killed as soon as it has printed
 // that many lines containing killOn.
-RunResult RunBatch(const ProgramFolder& folder, quint16 proxyPort, const QString& killOn = {}, int killAt = 1)
+RunResult RunBatch(const ProgramFolder& folder, quint16 proxyPort, const QString& killOn = {}, int killAt = 1,
+                   const RunConditions& conditions = {})
 {
     RunResult result;
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxyPort));
+    environment.insert(QStringLiteral("http_proxy"), conditions.proxy.isEmpty()
+                                                         ? QStringLiteral("http://127.0.0.1:%1").arg(proxyPort)
+                                                         : conditions.proxy);
+    if (conditions.fileSizeLimit != RLIM_INFINITY) {
+        // A file that grows past the limit fails with EFBIG, as on a disk that is full.
+        process.setChildProcessModifier([limit = conditions.fileSizeLimit] {
+            const rlimit fileSize{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
+            std::signal(SIGXFSZ, SIG_IGN);
+        });
+    }
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder.path());
@@ -80,6 +129,8 @@ RunResult RunBatch(const ProgramFolder& folder, quint16 proxyPort, const QString
             }
         }
     });
+    QElapsedTimer clock;
+    clock.start();
     process.start(folder.program(), {QStringLiteral("--batch")});
     if (!process.waitForStarted()) {
         return result;
@@ -87,8 +138,11 @@ RunResult RunBatch(const ProgramFolder& folder, quint16 proxyPort, const QString
     // The fake web answers from this process: its events must run while the program works.
     QDeadlineTimer deadline(RunLimitMs);
     while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        result.peakMemoryMb = std::max(result.peakMemoryMb, PeakMemoryMb(process.processId()));
         QTest::qWait(10);
     }
+    result.elapsedMs = clock.elapsed();
+    result.errors = QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished();
@@ -393,6 +447,168 @@ private Q_SLOTS:
         }
         const QStringList summary = next.lines.filter(QStringLiteral("备份摘要："));
         QVERIFY(summary.size() == 1 && summary.at(0).contains(QStringLiteral("图片记录已损坏")));
+    }
+
+    // A task folder that cannot be made or written is named with the system's reason before a single
+    // page of the blog is asked for.
+    void refusesAnUnwritableTaskFolderBeforeAnyRequest()
+    {
+        const ProgramFolder blocked(m_blog.firstPageAddress());
+        TestSupport::WriteBytes(blocked.taskFolder(), "not a folder");
+        m_web.clearLog();
+        RunResult run = RunBatch(blocked, m_web.port());
+        QCOMPARE(run.exitCode, 7);
+        QVERIFY2(run.errors.join(u'\n').contains(blocked.taskFolder()), qPrintable(run.errors.join(u'\n')));
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn")), 0);
+
+        // A read-only program folder: a read-only mount of its own (root writes through any mode bits).
+        QString mounted;
+        const auto readOnly = [&mounted](const QString& path) {
+            if (::geteuid() != 0 || QProcess::execute(QStringLiteral("mount"),
+                                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                       QStringLiteral("-o"), QStringLiteral("size=64m"),
+                                                       QStringLiteral("tmpfs"), path}) == 0) {
+                mounted = ::geteuid() == 0 ? path : QStringLiteral("chmod");
+            }
+        };
+        const ProgramFolder folder(m_blog.firstPageAddress(), QStringLiteral("0"), TaskName, readOnly);
+        if (mounted.isEmpty()) {
+            QSKIP("no tmpfs can be mounted here for a read-only program folder");
+        }
+        const auto unmount = qScopeGuard([&mounted] {
+            if (mounted != QStringLiteral("chmod")) {
+                QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mounted});
+            }
+        });
+        if (mounted == QStringLiteral("chmod")) {
+            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        } else {
+            QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"),
+                                                               QStringLiteral("remount,ro"), mounted}),
+                     0);
+        }
+        m_web.clearLog();
+        run = RunBatch(folder, m_web.port());
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(run.exitCode, 7);
+        const QString said = run.errors.join(u'\n');
+        QVERIFY2(said.contains(folder.taskFolder()) &&
+                     (said.contains(QStringLiteral("只读文件系统")) || said.contains(QStringLiteral("没有写入权限"))),
+                 qPrintable(said));
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn")), 0);
+    }
+
+    // A proxy that refuses or never answers is named, with its own exit status, in seconds.
+    void namesAProxyThatCannotBeReached()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        quint16 refusing = 0;
+        {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            refusing = closed.serverPort();
+        }
+        for (const quint16 port : {refusing, silent.serverPort()}) {
+            const ProgramFolder folder(m_blog.firstPageAddress());
+            const RunResult run =
+                RunBatch(folder, m_web.port(), {}, 1, {QStringLiteral("http://127.0.0.1:%1").arg(port)});
+            const QString said = run.errors.join(u'\n');
+            QCOMPARE(run.exitCode, 8);
+            QVERIFY2(said.contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(said));
+            QVERIFY2(!said.contains(QStringLiteral("未找到文章")), qPrintable(said));
+            QVERIFY2(run.elapsedMs < 10'000, qPrintable(QString::number(run.elapsedMs)));
+        }
+    }
+
+    // A disk that fills ends the run after the files under way, with one message that names the cause
+    // and the folder; the records keep whole lines only, and with room again the next run completes.
+    void stopsOnceWhenTheDiskFillsAndCompletesWithRoom()
+    {
+        const ProgramFolder folder(m_blog.firstPageAddress());
+        const RunResult full = RunBatch(folder, m_web.port(), {}, 1, {{}, 1024});
+        QVERIFY2(full.exitCode == 7, qPrintable((full.lines + full.errors).join(u'\n')));
+        const QStringList all = full.lines + full.errors;
+        QCOMPARE(full.errors.filter(QStringLiteral("磁盘已满")).size(), 1);
+        QVERIFY2(full.errors.first().contains(folder.taskFolder()), qPrintable(full.errors.join(u'\n')));
+        QVERIFY2(all.filter(QStringLiteral("cannot write")).isEmpty(), qPrintable(all.join(u'\n')));
+        QVERIFY(!QFile::exists(folder.chm()));
+        for (const char* record : {".qvlrx-jobs", ".qvlrx-pages"}) {
+            const QByteArray bytes = Bytes(folder.taskFolder() + u'/' + QString::fromLatin1(record));
+            QVERIFY2(bytes.isEmpty() || bytes.endsWith(".\n"), record);
+        }
+        // The run stopped instead of fetching the rest: no image was asked for.
+        qsizetype images = 0;
+        for (const FakeWeb::SinaArticle& article : m_blog.articles()) {
+            images += m_blog.imageAddresses(article.index).size();
+        }
+        QVERIFY(m_web.requestLog().filter(QStringLiteral("sinaimg.cn")).size() < images / 2);
+
+        QCOMPARE(RunBatch(folder, m_web.port()).exitCode, 0);
+        verifyComplete(folder);
+    }
+
+    // Redirects that lead off the site, to the local machine, to a login page or round in circles are
+    // not followed; each is named, and nothing of another server lands in the book.
+    void keepsRedirectedPagesAndImagesOnTheirSite()
+    {
+        const QList<FakeWeb::SinaArticle>& articles = m_blog.articles();
+        const QString elsewhere = QStringLiteral("http://127.0.0.1:%1/elsewhere.html").arg(m_web.port());
+        m_web.addFirstHandler([](const FakeWeb::Request& request) -> std::optional<FakeWeb::Response> {
+            if (request.url.contains(QLatin1String("elsewhere"))) {
+                return FakeWeb::Response{200, QByteArray("<!-- 正文开始 -->ELSEWHERE ELSEWHERE<!-- 正文结束 -->")};
+            }
+            return std::nullopt;
+        });
+        const QString image = m_blog.imageAddresses(9).at(0);
+        const QList<QPair<QString, QString>> redirects{
+            {articles.at(3).link(), elsewhere},
+            {articles.at(5).link(), QStringLiteral("http://login.sina.com.cn/signup/signin.php")},
+            {articles.at(7).link(), QStringLiteral("http://blog.sina.com.cn/s/") + articles.at(7).link()},
+            {image, QStringLiteral("http://img.elsewhere.com/elsewhere.png")},
+        };
+        for (const auto& [from, to] : redirects) {
+            const auto fault = FakeWeb::Fault::parse(QStringLiteral("302=") + to + u'@' + QRegularExpression::escape(from));
+            QVERIFY(fault);
+            FakeWeb::addFault(m_web, *fault);
+        }
+        const ProgramFolder folder(m_blog.firstPageAddress());
+        const RunResult run = RunBatch(folder, m_web.port());
+        QCOMPARE(run.exitCode, 5);
+        const QString failed = QString::fromUtf8(Bytes(folder.taskFolder() + QStringLiteral("/failed.txt")));
+        for (const QString& reason : {QStringLiteral("重定向到内网地址"), QStringLiteral("需要登录"),
+                                      QStringLiteral("重定向循环"), QStringLiteral("重定向到其他网站")}) {
+            QVERIFY2(failed.contains(reason), qPrintable(failed));
+        }
+        for (const QString& line : m_web.requestLog()) {
+            QVERIFY2(!line.contains(QLatin1String("elsewhere")) && !line.contains(QLatin1String("login.")),
+                     qPrintable(line));
+        }
+        for (const QString& file : FilesBelow(folder.taskFolder())) {
+            QVERIFY2(!Bytes(folder.taskFolder() + u'/' + file).contains("ELSEWHERE"), qPrintable(file));
+        }
+    }
+
+    // A list page and an image whose heads never end fail in words within seconds, and the program's
+    // memory stays bounded.
+    void endlessHeadsFailInWords()
+    {
+        for (const QString& pattern : {QStringLiteral("articlelist_.*_2\\.html"),
+                                       QRegularExpression::escape(m_blog.imageAddresses(4).at(0))}) {
+            const auto fault = FakeWeb::Fault::parse(QStringLiteral("headers@") + pattern);
+            QVERIFY(fault);
+            FakeWeb::addFault(m_web, *fault);
+        }
+        const ProgramFolder folder(m_blog.firstPageAddress());
+        const RunResult run = RunBatch(folder, m_web.port());
+        QCOMPARE(run.exitCode, 5);
+        QVERIFY2(!run.lines.filter(QStringLiteral("查找文章中断：")).filter(QStringLiteral("响应头")).isEmpty(),
+                 qPrintable(run.lines.join(u'\n')));
+        const QString failed = QString::fromUtf8(Bytes(folder.taskFolder() + QStringLiteral("/failed.txt")));
+        // The image's own time limit is shorter than the head's: it fails by that, and is named.
+        QVERIFY2(failed.contains(m_blog.imageAddresses(4).at(0) + u'\t'), qPrintable(failed));
+        qInfo("peak memory of the run: %lld MB in %lld ms", run.peakMemoryMb, run.elapsedMs);
+        QVERIFY2(run.peakMemoryMb < 600, qPrintable(QString::number(run.peakMemoryMb)));
     }
 };
 

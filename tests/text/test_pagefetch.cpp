@@ -6,11 +6,34 @@
 #include "text/failure.h"
 #include "text/networkfailure.h"
 #include "text/pagefetch.h"
+#include "text/redirectguard.h"
 #include "text/replylimit.h"
 
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QNetworkProxy>
+#include <QTcpServer>
 #include <QTest>
+
+namespace {
+
+// The peak memory of this process so far, in MB.
+qint64 PeakMemoryMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 using namespace Text;
 
@@ -276,6 +299,134 @@ private Q_SLOTS:
             QVERIFY2(calls >= requests, qPrintable(QString::number(calls)));
         } else {
             QCOMPARE(calls, requests);
+        }
+    }
+
+    // A redirect goes only where the page belongs: never to the local machine or a private network,
+    // never to a file, never round in circles, and a login page is named as such. Nothing is asked of
+    // the address it leads to.
+    void refusesRedirectsThatLeadAstray_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("loopback") << QStringLiteral("http://127.0.0.1:%1/secret") << QStringLiteral("重定向到内网地址");
+        QTest::newRow("private") << QStringLiteral("http://192.168.1.10/secret") << QStringLiteral("重定向到内网地址");
+        QTest::newRow("link-local") << QStringLiteral("http://169.254.169.254/secret") << QStringLiteral("重定向到内网地址");
+        QTest::newRow("ipv6 loopback") << QStringLiteral("http://[::1]/secret") << QStringLiteral("重定向到内网地址");
+        QTest::newRow("localhost") << QStringLiteral("http://localhost/secret") << QStringLiteral("重定向到内网地址");
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << QStringLiteral("重定向到非网页地址");
+        QTest::newRow("login") << QStringLiteral("http://login.sina.com.cn/sso/x?secret") << QStringLiteral("需要登录");
+        QTest::newRow("loop") << QStringLiteral("http://blog.sina.com.cn/hop") << QStringLiteral("重定向循环");
+    }
+
+    void refusesRedirectsThatLeadAstray()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        const QString start = QStringLiteral("http://blog.sina.com.cn/start");
+        const auto redirect = [](const QString& to) {
+            return FakeWeb::Response{302, QByteArray("moved"), {{"Location", to.toUtf8()}}};
+        };
+        m_web.addRoute(start, redirect(target.contains(QLatin1String("%1")) ? target.arg(m_web.port()) : target));
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/hop"), redirect(start));
+        m_web.addHandler([](const FakeWeb::Request& request) -> std::optional<FakeWeb::Response> {
+            if (request.url.contains(QLatin1String("secret"))) {
+                return FakeWeb::Response{200, QByteArray("the other server")};
+            }
+            return std::nullopt;
+        });
+        try {
+            fetch(start, QStringLiteral("UTF-8"));
+            QFAIL("the redirect was followed");
+        } catch (const RequestFailure& failure) {
+            QFAIL(qPrintable(QStringLiteral("asked again: ") + failure.message()));
+        } catch (const Failure& failure) {
+            QVERIFY2(failure.message().contains(reason), qPrintable(failure.message()));
+        }
+        for (const QString& line : m_web.requestLog()) {
+            QVERIFY2(!line.contains(QLatin1String("secret")), qPrintable(line));
+        }
+        QVERIFY(m_web.requestCount(start) <= 2);
+    }
+
+    void followsRedirectsWithinReach()
+    {
+        // A list page may move to another site; its pages and images stay on their own.
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/moved"),
+                       {301, QByteArray(), {{"Location", "http://blog.example.com/here"}}});
+        m_web.addRoute(QStringLiteral("http://blog.example.com/here"), {200, QByteArray("arrived")});
+        QCOMPARE(fetch(QStringLiteral("http://blog.sina.com.cn/moved"), "UTF-8"), QStringLiteral("arrived"));
+
+        const auto refusal = [](const char* from, const char* to) {
+            return RedirectRefusal(QUrl(QString::fromLatin1(from)), QUrl(QString::fromLatin1(to)),
+                                   RedirectReach::SameSite);
+        };
+        QCOMPARE(refusal("http://blog.sina.com.cn/s/a.html", "https://blog.sina.com.cn/s/a.html"), QString());
+        QCOMPARE(refusal("http://s1.sinaimg.cn/a.jpg", "http://s9.sinaimg.cn/b.jpg"), QString());
+        QCOMPARE(refusal("http://blog.sina.com.cn/a", "http://news.sina.com.cn/a"), QString());
+        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://sina.com.cn.evil.com/a").contains(QStringLiteral("其他网站")));
+        QVERIFY(refusal("http://blog.sina.com.cn/a", "http://evil.com.cn/a").contains(QStringLiteral("其他网站")));
+        QVERIFY(refusal("https://blog.sina.com.cn/a", "http://blog.sina.com.cn/a").contains(QStringLiteral("不加密")));
+        // A blog on the local network may lead within it.
+        QCOMPARE(refusal("http://192.168.1.2/a", "http://192.168.1.2/b"), QString());
+        QVERIFY(!refusal("http://blog.sina.com.cn/", "http://[fd00::1]/").isEmpty());
+        QVERIFY(!refusal("http://blog.sina.com.cn/", "http://[::ffff:10.0.0.1]/").isEmpty());
+    }
+
+    // A head that never ends fails in words within the head's time, and what it takes meanwhile stays
+    // bounded (the network layer keeps every byte of a head it has not seen end).
+    void endlessHeadFailsInWords()
+    {
+        FakeWeb::Response flood;
+        flood.mode = FakeWeb::Response::Mode::HeaderFlood;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/flood"), flood);
+        HttpContext http;
+        http.manager = &m_network;
+        http.reach->answered = true; // not the first request of the run, which counts as no answer
+        const qint64 before = PeakMemoryMb();
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            TestSupport::Wait(FetchPage(http, QStringLiteral("http://blog.sina.com.cn/flood"), "UTF-8"));
+            QFAIL("the flood was taken for a page");
+        } catch (const RequestFailure& failure) {
+            QVERIFY2(failure.message().contains(QStringLiteral("响应头")), qPrintable(failure.message()));
+        }
+        QVERIFY2(clock.elapsed() < MaxHeadMs + 5000, qPrintable(QString::number(clock.elapsed())));
+        const qint64 grown = PeakMemoryMb() - before;
+        qInfo("peak memory grew by %lld MB during %lld ms of header flood", grown, clock.elapsed());
+        QVERIFY2(grown < 512, qPrintable(QString::number(grown)));
+    }
+
+    // A proxy that refuses or stays silent is named with its address and the system's error, at once
+    // rather than after every attempt and time limit.
+    void namesAProxyThatCannotBeReached()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        quint16 closedPort = 0;
+        {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            closedPort = closed.serverPort();
+        }
+        for (const quint16 port : {closedPort, silent.serverPort()}) {
+            QNetworkAccessManager network;
+            network.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port));
+            HttpContext http;
+            http.manager = &network;
+            http.firstAnswerMs = 1000;
+            http.untilOkPauseMs = 1000;
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                     TestSupport::Wait(FetchPageUntilOk(
+                                         http, QStringLiteral("http://blog.sina.com.cn/"), "UTF-8")));
+            QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+            const QString why = http.reach->unreachable;
+            QVERIFY2(why.contains(QStringLiteral("代理服务器127.0.0.1:%1").arg(port)), qPrintable(why));
+            QVERIFY2(why.contains(port == closedPort ? QStringLiteral("refused") : QStringLiteral("没有回应")),
+                     qPrintable(why));
         }
     }
 };

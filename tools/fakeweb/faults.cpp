@@ -34,13 +34,19 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
     } else if (what == QStringLiteral("trickle")) {
         fault.answer.mode = Response::Mode::Trickle;
         fault.answer.body = QByteArray(1024, 'x');
+    } else if (what == QStringLiteral("headers")) {
+        fault.answer.mode = Response::Mode::HeaderFlood;
+    } else if (const qsizetype to = what.indexOf(u'='); to > 0 && what.left(to).toInt() / 100 == 3) {
+        fault.answer.status = what.left(to).toInt();
+        fault.answer.headers = {{"Location", what.mid(to + 1).toUtf8()}};
     } else if (isNumber && status >= 100 && status <= 999) {
         fault.answer.status = status;
         fault.answer.body = QByteArray::number(status) + ' ' + reasonPhrase(status);
         fault.answer.headers = {{"Content-Type", "text/html"}};
     } else {
         return fail(
-            QStringLiteral("WHAT must be an HTTP status, never, reset or trickle, not \"%1\"").arg(what));
+            QStringLiteral("WHAT must be an HTTP status, 3xx=LOCATION, never, reset, trickle or headers, not \"%1\"")
+                .arg(what));
     }
     return fault;
 }

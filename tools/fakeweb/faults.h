@@ -19,7 +19,8 @@ struct Fault
     Response answer;
 
     // Reads "WHAT@PATTERN": WHAT is an HTTP status (500, 404, ...), "never" (the request is never
-    // answered), "reset" (the connection is reset) or "trickle" (a body that never ends); PATTERN a regular
+    // answered), "reset" (the connection is reset), "trickle" (a body that never ends), "headers" (a head that
+    // never ends) or "3xx=LOCATION" (a redirect there, e.g. "302=http://127.0.0.1:8080/"); PATTERN a regular
     // expression searched in "http://host/path?query". Empty with *error set when the text is no such fault.
     static std::optional<Fault> parse(const QString& text, QString* error = nullptr);
 };

@@ -33,8 +33,9 @@ struct Response
     QList<QPair<QByteArray, QByteArray>> headers; // e.g. {"Content-Type", "text/html; charset=gb2312"}
     int delayMs = 0;                              // answer after this delay
     // NeverAnswer keeps the connection open and never replies; Reset aborts the connection with a RST;
-    // Trickle sends the headers and then the body again and again, a piece every 50 ms, without end.
-    enum class Mode { Normal, NeverAnswer, Reset, Trickle } mode = Mode::Normal;
+    // Trickle sends the headers and then the body again and again, a piece every 50 ms, without end;
+    // HeaderFlood sends the status line and then header lines as fast as the client takes them, without end.
+    enum class Mode { Normal, NeverAnswer, Reset, Trickle, HeaderFlood } mode = Mode::Normal;
 };
 
 // The standard reason phrase of an HTTP status code ("Unknown" for codes without one).

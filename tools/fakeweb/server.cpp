@@ -331,6 +331,10 @@ private:
                 m_waiting = true;
                 trickle(r);
                 return;
+            case Response::Mode::HeaderFlood:
+                m_waiting = true;
+                floodHeaders();
+                return;
             case Response::Mode::Normal:
                 break;
             }
@@ -387,6 +391,20 @@ private:
             }
         });
         timer->start(50);
+    }
+
+    // A head that never ends: header lines are written whenever the client has taken the last ones.
+    void floodHeaders()
+    {
+        m_socket->write("HTTP/1.1 200 OK\r\n");
+        const QByteArray lines = QByteArray("X-Flood: ").append(QByteArray(1000, 'f')).append("\r\n").repeated(64);
+        const auto more = [this, lines] {
+            if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() < 4 * lines.size()) {
+                m_socket->write(lines);
+            }
+        };
+        connect(m_socket, &QTcpSocket::bytesWritten, this, more);
+        more();
     }
 
     void reset()

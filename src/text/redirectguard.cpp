@@ -1,0 +1,167 @@
+#include "text/redirectguard.h"
+
+#include <QHostAddress>
+#include <QMetaObject>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringList>
+#include <QUrl>
+
+namespace Text {
+
+namespace {
+
+const char* const RefusalProperty = "qvlrx.redirectRefusal";
+const char* const VisitedProperty = "qvlrx.redirectsVisited";
+
+// Second-level names under which a country's sites are registered ("sina.com.cn", "bbc.co.uk").
+bool IsGenericSecondLevel(const QString& label)
+{
+    static const QStringList Generic{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
+                                     QStringLiteral("gov"), QStringLiteral("edu"), QStringLiteral("ac"),
+                                     QStringLiteral("co")};
+    return Generic.contains(label);
+}
+
+// The first label of a login service's host, or a path segment of its login page.
+bool IsLoginAddress(const QUrl& url)
+{
+    static const QStringList Hosts{QStringLiteral("login"), QStringLiteral("passport"),
+                                   QStringLiteral("sso"),   QStringLiteral("signin"),
+                                   QStringLiteral("auth"),  QStringLiteral("account"),
+                                   QStringLiteral("accounts")};
+    static const QStringList Pages{QStringLiteral("login"), QStringLiteral("signin"),
+                                   QStringLiteral("logon")};
+    if (Hosts.contains(url.host().toLower().section(u'.', 0, 0))) {
+        return true;
+    }
+    for (const QString& segment : url.path().toLower().split(u'/', Qt::SkipEmptyParts)) {
+        if (Pages.contains(segment.section(u'.', 0, 0))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsInternalIPv4(quint32 a)
+{
+    const auto in = [a](quint32 net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+    return in(0x7f000000, 8) || in(0x0a000000, 8) || in(0xac100000, 12) || in(0xc0a80000, 16) ||
+           in(0xa9fe0000, 16) || in(0x00000000, 8);
+}
+
+void Refuse(QNetworkReply* reply, const QString& why)
+{
+    reply->setProperty(RefusalProperty, why);
+    // From the event loop: the reply is still inside its own signal.
+    QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+}
+
+} // namespace
+
+bool IsInternalHost(const QString& host)
+{
+    QString name = host.toLower();
+    if (name.startsWith(u'[') && name.endsWith(u']')) {
+        name = name.mid(1, name.size() - 2);
+    }
+    if (name == QLatin1String("localhost") || name.endsWith(QLatin1String(".localhost"))) {
+        return true;
+    }
+    QHostAddress address;
+    if (!address.setAddress(name)) {
+        return false;
+    }
+    bool isIPv4 = false;
+    const quint32 v4 = address.toIPv4Address(&isIPv4); // also an IPv4 address mapped to IPv6
+    if (isIPv4) {
+        return IsInternalIPv4(v4);
+    }
+    const Q_IPV6ADDR v6 = address.toIPv6Address();
+    return address.isLoopback() || address == QHostAddress(QHostAddress::AnyIPv6) ||
+           (v6[0] & 0xfe) == 0xfc || (v6[0] == 0xfe && (v6[1] & 0xc0) == 0x80);
+}
+
+QString SiteOf(const QString& host)
+{
+    const QString name = host.toLower();
+    if (QHostAddress(name).protocol() != QAbstractSocket::UnknownNetworkLayerProtocol) {
+        return name;
+    }
+    const QStringList labels = name.split(u'.', Qt::SkipEmptyParts);
+    qsizetype keep = 2;
+    if (labels.size() >= 3 && labels.last().size() == 2 && IsGenericSecondLevel(labels.at(labels.size() - 2))) {
+        keep = 3;
+    }
+    return labels.mid(std::max<qsizetype>(0, labels.size() - keep)).join(u'.');
+}
+
+QString RedirectRefusal(const QUrl& from, const QUrl& to, RedirectReach reach)
+{
+    const QString scheme = to.scheme().toLower();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || to.host().isEmpty()) {
+        return QStringLiteral("重定向到非网页地址：") + to.toDisplayString().left(200);
+    }
+    if (from.scheme().toLower() == QLatin1String("https") && scheme == QLatin1String("http")) {
+        return QStringLiteral("重定向到不加密的地址：") + to.toDisplayString().left(200);
+    }
+    if (IsInternalHost(to.host()) && !IsInternalHost(from.host())) {
+        return QStringLiteral("重定向到内网地址：") + to.host();
+    }
+    if (IsLoginAddress(to)) {
+        return QStringLiteral("需要登录");
+    }
+    if (reach == RedirectReach::SameSite && SiteOf(to.host()) != SiteOf(from.host())) {
+        return QStringLiteral("重定向到其他网站：") + to.host();
+    }
+    return {};
+}
+
+void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
+{
+    reply->setProperty(VisitedProperty, QStringList{reply->url().toString()});
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, reach](const QUrl& to) {
+        QStringList visited = reply->property(VisitedProperty).toStringList();
+        const QUrl from(visited.last());
+        QString refusal;
+        if (visited.contains(to.toString()) || visited.size() > MostRedirects) {
+            refusal = QStringLiteral("重定向循环");
+        } else {
+            refusal = RedirectRefusal(from, to, reach);
+        }
+        if (!refusal.isEmpty()) {
+            Refuse(reply, refusal);
+            return;
+        }
+        visited.append(to.toString());
+        reply->setProperty(VisitedProperty, visited);
+        Q_EMIT reply->redirectAllowed();
+    });
+}
+
+QString RedirectFailure(const QNetworkReply* reply)
+{
+    if (reply == nullptr) {
+        return {};
+    }
+    if (const QString refusal = reply->property(RefusalProperty).toString(); !refusal.isEmpty()) {
+        return refusal;
+    }
+    if (reply->error() == QNetworkReply::TooManyRedirectsError) {
+        return QStringLiteral("重定向循环");
+    }
+    if (reply->error() == QNetworkReply::InsecureRedirectError) {
+        return QStringLiteral("重定向到不加密的地址");
+    }
+    // A redirect the network layer itself would not follow (to a file: address, say) ends as its 3xx.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray location = reply->rawHeader("Location");
+    if (status >= 300 && status <= 399 && !location.isEmpty()) {
+        const QUrl to = reply->url().resolved(QUrl::fromEncoded(location));
+        const QString refusal = RedirectRefusal(reply->url(), to, RedirectReach::AnySite);
+        return refusal.isEmpty() ? QStringLiteral("重定向失败：") + to.toDisplayString().left(200) : refusal;
+    }
+    return {};
+}
+
+} // namespace Text

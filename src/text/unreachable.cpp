@@ -1,0 +1,82 @@
+#include "text/unreachable.h"
+
+#include <QMetaObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace Text {
+
+namespace {
+
+const char* const SilentProperty = "qvlrx.silentFor";
+
+// The proxy the request went through, or none.
+QNetworkProxy ProxyOf(const QNetworkReply* reply)
+{
+    QNetworkProxy proxy = reply->manager() != nullptr ? reply->manager()->proxy() : QNetworkProxy();
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        proxy = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(reply->request().url())).value(0);
+    }
+    const bool named = proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::Socks5Proxy ||
+                       proxy.type() == QNetworkProxy::HttpCachingProxy;
+    return named ? proxy : QNetworkProxy(QNetworkProxy::NoProxy);
+}
+
+bool IsNetworkError(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void WatchFirstAnswer(QNetworkReply* reply, int milliseconds)
+{
+    auto* timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, timer, &QTimer::stop);
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, milliseconds] {
+        if (reply->isRunning()) {
+            reply->setProperty(SilentProperty, milliseconds);
+            reply->abort();
+        }
+    });
+    timer->start(milliseconds);
+}
+
+QString UnreachableNetwork(const QNetworkReply* reply)
+{
+    if (reply == nullptr || reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+        return {};
+    }
+    const QVariant silentFor = reply->property(SilentProperty);
+    const QNetworkProxy proxy = ProxyOf(reply);
+    // Through an HTTP proxy the connection is the proxy's: a refusal is the proxy's, not the site's.
+    const bool proxyRefused =
+        proxy.type() != QNetworkProxy::NoProxy && reply->error() == QNetworkReply::ConnectionRefusedError;
+    if (!silentFor.isValid() && !proxyRefused && !IsNetworkError(reply->error())) {
+        return {};
+    }
+    const QString reason = silentFor.isValid()
+                               ? QStringLiteral("%1秒内没有回应").arg(silentFor.toInt() / 1000.0)
+                               : reply->errorString();
+    if (proxy.type() == QNetworkProxy::NoProxy) {
+        return QStringLiteral("没有网络（%1）").arg(reason);
+    }
+    return QStringLiteral("无法连接代理服务器%1:%2（%3）").arg(proxy.hostName()).arg(proxy.port()).arg(reason);
+}
+
+} // namespace Text
