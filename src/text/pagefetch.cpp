@@ -75,7 +75,7 @@ QString AnswerProblem(const HttpAnswer& answer, const QString& page, Wanted want
         }
         break;
     }
-    return QStringLiteral("服务器答复HTTP %1").arg(answer.status);
+    return QStringLiteral("服务器答复") + HttpStatusWords(answer.status);
 }
 
 // A failed request's own words, without the address its message begins with.

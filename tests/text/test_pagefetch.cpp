@@ -262,11 +262,11 @@ private Q_SLOTS:
                                                               {200, QByteArray("list")}}
                                   << false << 2 << QStringLiteral("list") << QString();
         QTest::newRow("500 always") << QList<FakeWeb::Response>{{500, QByteArray("busy")}} << false << 3
-                                    << QString() << QStringLiteral("服务器答复HTTP 500，已尝试3次");
+                                    << QString() << QStringLiteral("服务器答复HTTP 500 服务器内部错误，已尝试3次");
         QTest::newRow("reset always")
             << QList<FakeWeb::Response>{reset} << false << 3 << QString() << QStringLiteral("请求失败（");
         QTest::newRow("404 fails") << QList<FakeWeb::Response>{{404, QByteArray("gone")}} << false << 3
-                                   << QString() << QStringLiteral("服务器答复HTTP 404，已尝试3次");
+                                   << QString() << QStringLiteral("服务器答复HTTP 404 未找到，已尝试3次");
         QTest::newRow("404 is the answer") << QList<FakeWeb::Response>{{404, QByteArray("gone")}} << true << 1
                                            << QStringLiteral("gone") << QString();
         QTest::newRow("500 is not, also where 404 is")
