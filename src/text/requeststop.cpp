@@ -18,7 +18,8 @@ namespace {
 class StopOrTimeout
 {
 public:
-    StopOrTimeout(RequestStop& stop, int milliseconds) : m_stop(&stop), m_milliseconds(std::max(0, milliseconds))
+    StopOrTimeout(RequestStop& stop, int milliseconds)
+        : m_stop(&stop), m_milliseconds(std::max(0, milliseconds))
     {
         m_timer.setSingleShot(true);
     }
@@ -40,8 +41,9 @@ public:
                 waiting.resume();
             }
         });
-        m_stopped = QObject::connect(m_stop.data(), &RequestStop::stopped, &m_timer,
-                                     [this] { m_timer.start(0); }, Qt::DirectConnection);
+        m_stopped = QObject::connect(
+            m_stop.data(), &RequestStop::stopped, &m_timer, [this] { m_timer.start(0); },
+            Qt::DirectConnection);
         m_timer.start(m_milliseconds);
     }
 

@@ -315,7 +315,8 @@ private slots:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<bool>("processorTime");
         QTest::newRow("growing book")
-            << book + "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do printf x >> \"$book\"; sleep 0.1; done" << false;
+            << book + "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do printf x >> \"$book\"; sleep 0.1; done"
+            << false;
         QTest::newRow("computing") << book + "i=0; while [ $i -lt 1000000 ]; do i=$((i+1)); done\n"
                                              "printf x > \"$book\""
                                    << true;

@@ -229,7 +229,8 @@ private slots:
                                  QStringLiteral("随笔"), false);
         Assets::StartAssetDownloads(state);
         QVERIFY(done.count() > 0 || done.wait(10000));
-        QVERIFY2(state.assets.result(1).contains(QStringLiteral("拒绝写入")), qPrintable(state.assets.result(1)));
+        QVERIFY2(state.assets.result(1).contains(QStringLiteral("拒绝写入")),
+                 qPrintable(state.assets.result(1)));
 
         QStringList outside;
         for (const QString& file : FilesUnder(parent.path())) {

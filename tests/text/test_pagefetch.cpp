@@ -181,8 +181,8 @@ private Q_SLOTS:
     // the event loop as the end of the pause leaves nothing behind that later resumes the finished fetch.
     void stoppedRetriesEndOnce()
     {
-        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_2.html"),
-                       {404, QByteArray("gone")});
+        const QString page = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_2.html");
+        m_web.addRoute(page, {404, QByteArray("gone")});
         RequestStop stop;
         HttpContext http = m_http;
         http.stop = &stop;
@@ -191,10 +191,8 @@ private Q_SLOTS:
         // come in one turn of the event loop, the stop first.
         QTimer::singleShot(100, &stop, [] { QThread::msleep(400); });
         QTimer::singleShot(150, &stop, &RequestStop::stop);
-        QVERIFY_THROWS_EXCEPTION(RequestFailure, TestSupport::Wait(FetchPageUntilOk(
-                                                     http, QStringLiteral("http://blog.sina.com.cn/s/"
-                                                                          "articlelist_1_0_2.html"),
-                                                     QStringLiteral("UTF-8"))));
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 TestSupport::Wait(FetchPageUntilOk(http, page, QStringLiteral("UTF-8"))));
         // What the stop left queued arrives while the stop lives on, as it does for the other pages of a
         // walk that were fetched ahead.
         QTest::qWait(50);

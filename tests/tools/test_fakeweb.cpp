@@ -145,8 +145,9 @@ private slots:
             }
             return std::nullopt;
         });
-        for (const QString& text : {QStringLiteral("500@/lanxin/blog/index/[12]$"),
-                                    QStringLiteral("reset@/lanxin/blog/item/"), QStringLiteral("404@/made$")}) {
+        for (const QString& text :
+             {QStringLiteral("500@/lanxin/blog/index/[12]$"), QStringLiteral("reset@/lanxin/blog/item/"),
+              QStringLiteral("404@/made$")}) {
             const std::optional<FakeWeb::Fault> fault = FakeWeb::Fault::parse(text);
             QVERIFY(fault);
             FakeWeb::addFault(m_server, *fault);

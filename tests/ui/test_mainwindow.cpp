@@ -243,7 +243,8 @@ private slots:
 
         auto* list = run.find<QListWidget>(QStringLiteral("List1"));
         QCOMPARE(list->count(), 2);
-        QVERIFY2(list->item(1)->text().startsWith(image + QStringLiteral("  ")), qPrintable(list->item(1)->text()));
+        QVERIFY2(list->item(1)->text().startsWith(image + QStringLiteral("  ")),
+                 qPrintable(list->item(1)->text()));
         const QRect line = list->visualItemRect(list->item(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
