@@ -1,5 +1,6 @@
 #include "output/compilerprogress.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,58 @@ std::optional<ProcessTraffic> ReadProcessTraffic(qint64 pid)
         return std::nullopt;
     }
     return traffic;
+}
+
+namespace {
+
+// The user and system time of /proc/<pid>/stat: the 14th and 15th fields, counted after the name in
+// parentheses (which may hold blanks and parentheses itself).
+std::optional<qint64> ReadProcessCpuTicks(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray stat = file.readAll();
+    const qsizetype nameEnd = stat.lastIndexOf(')');
+    if (nameEnd < 0) {
+        return std::nullopt;
+    }
+    // After the name: state (3), ..., utime (14), stime (15).
+    const QList<QByteArray> fields = stat.mid(nameEnd + 1).simplified().split(' ');
+    if (fields.size() < 13) {
+        return std::nullopt;
+    }
+    bool userOk = false;
+    bool systemOk = false;
+    const qint64 ticks = fields.at(11).toLongLong(&userOk) + fields.at(12).toLongLong(&systemOk);
+    if (!userOk || !systemOk) {
+        return std::nullopt;
+    }
+    return ticks;
+}
+
+} // namespace
+
+ProcessActivity ReadProcessActivity(qint64 pid)
+{
+    if (pid <= 0) {
+        return {};
+    }
+    return {ReadProcessTraffic(pid), ReadProcessCpuTicks(pid)};
+}
+
+bool FileChange::changed()
+{
+    const QFileInfo info(m_path);
+    const qint64 size = info.exists() ? info.size() : -1;
+    const qint64 modified = info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+    if (size == m_size && modified == m_modified) {
+        return false;
+    }
+    m_size = size;
+    m_modified = modified;
+    return true;
 }
 
 ListingProgress::ListingProgress(const QString& folder, const QStringList& files, qint64 before)

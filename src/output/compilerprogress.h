@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace Output {
@@ -16,6 +17,31 @@ struct ProcessTraffic
     qint64 written = 0;
 };
 std::optional<ProcessTraffic> ReadProcessTraffic(qint64 pid);
+
+// What a running process shows of its work besides its messages: its reading and writing, and the
+// processor time it has used (in clock ticks, /proc/<pid>/stat). Each is empty where the system does not
+// tell; a kernel without I/O accounting, say, has no /proc/<pid>/io but still counts the time.
+struct ProcessActivity
+{
+    std::optional<ProcessTraffic> traffic;
+    std::optional<qint64> cpuTicks;
+};
+ProcessActivity ReadProcessActivity(qint64 pid);
+
+// A file that a process writes, as a sign of its life: whether the file has appeared, gone, grown, shrunk
+// or been written since the last look.
+class FileChange
+{
+public:
+    explicit FileChange(QString path) : m_path(std::move(path)) {}
+
+    bool changed();
+
+private:
+    QString m_path;
+    qint64 m_size = -1;
+    qint64 m_modified = -1; // milliseconds since the epoch
+};
 
 // Turns the bytes the help compiler has read into the number of listed files it has dealt with. Without its
 // link scan the compiler reads its project, then the contents file, then every listed file once and whole,

@@ -449,19 +449,33 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
 
     bool silent = false;
     qint64 traffic = -1;
+    qint64 cpuTicks = -1;
+    FileChange book(output.fileName());
+    book.changed();
     while (process.state() != QProcess::NotRunning) {
         const int wait = std::clamp(settings.silenceLimitMs - int(silence.elapsed()), 1, ProgressPollMs);
         co_await qCoro(process).waitForFinished(wait);
         if (process.state() == QProcess::NotRunning) {
             break;
         }
-        // Reading and writing files is a sign of life as good as a message.
-        if (const auto now = ReadProcessTraffic(process.processId())) {
+        // Reading and writing files is a sign of life as good as a message, and so is a book that grows.
+        // Where the reading and writing cannot be read, the processor time the compiler uses stands for
+        // it: the compiler writes its book only at the end and keeps it in memory until then.
+        const ProcessActivity activity =
+            settings.readActivity ? settings.readActivity(process.processId()) : ProcessActivity{};
+        bool alive = book.changed();
+        if (const auto& now = activity.traffic) {
             if (now->read + now->written != traffic) {
                 traffic = now->read + now->written;
-                silence.restart();
+                alive = true;
             }
             reportFiles(listing.filesDone(now->read));
+        } else if (activity.cpuTicks && *activity.cpuTicks != cpuTicks) {
+            cpuTicks = *activity.cpuTicks;
+            alive = true;
+        }
+        if (alive) {
+            silence.restart();
         }
         if (silence.elapsed() >= settings.silenceLimitMs) {
             silent = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "output/compilerprogress.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -16,11 +18,15 @@ using CompileLogCallback = std::function<bool(const QString& message)>;
 // number of files it was given; returning false stops the compile.
 using CompileProgressCallback = std::function<bool(int filesDone, int filesListed)>;
 
-// Which compiler runs and how long it may stay silent before it is given up.
+// Which compiler runs and how long it may stay silent before it is given up. Silent is a compiler that
+// prints nothing, whose reading and writing stand still (or, where they cannot be read, whose processor
+// time does) and whose book does not change.
 struct HelpCompilerSettings
 {
     QString program = QStringLiteral("chmcmd");
     int silenceLimitMs = 10 * 60 * 1000;
+    // How the running compiler is looked at.
+    std::function<ProcessActivity(qint64 pid)> readActivity = ReadProcessActivity;
     // When set, the file that records what the CHM was made from: a CHM made by the same compiler from the
     // same project and the same files is kept as it is instead of compiled again.
     QString stampPath = {};

@@ -14,7 +14,6 @@
 #include <QUrl>
 
 #include <QCoro/QCoroNetworkReply>
-#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
 
 #include <chrono>
@@ -44,9 +43,8 @@ QCoro::Task<> PauseBetweenAttempts(HttpContext& http, int milliseconds)
 {
     if (http.stop == nullptr) {
         co_await Pause(milliseconds);
-    } else if (!http.stop->isStopped()) {
-        co_await qCoro(http.stop, &RequestStop::stopped,
-                       std::chrono::milliseconds(std::max(0, milliseconds)));
+    } else {
+        co_await PauseUnlessStopped(*http.stop, milliseconds);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <QCoro/QCoroTask>
+
 namespace Text {
 
 // Calls off the requests of a procedure that no longer needs their answers (pages fetched ahead of a
@@ -25,5 +27,10 @@ Q_SIGNALS:
 private:
     bool m_stopped = false;
 };
+
+// Waits the given time while events run, or less: once stop is stopped the wait ends on a later turn of
+// the event loop (never inside the call of stop()), and at once when it is stopped already. A wait that
+// has ended leaves nothing behind that could resume its caller a second time.
+QCoro::Task<> PauseUnlessStopped(RequestStop& stop, int milliseconds);
 
 } // namespace Text

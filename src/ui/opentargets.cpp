@@ -18,8 +18,11 @@ OpenTarget ListEntryTarget(const QString& entry)
     if (at >= 0) {
         return {OpenTarget::Kind::WebAddress, entry.mid(at + lineBreak.size())};
     }
-    if (entry.contains(QStringLiteral("http"))) {
-        return {OpenTarget::Kind::WebAddress, entry};
+    // The lines that name what a backup is missing give the reason after the address, two blanks apart:
+    // only the address is opened.
+    const QString address = entry.left(entry.indexOf(QStringLiteral("  ")));
+    if (address.contains(QStringLiteral("http"))) {
+        return {OpenTarget::Kind::WebAddress, address};
     }
     return {};
 }

@@ -17,8 +17,8 @@ struct OpenTarget
     bool operator==(const OpenTarget&) const = default;
 };
 
-// An entry of the list box: the text after its first line break, or the whole entry when it holds "http";
-// nothing otherwise.
+// An entry of the list box: the text after its first line break, or else the entry up to its first two
+// blanks in a row (all of it when it has none) when that holds "http"; nothing otherwise.
 OpenTarget ListEntryTarget(const QString& entry);
 
 // An article row: its local page once it has been saved ("●"), otherwise its web address. Nothing for a

@@ -307,6 +307,48 @@ private slots:
         QCOMPARE(QDir(run.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"myblog.chm"});
     }
 
+    // A compiler that prints nothing while it works is not given up while its book changes or, where its
+    // reading and writing cannot be read, while it uses processor time.
+    void quietCompilerAtWorkIsNotGivenUp_data()
+    {
+        const QByteArray book = "book=$(sed -n 's/^Compiled file = \\(.*\\)\\r$/\\1/p' \"$2\")\n";
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<bool>("processorTime");
+        QTest::newRow("growing book")
+            << book + "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do printf x >> \"$book\"; sleep 0.1; done"
+            << false;
+        QTest::newRow("computing") << book + "i=0; while [ $i -lt 1000000 ]; do i=$((i+1)); done\n"
+                                             "printf x > \"$book\""
+                                   << true;
+    }
+    void quietCompilerAtWorkIsNotGivenUp()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, processorTime);
+        TestRun run;
+        TaskFixture::Build(*run.state);
+        run.ui.answers = {false};
+        QTemporaryDir tools;
+        HelpCompilerSettings compiler;
+        compiler.program = FakeCompiler(tools, script);
+        compiler.silenceLimitMs = 300;
+        // No reading and writing to be seen, as on a system without /proc/<pid>/io.
+        compiler.readActivity = [processorTime](qint64 pid) {
+            ProcessActivity activity;
+            if (processorTime) {
+                activity.cpuTicks = ReadProcessActivity(pid).cpuTicks;
+            }
+            return activity;
+        };
+
+        QElapsedTimer clock;
+        clock.start();
+        QCoro::waitFor(PackChm(*run.state, compiler));
+        QVERIFY2(!run.ui.status().contains(QStringLiteral("长时间没有反应")), qPrintable(run.ui.status()));
+        QVERIFY(clock.elapsed() > compiler.silenceLimitMs);
+        QVERIFY(ReadBytes(run.path(QStringLiteral("myblog.chm"))).startsWith("x"));
+    }
+
     void compilerGetsEveryFileOfTheFolder()
     {
         const QString project = QStringLiteral(

@@ -8,6 +8,7 @@
 #include "output/epubwriter.h"
 #include "output/renamer.h"
 #include "output/txtconverter.h"
+#include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadfixture.h"
 #include "support/chmnames.h"
@@ -186,6 +187,58 @@ private slots:
                 QVERIFY2(!written.readAll().contains("root:x:0:0"), qPrintable(file));
             }
         }
+    }
+
+    // Every name from a blog is made a safe file name before it becomes a path; the task name is only
+    // checked where a task begins. One that got past those checks reaches the writes as it is, and each
+    // write refuses a path outside the program folder: no page, folder or image lands there.
+    void taskNameLeadingOutsideIsRefused_data()
+    {
+        QTest::addColumn<QString>("taskName");
+        QTest::newRow("parent") << QStringLiteral("..");
+        QTest::newRow("sibling") << QStringLiteral("../逃逸");
+        QTest::newRow("down and up") << QStringLiteral("a/../../逃逸");
+    }
+    void taskNameLeadingOutsideIsRefused()
+    {
+        QFETCH(QString, taskName);
+        QTemporaryDir parent;
+        const QString programFolder = parent.path() + QStringLiteral("/程序");
+        QVERIFY(QDir().mkpath(programFolder));
+        m_web.clear();
+        m_web.addHandler([](const FakeWeb::Request&) -> std::optional<FakeWeb::Response> {
+            FakeWeb::Response image;
+            image.body = QByteArray("\x89PNG\r\n\x1a\n", 8);
+            image.headers = {{"Content-Type", "image/png"}};
+            return image;
+        });
+
+        FakeUserInterface ui;
+        QNetworkAccessManager network;
+        Model::RunState state(programFolder, ui, &network);
+        state.http.timeoutMs = 3000;
+        DownloadFixture::MakeSinaTask(state, 1);
+        state.task.TaskName = taskName;
+
+        QVERIFY_THROWS_EXCEPTION(Text::Failure,
+                                 TestSupport::Wait(Render::SaveArticlePage(
+                                     state, HostileArticle(QStringLiteral("/s/blog_1.html")), 1)));
+        Assets::AssetFetcher fetcher(state);
+        QSignalSpy done(&fetcher, &Assets::AssetFetcher::allDone);
+        state.assets.AddAssetRow(Model::AssetQueue::ImageKind, QStringLiteral("http://img.example.com/a.png"),
+                                 QStringLiteral("随笔"), false);
+        Assets::StartAssetDownloads(state);
+        QVERIFY(done.count() > 0 || done.wait(10000));
+        QVERIFY2(state.assets.result(1).contains(QStringLiteral("拒绝写入")),
+                 qPrintable(state.assets.result(1)));
+
+        QStringList outside;
+        for (const QString& file : FilesUnder(parent.path())) {
+            if (!Text::LiesInside(programFolder, file)) {
+                outside.append(file);
+            }
+        }
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u'\n')));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "text/pagefetch.h"
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
+#include "text/requeststop.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -15,6 +16,8 @@
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -428,6 +431,36 @@ private Q_SLOTS:
             QVERIFY2(why.contains(port == closedPort ? QStringLiteral("refused") : QStringLiteral("没有回应")),
                      qPrintable(why));
         }
+    }
+
+    // Retries that are called off: no further attempt is made, and a stop that comes in the same turn of
+    // the event loop as the end of the pause leaves nothing behind that later resumes the finished fetch.
+    void stoppedRetriesEndOnce()
+    {
+        const QString page = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_2.html");
+        m_web.addRoute(page, {404, QByteArray("gone")});
+        RequestStop stop;
+        HttpContext http = m_http;
+        http.stop = &stop;
+        http.untilOkPauseMs = 200;
+        // The thread is held until the stop and the end of the first pause are both due, so that both
+        // come in one turn of the event loop, the stop first.
+        QTimer::singleShot(100, &stop, [] { QThread::msleep(400); });
+        QTimer::singleShot(150, &stop, &RequestStop::stop);
+        QVERIFY_THROWS_EXCEPTION(RequestFailure,
+                                 TestSupport::Wait(FetchPageUntilOk(http, page, QStringLiteral("UTF-8"))));
+        // What the stop left queued arrives while the stop lives on, as it does for the other pages of a
+        // walk that were fetched ahead.
+        QTest::qWait(50);
+        QCOMPARE(m_web.requestCount(), 1);
+
+        // Stopped before the pause: it ends at once, and a pause of a stop that stays quiet ends in time.
+        RequestStop quiet;
+        QElapsedTimer clock;
+        clock.start();
+        TestSupport::Wait(PauseUnlessStopped(stop, 60000));
+        TestSupport::Wait(PauseUnlessStopped(quiet, 50));
+        QVERIFY(clock.elapsed() >= 45 && clock.elapsed() < 5000);
     }
 };
 

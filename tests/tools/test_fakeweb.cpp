@@ -1,4 +1,5 @@
 #include "fakeweb.h"
+#include "listpageblogs.h"
 #include "support/files.h"
 #include "support/proxyweb.h"
 
@@ -130,6 +131,50 @@ private slots:
         auto after = get(QStringLiteral("http://h.test/after"));
         QVERIFY(waitFinished(after.get()));
         QCOMPARE(after->readAll(), QByteArray("fine"));
+    }
+
+    // A failing part of the web answers before anything else: the fixed routes of a generated list-page
+    // blog as much as the handlers; what no fault matches is served as before.
+    void faultsReachEveryRoute()
+    {
+        const FakeWeb::GeneratedBlog blog =
+            FakeWeb::installBaiduBlog(m_server, {QStringLiteral("lanxin"), 30, 10});
+        m_server.addHandler([](const FakeWeb::Request& request) -> std::optional<Response> {
+            if (request.path == QStringLiteral("/made")) {
+                return Response{200, "made"};
+            }
+            return std::nullopt;
+        });
+        for (const QString& text :
+             {QStringLiteral("500@/lanxin/blog/index/[12]$"), QStringLiteral("reset@/lanxin/blog/item/"),
+              QStringLiteral("404@/made$")}) {
+            const std::optional<FakeWeb::Fault> fault = FakeWeb::Fault::parse(text);
+            QVERIFY(fault);
+            FakeWeb::addFault(m_server, *fault);
+        }
+
+        auto first = get(blog.address);
+        auto second = get(QStringLiteral("http://hi.baidu.com/lanxin/blog/index/1"));
+        auto third = get(QStringLiteral("http://hi.baidu.com/lanxin/blog/index/2"));
+        auto article = get(blog.articleAddresses.first());
+        auto made = get(QStringLiteral("http://h.test/made"));
+        for (auto* r : {first.get(), second.get(), third.get(), article.get(), made.get()})
+            QVERIFY(waitFinished(r));
+        QCOMPARE(statusOf(first.get()), 200);
+        QVERIFY(first->readAll().contains("/lanxin/blog/item/"));
+        QCOMPARE(statusOf(second.get()), 500);
+        QCOMPARE(second->readAll(), QByteArray("500 Internal Server Error"));
+        QCOMPARE(statusOf(third.get()), 500);
+        QVERIFY(article->error() != QNetworkReply::NoError);
+        QCOMPARE(statusOf(article.get()), 0);
+        QCOMPARE(statusOf(made.get()), 404);
+
+        // Clearing the server takes its faults too.
+        m_server.clear();
+        FakeWeb::installBaiduBlog(m_server, {QStringLiteral("lanxin"), 30, 10});
+        auto healthy = get(QStringLiteral("http://hi.baidu.com/lanxin/blog/index/1"));
+        QVERIFY(waitFinished(healthy.get()));
+        QCOMPARE(statusOf(healthy.get()), 200);
     }
 
     void handlersAndPost()

@@ -1,3 +1,5 @@
+#include "assets/assetfetcher.h"
+#include "assets/jobrecord.h"
 #include "model/endpoints.h"
 #include "text/textfiles.h"
 #include "ui/commandrunner.h"
@@ -197,6 +199,8 @@ private slots:
             << "第2页\r\nhttp://a.example/p2" << int(OpenTarget::Kind::WebAddress) << "http://a.example/p2";
         QTest::newRow("help line") << "第一步：按“新建”新建一个博客下载任务" << int(OpenTarget::Kind::Nothing)
                                    << "";
+        QTest::newRow("missing item") << "http://simg.sinajs.cn/a b.jpg  HTTP 404"
+                                      << int(OpenTarget::Kind::WebAddress) << "http://simg.sinajs.cn/a b.jpg";
     }
     void listEntryTargets()
     {
@@ -223,6 +227,28 @@ private slots:
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, address.center());
         QCOMPARE(run.shell.openedWeb,
                  QStringList{QStringLiteral("http://blog.sina.com.cn/s/articlelist_7_0_1.html")});
+    }
+
+    // The list's lines of what a backup is missing open the item's address, not the line.
+    void doubleClickOnMissingItemOpensItsAddress()
+    {
+        WindowRun run;
+        Assets::AssetFetcher fetcher(*run.state);
+        QSignalSpy done(&fetcher, &Assets::AssetFetcher::allDone);
+        run.state->task.TaskName = QStringLiteral("blog");
+        const QString image = QStringLiteral("http://simg.sinajs.cn/blog/missing.jpg");
+        Assets::QueueAssetJob(*run.state, Model::AssetQueue::ImageKind, image, QString());
+        Assets::StartAssetDownloads(*run.state);
+        QVERIFY(done.count() > 0 || done.wait(10000));
+
+        auto* list = run.find<QListWidget>(QStringLiteral("List1"));
+        QCOMPARE(list->count(), 2);
+        QVERIFY2(list->item(1)->text().startsWith(image + QStringLiteral("  ")),
+                 qPrintable(list->item(1)->text()));
+        const QRect line = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QCOMPARE(run.shell.openedWeb, QStringList{image});
     }
 
     void folderButtonOpensProgramFolderOrSaysWhyNot()

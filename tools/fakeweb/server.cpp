@@ -478,7 +478,7 @@ void Server::addRoute(const QString& url, const Response& r)
 
 void Server::addFirstHandler(Handler h)
 {
-    m_handlers.prepend(std::move(h));
+    m_firstHandlers.prepend(std::move(h));
 }
 
 void Server::setLatency(int ms)
@@ -494,6 +494,7 @@ void Server::addHandler(Handler h)
 void Server::clear()
 {
     m_routes.clear();
+    m_firstHandlers.clear();
     m_handlers.clear();
     m_log.clear();
 }
@@ -551,6 +552,10 @@ void Server::record(const Request& request)
 
 Response Server::resolve(const Request& request) const
 {
+    for (const Handler& h : m_firstHandlers) {
+        if (std::optional<Response> r = h(request))
+            return std::move(*r);
+    }
     const auto it = m_routes.constFind(request.url);
     if (it != m_routes.cend())
         return *it;

@@ -42,7 +42,8 @@ public:
     // Handlers are consulted in the order they were added when no fixed route matches; the first
     // that returns a response answers. Unmatched requests get 404 with the body "not found".
     void addHandler(Handler h);
-    // A handler consulted before all others (a failing part of the web, say).
+    // A handler consulted before all others and before the fixed routes (a failing part of the web,
+    // say); the one added last goes first.
     void addFirstHandler(Handler h);
     // Every answer without a delay of its own waits this long (a slow network); 0 answers at once.
     void setLatency(int ms);
@@ -69,6 +70,7 @@ private:
 
     QTcpServer m_tcp;
     QHash<QString, Response> m_routes;
+    QList<Handler> m_firstHandlers;
     QList<Handler> m_handlers;
     QList<Request> m_log;
     QIODevice* m_logDevice = nullptr;
