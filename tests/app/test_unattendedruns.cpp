@@ -17,10 +17,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <optional>
 #include <signal.h>
 #include <unistd.h>
 
@@ -66,6 +68,28 @@ struct Stop
 };
 
 // qvlrx --batch through the fake web, in its own process, stopped as asked.
+// While it lives, the runs this test starts find a help compiler that waits two seconds before it compiles,
+// so that a run is surely in its compile when the test acts on "正在打包CHM...".
+class SlowCompiler
+{
+public:
+    SlowCompiler()
+        : m_path(qgetenv("PATH"))
+    {
+        const QString real = QStandardPaths::findExecutable(QStringLiteral("chmcmd"));
+        const QString script = m_folder.filePath(QStringLiteral("chmcmd"));
+        TestSupport::WriteBytes(script, "#!/bin/sh\nsleep 2\nexec '" + QFile::encodeName(real) + "' \"$@\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(m_folder.path()) + ':' + m_path);
+    }
+    ~SlowCompiler() { qputenv("PATH", m_path); }
+    Q_DISABLE_COPY_MOVE(SlowCompiler)
+
+private:
+    QTemporaryDir m_folder;
+    QByteArray m_path;
+};
+
 // Whether the process is stopped by a signal (and not, say, a zombie that ended before it).
 bool HeldStill(pid_t pid)
 {
@@ -290,7 +314,7 @@ private Q_SLOTS:
             const QByteArray name = signal == SIGTERM ? "SIGTERM " : "SIGINT ";
             QTest::newRow(name + "discovery") << signal << QStringLiteral("查找文章") << 1 << QStringList();
             QTest::newRow(name + "articles") << signal << QStringLiteral("下载文章：") << 6 << QStringList();
-            QTest::newRow(name + "compiling") << signal << QStringLiteral("打包第") << 1 << QStringList();
+            QTest::newRow(name + "compiling") << signal << QStringLiteral("正在打包CHM") << 1 << QStringList();
         }
         QTest::newRow("SIGHUP epub") << int(SIGHUP) << QStringLiteral("生成EPUB第") << 5 << epub;
     }
@@ -304,7 +328,12 @@ private Q_SLOTS:
         m_web.setLatency(15);
         const ProgramFolder folder(m_blog.firstPageAddress());
 
+        std::optional<SlowCompiler> slow;
+        if (stopOn.startsWith(QStringLiteral("正在打包"))) {
+            slow.emplace();
+        }
         const RunResult first = RunBatch(folder, m_web.port(), {stopOn, stopAt, signal}, arguments);
+        slow.reset();
         QVERIFY2(first.killed, qPrintable(first.lines.join(u'\n')));
         QCOMPARE(first.exitCode, 128 + signal);
         QVERIFY2(first.msAfterKill < 5000, qPrintable(QString::number(first.msAfterKill)));
@@ -334,9 +363,14 @@ private Q_SLOTS:
         m_web.setLatency(15);
         const ProgramFolder folder(m_blog.firstPageAddress());
 
-        BatchProcess first(folder, m_web.port());
+        std::optional<SlowCompiler> slow;
         if (duringCompile) {
-            QVERIFY(first.waitForLine(QStringLiteral("打包第")));
+            slow.emplace();
+        }
+        BatchProcess first(folder, m_web.port());
+        slow.reset();
+        if (duringCompile) {
+            QVERIFY(first.waitForLine(QStringLiteral("正在打包CHM")));
             // Held still, so that the second run surely meets the compile. On a busy machine the first run
             // may have ended between its line and the signal; then there is no compile left to meet.
             const pid_t pid = pid_t(first.pid());
