@@ -197,7 +197,7 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
     }
 
     const QString address = Model::ReadAutoConfigField(programFolder, 2).trimmed();
-    if (const QString problem = Model::BlogAddressProblem(address); !problem.isEmpty()) {
+    if (const QString problem = Model::BlogAddressProblem(code, address); !problem.isEmpty()) {
         ConsoleUserInterface::print(stderr, QStringLiteral("auto.cfg: <href>: ") + problem);
         return BadSettings;
     }

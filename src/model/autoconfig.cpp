@@ -92,8 +92,11 @@ bool ConfigTruth(const QString& value)
     return ok && number != 0;
 }
 
-QString BlogAddressProblem(const QString& address)
+QString BlogAddressProblem(int platform, const QString& address)
 {
+    if (platform == Qzone && address.isEmpty()) {
+        return QString();
+    }
     if (address.size() > MaxBlogAddressLength) {
         return QStringLiteral("博客地址太长（最多%1个字符）").arg(MaxBlogAddressLength);
     }

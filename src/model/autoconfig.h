@@ -20,8 +20,9 @@ std::optional<int> AutomaticPlatformCode(const QString& programFolder);
 constexpr int MaxBlogAddressLength = 2048;
 
 // Why a blog address of the settings cannot be backed up: not an http or https address with a host,
-// blanks or control characters in it, or longer than MaxBlogAddressLength. Empty when usable.
-QString BlogAddressProblem(const QString& address);
+// blanks or control characters in it, or longer than MaxBlogAddressLength. Empty when usable. QQ zone
+// finds a blog by the task name alone, so its address may also be left out.
+QString BlogAddressProblem(int platform, const QString& address);
 
 // Truth value of a settings field: "True"/"False" or a number, 0 meaning false.
 bool ConfigTruth(const QString& value);

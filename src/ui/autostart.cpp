@@ -28,7 +28,7 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
         return start;
     }
     start.address = state.readAutoConfigField(2).trimmed();
-    if (const QString problem = Model::BlogAddressProblem(start.address); !problem.isEmpty()) {
+    if (const QString problem = Model::BlogAddressProblem(*platform, start.address); !problem.isEmpty()) {
         start.kind = AutomaticStart::Kind::Invalid;
         start.question =
             QStringLiteral("auto.cfg 设置有误：") + problem + QStringLiteral("，未执行全自动备份");

@@ -92,6 +92,15 @@ private slots:
         file.close();
         QCOMPARE(Model::ReadAutoConfigField(run.folder.path(), 1), name);
     }
+
+    // A blog address is a web address; QQ zone, which finds a blog by its number alone, may go without.
+    void blogAddressOfTheSettings()
+    {
+        QVERIFY(Model::BlogAddressProblem(Model::Qzone, QString()).isEmpty());
+        QVERIFY(!Model::BlogAddressProblem(Model::Qzone, QStringLiteral("javascript:alert(1)")).isEmpty());
+        QVERIFY(!Model::BlogAddressProblem(Model::Sina, QString()).isEmpty());
+        QVERIFY(Model::BlogAddressProblem(Model::Sina, QStringLiteral("http://blog.sina.com.cn/u/1")).isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAutoConfig)
