@@ -23,8 +23,18 @@ namespace {
 constexpr qint64 MaxAutoConfigBytes = 64 * 1024;
 
 // The file as a user may have saved it: in the code page, or in UTF-8 (what every Linux editor writes),
-// with or without a byte order mark. The first two bytes are never read; a byte order mark stands in
-// their place. Empty when unreadable.
+// with or without a byte order mark. The first two bytes are never read (the line break the file starts
+// with); a byte order mark stands in their place. A Linux line break is one byte, and a file may start
+// with its first tag: a '<' among those two bytes is read. Empty when unreadable.
+qsizetype UnreadHead(const QByteArray& bytes)
+{
+    qsizetype head = 0;
+    while (head < 2 && head < bytes.size() && bytes.at(head) != '<') {
+        ++head;
+    }
+    return head;
+}
+
 QString ReadAutoConfigText(const QString& path)
 {
     QFile file(path);
@@ -43,10 +53,10 @@ QString ReadAutoConfigText(const QString& path)
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString whole = utf8(bytes);
         if (!utf8.hasError()) {
-            return QStringDecoder(QStringDecoder::Utf8)(bytes.mid(2));
+            return QStringDecoder(QStringDecoder::Utf8)(bytes.mid(UnreadHead(bytes)));
         }
     }
-    return Text::DecodeLocal(bytes.mid(2));
+    return Text::DecodeLocal(bytes.mid(UnreadHead(bytes)));
 }
 
 } // namespace

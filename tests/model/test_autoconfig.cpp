@@ -61,7 +61,7 @@ private slots:
     }
 
     // auto.cfg as users save it: UTF-8 (with or without a byte order mark) or the code page; the first two
-    // bytes are never read, a byte order mark stands in their place.
+    // bytes are never read unless a tag starts there, a byte order mark stands in their place.
     void readsTheFileInTheEncodingItWasSavedIn_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -73,6 +73,10 @@ private slots:
             << QByteArray("\xEF\xBB\xBF") + lines.toUtf8() << QStringLiteral("备份");
         QTest::newRow("utf-8 with mark, no break")
             << QByteArray("\xEF\xBB\xBF") + lines.mid(2).toUtf8() << QStringLiteral("备份");
+        // A Linux line break is one byte, and a file may begin with its first tag.
+        QTest::newRow("line feed") << lines.mid(1).toUtf8() << QStringLiteral("备份");
+        QTest::newRow("no break") << Text::EncodeLocal(lines.mid(2)) << QStringLiteral("备份");
+        QTest::newRow("two other bytes") << QByteArray("xy") + lines.mid(2).toUtf8() << QStringLiteral("备份");
         // Valid UTF-8 only in part: the code page.
         QTest::newRow("code page after utf-8")
             << lines.toUtf8() + Text::EncodeLocal(QStringLiteral("<pic>真</pic>"))
@@ -91,6 +95,8 @@ private slots:
         file.write(bytes);
         file.close();
         QCOMPARE(Model::ReadAutoConfigField(run.folder.path(), 1), name);
+        const bool found = name != QStringLiteral("未找到");
+        QCOMPARE(Model::ReadAutoConfigField(run.folder.path(), 0), found ? QStringLiteral("0") : name);
     }
 
     // A blog address is a web address; QQ zone, which finds a blog by its number alone, may go without.
