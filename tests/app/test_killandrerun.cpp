@@ -466,7 +466,7 @@ private Q_SLOTS:
         const auto readOnly = [&mounted](const QString& path) {
             if (::geteuid() != 0 || QProcess::execute(QStringLiteral("mount"),
                                                       {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                       QStringLiteral("-o"), QStringLiteral("size=64m"),
+                                                       QStringLiteral("-o"), QStringLiteral("size=1g"),
                                                        QStringLiteral("tmpfs"), path}) == 0) {
                 mounted = ::geteuid() == 0 ? path : QStringLiteral("chmod");
             }
@@ -608,7 +608,9 @@ private Q_SLOTS:
         // The image's own time limit is shorter than the head's: it fails by that, and is named.
         QVERIFY2(failed.contains(m_blog.imageAddresses(4).at(0) + u'\t'), qPrintable(failed));
         qInfo("peak memory of the run: %lld MB in %lld ms", run.peakMemoryMb, run.elapsedMs);
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside: its peak says nothing of the program's
         QVERIFY2(run.peakMemoryMb < 600, qPrintable(QString::number(run.peakMemoryMb)));
+#endif
     }
 };
 

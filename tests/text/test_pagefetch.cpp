@@ -398,7 +398,9 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < MaxHeadMs + 5000, qPrintable(QString::number(clock.elapsed())));
         const qint64 grown = PeakMemoryMb() - before;
         qInfo("peak memory grew by %lld MB during %lld ms of header flood", grown, clock.elapsed());
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside: its peak says nothing of the program's
         QVERIFY2(grown < 512, qPrintable(QString::number(grown)));
+#endif
     }
 
     // A proxy that refuses or stays silent is named with its address and the system's error, at once
