@@ -7,6 +7,7 @@
 #include "listpageblogs.h"
 #include "model/assetqueue.h"
 #include "sinablog.h"
+#include "support/deadproxies.h"
 #include "support/files.h"
 #include "support/proxyweb.h"
 #include "text/charset.h"
@@ -19,7 +20,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -501,15 +501,10 @@ private Q_SLOTS:
     // A proxy that refuses or never answers is named, with its own exit status, in seconds.
     void namesAProxyThatCannotBeReached()
     {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        quint16 refusing = 0;
-        {
-            QTcpServer closed;
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            refusing = closed.serverPort();
-        }
-        for (const quint16 port : {refusing, silent.serverPort()}) {
+        TestSupport::DeadProxies proxies;
+        QVERIFY(proxies.open());
+        const quint16 refusing = proxies.refusingPort;
+        for (const quint16 port : {refusing, proxies.silent.serverPort()}) {
             const ProgramFolder folder(m_blog.firstPageAddress());
             const RunResult run =
                 RunBatch(folder, m_web.port(), {}, 1, {QStringLiteral("http://127.0.0.1:%1").arg(port)});

@@ -1,6 +1,7 @@
 // Fetching pages through the fake web: character sets, error pages, retries and time limits.
 #include "fakeweb.h"
 #include "support/proxyweb.h"
+#include "support/deadproxies.h"
 #include "support/wait.h"
 #include "text/charset.h"
 #include "text/failure.h"
@@ -14,7 +15,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkProxy>
-#include <QTcpServer>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -407,15 +407,10 @@ private Q_SLOTS:
     // rather than after every attempt and time limit.
     void namesAProxyThatCannotBeReached()
     {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        quint16 closedPort = 0;
-        {
-            QTcpServer closed;
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            closedPort = closed.serverPort();
-        }
-        for (const quint16 port : {closedPort, silent.serverPort()}) {
+        TestSupport::DeadProxies proxies;
+        QVERIFY(proxies.open());
+        const quint16 closedPort = proxies.refusingPort;
+        for (const quint16 port : {closedPort, proxies.silent.serverPort()}) {
             QNetworkAccessManager network;
             network.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port));
             HttpContext http;
