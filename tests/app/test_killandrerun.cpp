@@ -9,6 +9,7 @@
 #include "sinablog.h"
 #include "support/deadproxies.h"
 #include "support/files.h"
+#include "support/programfolder.h"
 #include "support/proxyweb.h"
 #include "text/charset.h"
 #include "text/safefilename.h"
@@ -33,32 +34,7 @@ namespace {
 const QString TaskName = QStringLiteral("trust");
 constexpr int RunLimitMs = 180'000;
 
-// A program folder of its own with a copy of the program and an auto.cfg for the blog.
-class ProgramFolder
-{
-public:
-    // prepare may turn the folder into something else first (a mount of its own).
-    explicit ProgramFolder(const QString& blogAddress, const QString& platform = QStringLiteral("0"),
-                           const QString& taskName = TaskName,
-                           const std::function<void(const QString&)>& prepare = {})
-        : m_taskName(taskName)
-    {
-        if (prepare) {
-            prepare(m_folder.path());
-        }
-        QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program());
-        TestSupport::WriteAutoConfig(m_folder.path(), {platform, taskName, blogAddress});
-    }
-
-    QString path() const { return m_folder.path(); }
-    QString program() const { return m_folder.filePath(QStringLiteral("qvlrx")); }
-    QString taskFolder() const { return m_folder.filePath(m_taskName); }
-    QString chm() const { return m_folder.filePath(m_taskName + QStringLiteral(".chm")); }
-
-private:
-    QTemporaryDir m_folder;
-    QString m_taskName;
-};
+using TestSupport::ProgramFolder;
 
 struct RunResult
 {

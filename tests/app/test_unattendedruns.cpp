@@ -7,6 +7,7 @@
 #include "sinablog.h"
 #include "support/chmnames.h"
 #include "support/files.h"
+#include "support/programfolder.h"
 #include "support/proxyweb.h"
 #include "text/charset.h"
 #include "text/safefilename.h"
@@ -31,24 +32,7 @@ namespace {
 const QString TaskName = QStringLiteral("trust");
 constexpr int RunLimitMs = 180'000;
 
-// A program folder of its own with a copy of the program and an auto.cfg for the blog.
-class ProgramFolder
-{
-public:
-    explicit ProgramFolder(const QString& blogAddress)
-    {
-        QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program());
-        TestSupport::WriteAutoConfig(m_folder.path(), {QStringLiteral("0"), TaskName, blogAddress});
-    }
-
-    QString path() const { return m_folder.path(); }
-    QString program() const { return m_folder.filePath(QStringLiteral("qvlrx")); }
-    QString taskFolder() const { return m_folder.filePath(TaskName); }
-    QString chm() const { return m_folder.filePath(TaskName + QStringLiteral(".chm")); }
-
-private:
-    QTemporaryDir m_folder;
-};
+using TestSupport::ProgramFolder;
 
 struct RunResult
 {
