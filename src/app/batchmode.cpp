@@ -101,6 +101,8 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
     }
     if (packed) {
         *exitCode = summary.missing() == 0 ? Packed : PackedWithMissing;
+    } else if (EndedByWriting(state, exitCode)) {
+        co_return; // the disk filled while the book was made: said once, with its own status
     } else {
         *exitCode = PackingFailed;
     }

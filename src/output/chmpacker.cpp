@@ -8,6 +8,7 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,10 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
         WriteProjectFile(contentsPath, [&](const LineSink& sink) {
             ForEachContentsFileLine(state.articles, state.categories, platform, sink);
         });
+    } catch (const Text::WriteFailure& failure) {
+        state.StopWriting(failure.cause());
+        Fail(state, QStringLiteral("无法写入项目文件（") + failure.message() + u'）');
+        co_return false;
     } catch (const Text::Failure& failure) {
         Fail(state, QStringLiteral("无法写入项目文件（") + failure.message() + u'）');
         co_return false;
@@ -108,6 +113,9 @@ QCoro::Task<bool> PackChm(Model::RunState& state, HelpCompilerSettings compiler)
     const CompileOutcome outcome = co_await HHA_CompileHHP(projectPath, {}, progress, compiler);
     if (!outcome.made) {
         // The project files stay for a look at what went wrong.
+        if (!outcome.writeCause.isEmpty()) {
+            state.StopWriting(outcome.writeCause);
+        }
         Fail(state, outcome.reason);
         co_return false;
     }

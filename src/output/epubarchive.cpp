@@ -1,10 +1,13 @@
 #include "output/epubarchive.h"
 
 #include "text/failure.h"
+#include "text/writefailure.h"
 
 #include <QFile>
 
 #include <zip.h>
+
+#include <cerrno>
 
 namespace Output {
 
@@ -59,8 +62,9 @@ void EpubArchive::addBytes(const QString& name, const QByteArray& bytes)
 {
     const QString path = m_spool.filePath(QString::number(++m_spooled));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        throw Text::Failure(QStringLiteral("无法写入%1（%2）").arg(path, file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()) {
+        Text::ThrowWriteError(QStringLiteral("无法写入%1").arg(path), errno);
     }
     file.close();
     add(name, zip_source_file(m_zip, QFile::encodeName(path).constData(), 0, -1), true);
@@ -74,6 +78,12 @@ void EpubArchive::addFile(const QString& name, const QString& path)
 void EpubArchive::close()
 {
     if (zip_close(m_zip) != 0) {
+        // A full disk is the folder's fault, not the book's: it stops the run's writing in words.
+        const zip_error_t* error = zip_get_error(m_zip);
+        if (zip_error_system_type(error) == ZIP_ET_SYS &&
+            !Text::FolderWriteCause(zip_error_code_system(error)).isEmpty()) {
+            Text::ThrowWriteError(ZipError(m_zip), zip_error_code_system(error));
+        }
         throw Text::Failure(ZipError(m_zip));
     }
     m_zip = nullptr;

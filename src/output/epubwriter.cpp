@@ -14,6 +14,7 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -355,6 +356,9 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         MoveIntoPlace(partial, target);
     } catch (const Text::Failure& failure) {
         QFile::remove(partial);
+        if (const auto* folder = dynamic_cast<const Text::WriteFailure*>(&failure)) {
+            state.StopWriting(folder->cause());
+        }
         Fail(state, failure.message());
         co_return false;
     }

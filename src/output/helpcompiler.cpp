@@ -92,6 +92,8 @@ QByteArray LocalLine(const QString& text)
     return Text::EncodeLocal(text + QStringLiteral("\r\n"));
 }
 
+const QString DiskFullWords = QStringLiteral("磁盘已满");
+
 // The compiler's words for a book it could not write whole: said in words, the disk is full.
 QString InWords(const QString& line)
 {
@@ -99,7 +101,7 @@ QString InWords(const QString& line)
                                       QStringLiteral("No space left"), QStringLiteral("Disk full")};
     for (const QString& words : DiskFull) {
         if (line.contains(words, Qt::CaseInsensitive)) {
-            return QStringLiteral("磁盘已满（") + line + QStringLiteral("）");
+            return DiskFullWords + QStringLiteral("（") + line + QStringLiteral("）");
         }
     }
     return line;
@@ -504,6 +506,9 @@ QCoro::Task<CompileOutcome> HHA_CompileHHP(QString projectPath, CompileLogCallba
         const QString problem = ProblemLine(messages);
         if (!problem.isEmpty()) {
             outcome.reason += QStringLiteral("：") + problem;
+        }
+        if (problem.startsWith(DiskFullWords)) {
+            outcome.writeCause = problem;
         }
     } else if (QFileInfo(output.fileName()).size() <= 0) {
         outcome.reason = QStringLiteral("CHM编译程序没有生成文件");

@@ -38,6 +38,7 @@ struct CompileOutcome
     bool reused = false; // the CHM was already made from the same project and files
     QString chmPath;     // the compiled file named by the project (absolute)
     QString reason;      // why no CHM was made
+    QString writeCause;  // set when it was for want of room: "磁盘已满（…）"
 };
 
 // Compiles the help project at projectPath into the file its "Compiled file" line names, with the Free

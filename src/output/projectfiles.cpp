@@ -7,10 +7,13 @@
 #include "text/failure.h"
 #include "text/safefilename.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QHash>
 #include <QList>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace Output {
 
@@ -131,17 +134,31 @@ QByteArray ProjectFileBytes(const QStringList& lines)
 
 void WriteProjectFile(const QString& path, const std::function<void(const LineSink& sink)>& produce)
 {
+    // The system's error number is taken where a step fails: a full disk stops the run in words.
+    const QString message = QStringLiteral("无法写入%1").arg(path);
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        throw Text::Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        Text::ThrowWriteError(message, errno);
     }
     bool written = true;
+    int error = 0;
     produce([&](const QString& line) {
+        if (!written) {
+            return;
+        }
         const QByteArray bytes = LineBytes(line);
-        written = written && file.write(bytes) == bytes.size();
+        errno = 0;
+        written = file.write(bytes) == bytes.size();
+        error = errno;
     });
-    if (!written || !file.commit()) {
-        throw Text::Failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    if (!written) {
+        file.cancelWriting();
+        Text::ThrowWriteError(message, error);
+    }
+    errno = 0;
+    if (!file.commit()) {
+        Text::ThrowWriteError(message, errno);
     }
 }
 

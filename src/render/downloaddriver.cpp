@@ -485,6 +485,11 @@ QCoro::Task<> DownloadDriver(Model::RunState& state)
         co_await WriteIndexPages(state);
     } catch (const std::exception&) {
     }
+    if (!state.writeStopped.isEmpty()) {
+        state.setStatus(state.writeStopped);
+        state.SetCommandStates(true, true, false, true, true, false);
+        co_return;
+    }
 
     state.SetReportStage(300);
     state.setStatus(QStringLiteral("文章下载完成...."));

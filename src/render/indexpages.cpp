@@ -9,6 +9,7 @@
 #include "text/safefilename.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/writefailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -69,12 +71,16 @@ bool SameButForDate(const QByteArray& old, const QByteArray& page)
 class IndexPageFile
 {
 public:
-    IndexPageFile(const Model::RunState& state, const QString& name, bool skipped, bool keepBytes = false)
-        : m_file(Text::JoinPath(state.taskFolder(), name)), m_old(m_file.fileName()), m_encoder("GB18030"),
-          m_keepBytes(keepBytes)
+    IndexPageFile(Model::RunState& state, const QString& name, bool skipped, bool keepBytes = false)
+        : m_state(state), m_file(Text::JoinPath(state.taskFolder(), name)), m_old(m_file.fileName()),
+          m_encoder("GB18030"), m_keepBytes(keepBytes)
     {
-        m_ok = !skipped && Text::LiesInside(state.programFolder, m_file.fileName()) &&
+        errno = 0;
+        m_ok = !skipped && state.writeStopped.isEmpty() && Text::LiesInside(state.programFolder, m_file.fileName()) &&
                m_file.open(QIODevice::WriteOnly);
+        if (!m_ok && !skipped && state.writeStopped.isEmpty()) {
+            noteFolderProblem();
+        }
         m_same = m_ok && m_old.open(QIODevice::ReadOnly);
         // A new page starts with its character set, on a line of its own.
         write(Text::DeclaredPage(QString()));
@@ -90,7 +96,11 @@ public:
             m_file.cancelWriting();
             return false;
         }
-        m_file.commit();
+        errno = 0;
+        if (!m_file.commit()) {
+            noteFolderProblem();
+            return false;
+        }
         return true;
     }
 
@@ -121,8 +131,23 @@ private:
         if (m_keepBytes) {
             m_bytes += bytes;
         }
+        errno = 0;
         m_ok = m_file.write(bytes) == bytes.size();
+        if (!m_ok) {
+            noteFolderProblem();
+        }
     }
+
+    // A page that fails for its folder's sake (a full disk, a read-only one) stops the run's writing:
+    // every further page, and the book, would fail alike.
+    void noteFolderProblem()
+    {
+        if (const QString cause = Text::FolderWriteCause(errno); !cause.isEmpty()) {
+            m_state.StopWriting(cause);
+        }
+    }
+
+    Model::RunState& m_state;
 
     QSaveFile m_file;
     QFile m_old; // the page of an earlier run, read along

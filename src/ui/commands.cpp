@@ -26,6 +26,8 @@ QCoro::Task<> PackChmCommand(Model::RunState& state)
     co_await Output::PackChm(state);
 }
 
+const QString BusyWithTaskText = QStringLiteral("当前任务正在处理中，请等它结束后再换任务");
+
 QCoro::Task<> PackEpubCommand(Model::RunState& state)
 {
     co_await Output::PackEpub(state);
@@ -58,6 +60,11 @@ void Commands::startTask(const NewTask& task)
         m_state.setStatus(QStringLiteral("正在寻找文章，请等本次寻找结束后再新建任务"));
         return;
     }
+    if (m_runner.walkingArticles()) {
+        // The book or download of the task on hand still reads its list and holds its folder.
+        m_state.setStatus(BusyWithTaskText);
+        return;
+    }
     if (task.platform == Model::Sina && m_state.http.manager != nullptr) {
         LogOutOfSina(*m_state.http.manager);
     }
@@ -87,6 +94,10 @@ void Commands::importList()
 
 void Commands::importFile(const QString& fileName)
 {
+    if (m_runner.walkingArticles()) {
+        m_state.setStatus(BusyWithTaskText);
+        return;
+    }
     Model::RunState& state = m_state;
     m_runner.run(Command::Import, [&state, fileName] { return Model::ImportTaskList(state, fileName); });
 }

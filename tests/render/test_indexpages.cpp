@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace DownloadFixture;
 
 namespace {
@@ -208,6 +211,25 @@ private slots:
         QVERIFY(all.contains(QStringLiteral("<td width=6%>0.2KB</td><tr>\r\n<tr><td width=5%>3</td>")));
         QVERIFY(all.contains(QStringLiteral("<td width=6%>0.8KB</td><tr>\r\n<tr><td width=5%>4</td>")));
         QCOMPARE(all.count(QStringLiteral("<td width=6%>0KB</td>")), 63);
+    }
+
+    // A disk that fills while the index pages are written stops the run's writing once, in words, and
+    // leaves no half page behind.
+    void aFullDiskStopsTheWriting()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 400, [](int) { return QStringLiteral("甲"); });
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 16 * 1024; // the page of all 400 articles is larger
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        TestSupport::Wait(Render::WriteIndexPages(*run.state, Now));
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY2(run.state->writeStopped.contains(QStringLiteral("磁盘已满")), qPrintable(run.state->writeStopped));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/甲.htm"))));
+        QVERIFY(ReadPage(run.path(QStringLiteral("blog/甲1.htm"))).endsWith(QStringLiteral("下一页→</a>\r\n")));
     }
 
     // A large blog whose page names collide (甲 page 11 and 甲1 page 1 are both 甲11.htm, the whole page

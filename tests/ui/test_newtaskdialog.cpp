@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <qcorotimer.h>
+
 namespace {
 
 struct Dialog
@@ -52,6 +54,14 @@ QNetworkCookie Cookie(const QByteArray& name, const QString& domain)
     cookie.setDomain(domain);
     cookie.setPath(QStringLiteral("/"));
     return cookie;
+}
+
+// A command that runs until told to end (a coroutine of its own: a lambda's captures die with it).
+QCoro::Task<> WaitFor(const bool* release)
+{
+    while (!*release) {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(20));
+    }
 }
 
 } // namespace
@@ -319,6 +329,25 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), list.articleCount() + 1);
         QCOMPARE(grid->model()->index(0, 1).data().toString(), expected.first().title);
         QVERIFY(run.find<QPushButton>(QStringLiteral("Command2"))->isEnabled());
+    }
+
+    // While the book of the task on hand is made, a new task (or an imported one) waits: it would take
+    // the list and the folder's lock from under the book.
+    void aNewTaskWaitsForTheTaskOnHand()
+    {
+        WindowRun run;
+        auto* runner = run.window->findChild<Ui::CommandRunner*>();
+        bool release = false;
+        runner->run(Ui::Command::PackEpub, [&release] { return WaitFor(&release); });
+        run.window->commands().startTask({.platform = 14,
+                                          .name = QStringLiteral("a"),
+                                          .address = QStringLiteral("http://www.cnblogs.com/a")});
+        QVERIFY(!runner->isRunning(Ui::Command::Discovery));
+        QVERIFY(run.state->ui.status().contains(QStringLiteral("请等它结束")));
+        run.window->commands().importFile(run.state->pathInProgramFolder(QStringLiteral("a.ini")));
+        QVERIFY(!runner->isRunning(Ui::Command::Import));
+        release = true;
+        QTRY_VERIFY(!runner->anyRunning());
     }
 
     void sinaTaskForgetsTheSinaCookies()
