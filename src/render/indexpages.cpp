@@ -76,8 +76,8 @@ public:
           m_encoder("GB18030"), m_keepBytes(keepBytes)
     {
         errno = 0;
-        m_ok = !skipped && state.writeStopped.isEmpty() && Text::LiesInside(state.programFolder, m_file.fileName()) &&
-               m_file.open(QIODevice::WriteOnly);
+        m_ok = !skipped && state.writeStopped.isEmpty() &&
+               Text::LiesInside(state.programFolder, m_file.fileName()) && m_file.open(QIODevice::WriteOnly);
         if (!m_ok && !skipped && state.writeStopped.isEmpty()) {
             noteFolderProblem();
         }

@@ -1,7 +1,10 @@
 #include "text/redirectguard.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QMetaObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringList>
@@ -55,6 +58,27 @@ void Refuse(QNetworkReply* reply, const QString& why)
     reply->setProperty(RefusalProperty, why);
     // From the event loop: the reply is still inside its own signal.
     QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+}
+
+// Whether the program itself connects to `to` (no proxy stands between, which would resolve its name).
+bool ConnectsDirectly(const QNetworkReply* reply, const QUrl& to)
+{
+    QNetworkAccessManager* manager = reply->manager();
+    QNetworkProxy proxy = manager != nullptr ? manager->proxy() : QNetworkProxy();
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        const QNetworkProxyQuery query(to);
+        proxy = manager != nullptr && manager->proxyFactory() != nullptr
+                    ? manager->proxyFactory()->queryProxy(query).value(0)
+                    : QNetworkProxyFactory::proxyForQuery(query).value(0);
+    }
+    return proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy;
+}
+
+// A name that is not an address: what it stands for is known only once it is looked up.
+bool IsHostName(const QString& host)
+{
+    return !host.startsWith(u'[') &&
+           QHostAddress(host).protocol() == QAbstractSocket::UnknownNetworkLayerProtocol;
 }
 
 } // namespace
@@ -117,6 +141,16 @@ QString RedirectRefusal(const QUrl& from, const QUrl& to, RedirectReach reach)
     return {};
 }
 
+QString ResolvedRefusal(const QString& host, const QList<QHostAddress>& addresses)
+{
+    for (const QHostAddress& address : addresses) {
+        if (IsInternalHost(address.toString())) {
+            return QStringLiteral("重定向到内网地址：%1（%2）").arg(host, address.toString());
+        }
+    }
+    return {};
+}
+
 void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
 {
     reply->setProperty(VisitedProperty, QStringList{reply->url().toString()});
@@ -135,7 +169,21 @@ void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
         }
         visited.append(to.toString());
         reply->setProperty(VisitedProperty, visited);
-        Q_EMIT reply->redirectAllowed();
+        if (IsInternalHost(from.host()) || !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {
+            Q_EMIT reply->redirectAllowed();
+            return;
+        }
+        // A public page that sends the program to a name of the local network (a name that resolves to
+        // 127.0.0.1 or 192.168.x.x) is refused like the address itself. The reply waits for the lookup;
+        // its own time limit still runs.
+        QHostInfo::lookupHost(to.host(), reply, [reply](const QHostInfo& info) {
+            const QString refusal = ResolvedRefusal(info.hostName(), info.addresses());
+            if (!refusal.isEmpty()) {
+                Refuse(reply, refusal);
+                return;
+            }
+            Q_EMIT reply->redirectAllowed();
+        });
     });
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+class QHostAddress;
 
 class QNetworkReply;
 class QUrl;
@@ -15,8 +18,9 @@ enum class RedirectReach { AnySite, SameSite };
 constexpr int MostRedirects = 8;
 
 // Decides every redirect of a reply made from GetRequest: it is followed only to an http or https
-// address, never from a public host to a loopback, link-local or private one, within reach, and never to
-// a login page. A refused redirect aborts the reply; RedirectFailure then tells why.
+// address, never from a public host to a loopback, link-local or private one (nor to a name that resolves
+// to one, where the program connects itself), within reach, and never to a login page. A refused redirect
+// aborts the reply; RedirectFailure then tells why.
 void GuardRedirects(QNetworkReply* reply, RedirectReach reach);
 
 // Why the reply's redirects were refused ("重定向循环", "需要登录", ...); empty when they were not.
@@ -24,6 +28,9 @@ QString RedirectFailure(const QNetworkReply* reply);
 
 // Why a redirect from `from` to `to` is refused; empty when it may be followed. Exposed for tests.
 QString RedirectRefusal(const QUrl& from, const QUrl& to, RedirectReach reach);
+
+// Why a redirect to host, a name that resolves to addresses, is refused: one of them is internal.
+QString ResolvedRefusal(const QString& host, const QList<QHostAddress>& addresses);
 
 // The site a host belongs to: its registrable domain ("blog.sina.com.cn" -> "sina.com.cn"), or the
 // address itself for a numeric host.

@@ -227,9 +227,11 @@ private slots:
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         TestSupport::Wait(Render::WriteIndexPages(*run.state, Now));
         setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY2(run.state->writeStopped.contains(QStringLiteral("磁盘已满")), qPrintable(run.state->writeStopped));
+        QVERIFY2(run.state->writeStopped.contains(QStringLiteral("磁盘已满")),
+                 qPrintable(run.state->writeStopped));
         QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/甲.htm"))));
-        QVERIFY(ReadPage(run.path(QStringLiteral("blog/甲1.htm"))).endsWith(QStringLiteral("下一页→</a>\r\n")));
+        QVERIFY(
+            ReadPage(run.path(QStringLiteral("blog/甲1.htm"))).endsWith(QStringLiteral("下一页→</a>\r\n")));
     }
 
     // A large blog whose page names collide (甲 page 11 and 甲1 page 1 are both 甲11.htm, the whole page

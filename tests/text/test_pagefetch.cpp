@@ -12,9 +12,10 @@
 #include "text/requeststop.h"
 
 #include <QFile>
+#include <QHostInfo>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -350,6 +351,51 @@ private Q_SLOTS:
             QVERIFY2(!line.contains(QLatin1String("secret")), qPrintable(line));
         }
         QVERIFY(m_web.requestCount(start) <= 2);
+    }
+
+    // A name is looked up before it is followed where the program connects itself: the machine's own
+    // name resolves to an address of the local network.
+    void refusesANameOfTheLocalNetwork()
+    {
+        const QString name = QHostInfo::localHostName();
+        const QHostInfo local = QHostInfo::fromName(name);
+        if (name.isEmpty() || local.addresses().isEmpty() ||
+            ResolvedRefusal(name, local.addresses()).isEmpty()) {
+            QSKIP("this machine's name does not resolve to a local address");
+        }
+        // The blog goes through the fake web; the name it redirects to would be reached directly.
+        class OnlyTheBlogProxied : public QNetworkProxyFactory
+        {
+        public:
+            explicit OnlyTheBlogProxied(quint16 port) : m_port(port) {}
+            QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+            {
+                if (query.url().host() == QLatin1String("blog.sina.com.cn")) {
+                    return {QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), m_port)};
+                }
+                return {QNetworkProxy(QNetworkProxy::NoProxy)};
+            }
+
+        private:
+            quint16 m_port;
+        };
+        QNetworkAccessManager network;
+        network.setProxyFactory(new OnlyTheBlogProxied(m_web.port()));
+        HttpContext http = m_http;
+        http.manager = &network;
+        const QString start = QStringLiteral("http://blog.sina.com.cn/to-a-name");
+        m_web.addRoute(
+            start,
+            {302,
+             QByteArray(),
+             {{"Location", QStringLiteral("http://%1:%2/secret").arg(name).arg(m_web.port()).toUtf8()}}});
+        try {
+            TestSupport::Wait(FetchPage(http, start, "UTF-8"));
+            QFAIL("the redirect was followed");
+        } catch (const Failure& failure) {
+            QVERIFY2(failure.message().contains(QStringLiteral("重定向到内网地址")),
+                     qPrintable(failure.message()));
+        }
     }
 
     void followsRedirectsWithinReach()
