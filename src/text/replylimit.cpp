@@ -1,6 +1,11 @@
 #include "text/replylimit.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QList>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QTimer>
 
 namespace Text {
@@ -24,6 +29,118 @@ void AbortWith(QNetworkReply* reply, const QString& failure)
     }
 }
 
+// What the network layer's threads have read from their sockets so far; -1 where the system does not
+// say. Their sockets are all they read: heads and bodies, and nothing of the program's files.
+qint64 NetworkBytesRead()
+{
+    qint64 total = -1;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(thread + QStringLiteral("/comm")));
+        if (!name.open(QIODevice::ReadOnly) || !name.readAll().startsWith("QNetworkAccess")) {
+            continue;
+        }
+        QFile io(tasks.filePath(thread + QStringLiteral("/io")));
+        if (!io.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        for (const QByteArray& line : io.readAll().split('\n')) {
+            if (line.startsWith("rchar:")) {
+                total = std::max<qint64>(total, 0) + line.mid(6).trimmed().toLongLong();
+            }
+        }
+    }
+    return total;
+}
+
+// Bounds what the heads of replies may take. The network layer keeps every byte of a head until it ends
+// and shows none before: what its threads read beyond the bodies they deliver is head. While heads are
+// awaited, that surplus is charged to each of them, and a head charged more than any real one could
+// hold (a flood of header lines) is ended. Envelopes (encryption, chunk marks) are allowed for.
+class HeadWatch : public QObject
+{
+public:
+    static HeadWatch& instance()
+    {
+        static HeadWatch watch;
+        return watch;
+    }
+
+    void watch(QNetworkReply* reply)
+    {
+        QObject::connect(reply, &QNetworkReply::requestSent, this, [this, reply] { awaitHead(reply); });
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, this,
+                         [this, reply] { m_heads.remove(reply); });
+        QObject::connect(reply, &QNetworkReply::finished, this, [this, reply] { m_heads.remove(reply); });
+        QObject::connect(reply, &QObject::destroyed, this, [this, reply] { m_heads.remove(reply); });
+        QObject::connect(reply, &QNetworkReply::downloadProgress, this,
+                         [this, reply](qint64 received, qint64) {
+                             qint64& counted = m_received[reply];
+                             m_bodies += std::max<qint64>(0, received - counted);
+                             counted = received;
+                         });
+        QObject::connect(reply, &QObject::destroyed, this, [this, reply] { m_received.remove(reply); });
+    }
+
+private:
+    HeadWatch()
+    {
+        m_timer.setInterval(50);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { measure(); });
+    }
+
+    void awaitHead(QNetworkReply* reply)
+    {
+        if (m_heads.isEmpty()) {
+            m_read = NetworkBytesRead();
+            m_bodiesSeen = m_bodies;
+            if (m_read < 0) {
+                return; // nothing to measure with: the head's time bound alone holds
+            }
+            m_timer.start();
+        }
+        m_heads.insert(reply, 0);
+    }
+
+    void measure()
+    {
+        if (m_heads.isEmpty()) {
+            m_timer.stop();
+            return;
+        }
+        const qint64 read = NetworkBytesRead();
+        const qint64 bodies = m_bodies - m_bodiesSeen;
+        const qint64 surplus = (read - m_read) - bodies - bodies / 8;
+        m_read = read;
+        m_bodiesSeen = m_bodies;
+        QList<QPointer<QNetworkReply>> ended;
+        for (auto it = m_heads.begin(); it != m_heads.end();) {
+            // A body reported late is made up for at the next measure: the charge is a running sum.
+            it.value() = std::max<qint64>(0, it.value() + surplus);
+            if (it.value() > MaxHeadBytes) {
+                ended.append(it.key());
+                it = m_heads.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        // Outside the walk: an aborted reply finishes at once, and whoever awaits it goes on from there.
+        for (const QPointer<QNetworkReply>& reply : ended) {
+            if (!reply.isNull()) {
+                AbortWith(reply,
+                          QStringLiteral("响应头过长（超过%1MB仍未结束）").arg(MaxHeadBytes / (1024 * 1024)));
+            }
+        }
+    }
+
+    QTimer m_timer;
+    QHash<QNetworkReply*, qint64> m_heads;          // reply awaiting its head -> bytes charged to it
+    QHash<const QNetworkReply*, qint64> m_received; // body bytes each reply has reported
+    qint64 m_bodies = 0;                            // body bytes reported by all replies
+    qint64 m_bodiesSeen = 0;
+    qint64 m_read = 0;
+};
+
 } // namespace
 
 void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
@@ -36,6 +153,7 @@ void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs)
                              AbortWith(reply, tooLarge);
                          }
                      });
+    HeadWatch::instance().watch(reply);
     // The head's time runs from each request going out (a redirect sends another) to its head ending.
     auto* head = new QTimer(reply);
     head->setSingleShot(true);

@@ -12,15 +12,20 @@ namespace Text {
 constexpr qint64 MaxPageBytes = 32LL * 1024 * 1024;
 constexpr qint64 MaxAssetBytes = 64LL * 1024 * 1024;
 
-// The longest a reply may take to send its head once the request is out. The network layer keeps every
-// byte of a head until the head ends, and tells nothing before: a head that never ends (a flood of header
-// lines) is stopped by time, which bounds what it can take to what arrives in that time.
-constexpr int MaxHeadMs = 6000;
+// The longest a reply may take to send its head once the request is out: a slow server (a web archive
+// digging out an old page) takes seconds, a head that trickles in without end is stopped.
+constexpr int MaxHeadMs = 20000;
 
-// Aborts the reply as soon as it announces or delivers more than maxBytes, when its head has not ended
-// MaxHeadMs after the request went out, or, with maxMs above 0, when it has not ended after maxMs (a body
-// trickling in without end never falls silent long enough for the time limit of a request).
-// LimitFailure then tells why it ended.
+// The most a head may take before it is ended: far above any real one (a few kilobytes), and small
+// beside the memory of a run. The network layer keeps every byte of a head until the head ends and
+// shows none before; a flood of header lines is measured by what the network threads read beyond the
+// bodies they deliver.
+constexpr qint64 MaxHeadBytes = 4LL * 1024 * 1024;
+
+// Aborts the reply as soon as it announces or delivers more than maxBytes, when its head runs past
+// MaxHeadBytes or has not ended MaxHeadMs after the request went out, or, with maxMs above 0, when it has not
+// ended after maxMs (a body trickling in without end never falls silent long enough for the time limit of a
+// request). LimitFailure then tells why it ended.
 void LimitReply(QNetworkReply* reply, qint64 maxBytes, int maxMs = 0);
 
 // Why a reply that LimitReply aborted failed ("内容过大（超过32MB）"), also when the whole body arrived

@@ -1,5 +1,6 @@
 #include "text/unreachable.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -41,6 +42,26 @@ bool IsNetworkError(QNetworkReply::NetworkError error)
     }
 }
 
+// What the process has read so far, from sockets and files alike; -1 where the system does not say.
+qint64 BytesReadSoFar()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:")) {
+            return line.mid(6).trimmed().toLongLong();
+        }
+    }
+    return -1;
+}
+
+// More than a head's worth arrived while the first request waited for its head: the other side is
+// answering (a head without end), not silent. The network layer shows no byte of a head before it ends;
+// the first request of a run is nearly all the process reads, so its count tells.
+constexpr qint64 AnsweringBytes = 256 * 1024;
+
 } // namespace
 
 void WatchFirstAnswer(QNetworkReply* reply, int milliseconds)
@@ -48,7 +69,12 @@ void WatchFirstAnswer(QNetworkReply* reply, int milliseconds)
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
     QObject::connect(reply, &QNetworkReply::metaDataChanged, timer, &QTimer::stop);
-    QObject::connect(timer, &QTimer::timeout, reply, [reply, milliseconds] {
+    const qint64 readBefore = BytesReadSoFar();
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, milliseconds, readBefore] {
+        const qint64 readNow = BytesReadSoFar();
+        if (readBefore >= 0 && readNow - readBefore > AnsweringBytes) {
+            return; // the head's own bound ends it, in its words
+        }
         if (reply->isRunning()) {
             reply->setProperty(SilentProperty, milliseconds);
             reply->abort();

@@ -580,7 +580,7 @@ private Q_SLOTS:
         QVERIFY2(failed.contains(m_blog.imageAddresses(4).at(0) + u'\t'), qPrintable(failed));
         qInfo("peak memory of the run: %lld MB in %lld ms", run.peakMemoryMb, run.elapsedMs);
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside: its peak says nothing of the program's
-        QVERIFY2(run.peakMemoryMb < 600, qPrintable(QString::number(run.peakMemoryMb)));
+        QVERIFY2(run.peakMemoryMb < 150, qPrintable(QString::number(run.peakMemoryMb)));
 #endif
     }
 };
