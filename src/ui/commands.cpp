@@ -4,6 +4,7 @@
 #include "discovery/discoverydriver.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
+#include "model/tasklogin.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
 #include "output/renamer.h"
@@ -58,8 +59,20 @@ void Commands::startTask(const NewTask& task)
         m_state.setStatus(QStringLiteral("正在寻找文章，请等本次寻找结束后再新建任务"));
         return;
     }
-    if (task.platform == Model::Sina && m_state.http.manager != nullptr) {
+    // With the user's cookie file the task uses the user's login, so the user is not logged out of Sina.
+    m_state.task.CookieFile = task.cookieFile;
+    QString login;
+    try {
+        login = Model::UseTaskLogin(m_state);
+    } catch (const Text::Failure& failure) {
+        m_state.setStatus(failure.message() + QStringLiteral("，任务没有开始"));
+        return;
+    }
+    if (task.platform == Model::Sina && task.cookieFile.isEmpty() && m_state.http.manager != nullptr) {
         LogOutOfSina(*m_state.http.manager);
+    }
+    if (!login.isEmpty()) {
+        m_state.setStatus(login);
     }
     m_state.task.FetchImages = task.fetchImages;
     m_state.task.FetchComments = task.fetchComments;
