@@ -71,9 +71,6 @@ void Commands::startTask(const NewTask& task)
     if (task.platform == Model::Sina && task.cookieFile.isEmpty() && m_state.http.manager != nullptr) {
         LogOutOfSina(*m_state.http.manager);
     }
-    if (!login.isEmpty()) {
-        m_state.setStatus(login);
-    }
     m_state.task.FetchImages = task.fetchImages;
     m_state.task.FetchComments = task.fetchComments;
     Model::RunState& state = m_state;
@@ -81,6 +78,11 @@ void Commands::startTask(const NewTask& task)
     m_runner.run(Command::Discovery, [&state, started] {
         return Discovery::Start(state, started.platform, started.name, started.address);
     });
+    // Said once the search has started, so that its first words do not hide it; a search that ended at
+    // once keeps its own.
+    if (!login.isEmpty() && m_runner.isRunning(Command::Discovery)) {
+        m_state.setStatus(login);
+    }
 }
 
 void Commands::download()
