@@ -138,14 +138,23 @@ CookieFile ParseCookieFile(const QByteArray& bytes, const QDateTime& now)
 {
     CookieFile file;
     const SuffixCheck check;
-    for (QByteArray line : bytes.split('\n')) {
+    // Line by line, without splitting the whole file at once: a file of nothing but line breaks stays cheap.
+    for (qsizetype start = 0; start < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) {
+            end = bytes.size();
+        }
+        QByteArray line = bytes.mid(start, end - start);
+        start = end + 1;
         if (line.endsWith('\r')) {
             line.chop(1);
         }
         if (line.trimmed().isEmpty() || (line.startsWith('#') && !line.startsWith("#HttpOnly_"))) {
             continue;
         }
-        if (std::optional<QNetworkCookie> cookie = CookieOfLine(line, now, check)) {
+        if (file.cookies.size() >= MaxCookies) {
+            ++file.skipped;
+        } else if (std::optional<QNetworkCookie> cookie = CookieOfLine(line, now, check)) {
             file.cookies.append(*cookie);
         } else {
             ++file.skipped;
@@ -158,7 +167,7 @@ CookieFile ReadCookieFile(const QString& path)
 {
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        throw Failure(QStringLiteral("无法读取登录Cookie文件%1").arg(path));
+        throw Failure(QStringLiteral("无法读取登录Cookie文件：%1").arg(path));
     }
     return ParseCookieFile(file.read(MaxCookieFileBytes), QDateTime::currentDateTimeUtc());
 }

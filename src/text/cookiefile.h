@@ -29,6 +29,9 @@ struct CookieFile
 constexpr int MaxCookieBytes = 4096;
 // What is read of a cookie file at most; a real one of a few sites is a few kilobytes.
 constexpr qint64 MaxCookieFileBytes = 4 * 1024 * 1024;
+// The most cookies taken from a file (browsers keep a few thousand in all); every request looks through
+// them. Further cookie lines are left out.
+constexpr int MaxCookies = 10000;
 
 // The cookies of a cookie file's text that may be sent at `now`.
 CookieFile ParseCookieFile(const QByteArray& bytes, const QDateTime& now);
