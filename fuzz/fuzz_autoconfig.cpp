@@ -10,5 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Model::ConfigTruth(Model::ReadAutoConfigField(scratch.folder(), index));
     }
     Model::AutomaticPlatformCode(scratch.folder());
+    Model::AutoConfigCookieFile(scratch.folder());
     return 0;
 }

@@ -201,6 +201,10 @@ void SeedPlatform(const Platform& platform, Corpus& corpus)
             .arg(blog.code)
             .arg(blog.name, blog.address)
             .toUtf8());
+    corpus.add(QStringLiteral("cookiefile"),
+               QByteArray("# Netscape HTTP Cookie File\r\n\r\n.sina.com.cn\tTRUE\t/\tFALSE\t0\tSUB\tx\r\n"
+                          "#HttpOnly_blog.sina.com.cn\tFALSE\t/s/\tTRUE\t2000000000\tSUP\ty\r\n"
+                          ".com.cn\tTRUE\t/\tFALSE\t0\tWIDE\tz\n"));
     const QString taskName = state.task.TaskName;
     state.task.TaskName = QStringLiteral("task");
     corpus.add(

@@ -10,6 +10,7 @@
 #include "model/platformprofile.h"
 #include "model/runstate.h"
 #include "model/tasklock.h"
+#include "model/tasklogin.h"
 #include "model/taskname.h"
 #include "output/epubwriter.h"
 #include "text/failure.h"
@@ -172,7 +173,8 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher,
+             const QString& cookieFile)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -212,6 +214,16 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
         return AnotherRun;
     }
     state.task.TaskName = taskName;
+    state.task.CookieFile = cookieFile.isEmpty() ? Model::AutoConfigCookieFile(programFolder) : cookieFile;
+    try {
+        // With the user's login nothing logs out; without one this run's network holds no login at all.
+        if (const QString login = Model::UseTaskLogin(state); !login.isEmpty()) {
+            state.setStatus(login);
+        }
+    } catch (const Text::Failure& failure) {
+        ConsoleUserInterface::print(stderr, failure.message());
+        return BadSettings;
+    }
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
     if (watcher != nullptr) {

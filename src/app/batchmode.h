@@ -15,8 +15,9 @@ class SignalWatcher;
 // fewer than 5 articles were found, 4 when packing failed, 5 when packed but articles, images or comment
 // pages are missing (listed in failed.txt in the task folder), 6 when another run works on the task.
 // With a watcher, a signal ends the program (with 128 and the signal's number) after summing up what
-// was saved.
+// was saved. cookieFile (--cookies) names the user's cookie file, whose login the requests carry; when
+// empty, auto.cfg's optional <cookies> field does. A cookie file that cannot be read ends the run with 2.
 int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub = false,
-             SignalWatcher* watcher = nullptr);
+             SignalWatcher* watcher = nullptr, const QString& cookieFile = {});
 
 } // namespace App

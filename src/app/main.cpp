@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 
 namespace {
@@ -82,8 +83,9 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "Exit status of --batch:\n"
         "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
-        "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), or its <href> is\n"
-        "     not an http or https address with a host of at most 2048 characters\n"
+        "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), its <href> is\n"
+        "     not an http or https address with a host of at most 2048 characters, or the cookie file\n"
+        "     (--cookies or <cookies>) cannot be read\n"
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
@@ -102,14 +104,24 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     parser.addOption(QCommandLineOption(
         QStringLiteral("epub"),
         QStringLiteral("With --batch: make <task>.epub beside the CHM after packing it.")));
+    const QCommandLineOption cookiesOption(
+        QStringLiteral("cookies"),
+        QStringLiteral(
+            "With --batch: use your login from FILE, a cookies.txt (Netscape format) exported from "
+            "your browser; it wins over <cookies> in auto.cfg. Keep the file private: it is your "
+            "login."),
+        QStringLiteral("FILE"));
+    parser.addOption(cookiesOption);
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
+    const QString cookies = parser.value(cookiesOption);
     return App::RunBatch(QCoreApplication::applicationDirPath(), network,
-                         parser.isSet(QStringLiteral("epub")), &watcher);
+                         parser.isSet(QStringLiteral("epub")), &watcher,
+                         cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath());
 }
 
 } // namespace

@@ -59,6 +59,22 @@ QString ReadAutoConfigText(const QString& path)
     return Text::DecodeLocal(bytes.mid(UnreadHead(bytes)));
 }
 
+// The text between <tag> and </tag> in auto.cfg; empty without the file, Text::NotFound without the tags.
+QString ReadTaggedField(const QString& programFolder, const QString& tag)
+{
+    const QString path = Text::JoinPath(programFolder, QStringLiteral("auto.cfg"));
+    if (!QFileInfo::exists(path)) {
+        return {};
+    }
+    const QString text = ReadAutoConfigText(path);
+    try {
+        return Text::TextBetween(text, u'<' + tag + u'>', QStringLiteral("</") + tag + u'>', 0);
+    } catch (const Text::Failure&) {
+        // The end tag stands only before the start tag: the field is as good as missing.
+        return Text::NotFound;
+    }
+}
+
 } // namespace
 
 QString ReadAutoConfigField(const QString& programFolder, int index)
@@ -67,18 +83,17 @@ QString ReadAutoConfigField(const QString& programFolder, int index)
     if (index < 0 || index >= int(tags.size())) {
         return {};
     }
-    const QString path = Text::JoinPath(programFolder, QStringLiteral("auto.cfg"));
-    if (!QFileInfo::exists(path)) {
+    return ReadTaggedField(programFolder, QLatin1String(tags[size_t(index)]));
+}
+
+QString AutoConfigCookieFile(const QString& programFolder)
+{
+    const QString field = ReadTaggedField(programFolder, QStringLiteral("cookies"));
+    const QString path = field == Text::NotFound ? QString() : field.trimmed();
+    if (path.isEmpty()) {
         return {};
     }
-    const QString text = ReadAutoConfigText(path);
-    const QString tag = QLatin1String(tags[size_t(index)]);
-    try {
-        return Text::TextBetween(text, u'<' + tag + u'>', QStringLiteral("</") + tag + u'>', 0);
-    } catch (const Text::Failure&) {
-        // The end tag stands only before the start tag: the field is as good as missing.
-        return Text::NotFound;
-    }
+    return QFileInfo(path).isAbsolute() ? path : Text::JoinPath(programFolder, path);
 }
 
 std::optional<int> AutomaticPlatformCode(const QString& programFolder)

@@ -12,6 +12,10 @@ namespace Model {
 // with characters beyond ASCII), else in the code page; only its first 64 KB are read.
 QString ReadAutoConfigField(const QString& programFolder, int index);
 
+// The optional field <cookies>: the user's cookie file for the automatic task, a path relative to the
+// program folder or absolute. Empty when the field is missing or empty.
+QString AutoConfigCookieFile(const QString& programFolder);
+
 // The platform of the automatic task: field 0 when it is a whole number from 0 to 16, none otherwise (then
 // no automatic task may start).
 std::optional<int> AutomaticPlatformCode(const QString& programFolder);

@@ -12,6 +12,8 @@ struct BlogTask
     QString BlogAddress;
     bool FetchImages = false;
     bool FetchComments = false;
+    // The user's cookie file (cookies.txt), whose login the task's requests carry; empty: no login.
+    QString CookieFile;
 };
 
 // Comments are fetched for Sina articles only: for any other platform the switch means nothing, however

@@ -2,6 +2,7 @@
 
 #include "model/autoconfig.h"
 #include "model/runstate.h"
+#include "model/tasklogin.h"
 #include "model/taskname.h"
 #include "text/failure.h"
 #include "text/matching.h"
@@ -20,6 +21,9 @@ namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 constexpr int HeaderLines = 8; // the empty first line, five values, two empty lines
 constexpr int RecordLines = 8; // six columns, two empty lines
+// Starts the header line that names the task's cookie file, after the switches; a task without one has
+// no such line, so its file reads as before.
+const QString CookieFileKey = QStringLiteral("Cookies=");
 
 QString CheckpointPath(const RunState& state)
 {
@@ -69,7 +73,11 @@ QString TaskFileText(const RunState& state)
     QStringList lines;
     lines << QString() << OneLine(state.task.BlogAddress) << Text::Num(state.task.PlatformCode)
           << OneLine(state.task.TaskName) << TruthText(state.task.FetchImages)
-          << TruthText(state.task.FetchComments) << QString() << QString();
+          << TruthText(state.task.FetchComments);
+    if (!state.task.CookieFile.isEmpty()) {
+        lines << CookieFileKey + OneLine(state.task.CookieFile);
+    }
+    lines << QString() << QString();
     const ArticleList& articles = state.articles;
     for (int row = 1; row <= articles.gridRowCount() - 2; ++row) {
         for (int column = ArticleList::NumberColumn; column <= ArticleList::PositionColumn; ++column) {
@@ -107,15 +115,20 @@ TaskFile ParseTaskFile(const QString& text)
     file.fetchImages = ConfigTruth(lines.at(4));
     file.fetchComments = ConfigTruth(lines.at(5));
 
-    if (end < HeaderLines) {
+    qsizetype headerLines = HeaderLines;
+    if (end > 6 && lines.at(6).startsWith(CookieFileKey)) {
+        file.cookieFile = lines.at(6).mid(CookieFileKey.size());
+        ++headerLines;
+    }
+    if (end < headerLines) {
         file.complete = false;
         return file;
     }
-    if (!lines.at(6).isEmpty() || !lines.at(7).isEmpty()) {
+    if (!lines.at(headerLines - 2).isEmpty() || !lines.at(headerLines - 1).isEmpty()) {
         file.complete = false;
         return file;
     }
-    qsizetype pos = HeaderLines;
+    qsizetype pos = headerLines;
     // A record is taken when its six column lines are all there; its row number must be a number and the
     // lines after its columns must be empty, or the file is out of line from here on.
     while (pos + 6 <= end) {
@@ -212,23 +225,34 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
     const auto running = qScopeGuard([&state] { state.discoveryRunning = false; });
     state.ResetArticleList();
     const bool complete = file.complete;
+    const QString cookieFile = file.cookieFile;
     bool interrupted = false;
     try {
         co_await LoadTaskFile(state, std::move(file));
     } catch (const Text::Failure&) {
         interrupted = true;
     }
+    // The task's login comes with it; an earlier task's goes.
+    state.task.CookieFile = cookieFile;
+    QString login;
+    try {
+        login = UseTaskLogin(state);
+    } catch (const Text::Failure& failure) {
+        login = failure.message() + QStringLiteral("，下载时不带登录");
+    }
     const QString task =
         QStringLiteral("导入") + state.profile().Name + QStringLiteral(": ") + state.task.TaskName;
     const QString count = Text::Num(state.articles.articleCount());
+    QString text;
     if (interrupted) {
-        state.setStatus(task + QStringLiteral(" 未完成，已导入") + count + QStringLiteral("篇文章"));
+        text = task + QStringLiteral(" 未完成，已导入") + count + QStringLiteral("篇文章");
     } else if (!complete) {
-        state.setStatus(task + QStringLiteral(" 任务文件不完整，已导入") + count +
-                        QStringLiteral("篇文章，请按下载开始"));
+        text =
+            task + QStringLiteral(" 任务文件不完整，已导入") + count + QStringLiteral("篇文章，请按下载开始");
     } else {
-        state.setStatus(task + QStringLiteral(" 成功! 请按下载开始"));
+        text = task + QStringLiteral(" 成功! 请按下载开始");
     }
+    state.setStatus(login.isEmpty() ? text : text + QStringLiteral("；") + login);
     state.SetCommandStates(true, true, false, true, false, true);
 }
 

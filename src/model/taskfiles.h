@@ -13,7 +13,8 @@ class RunState;
 
 // The task file (task name + ".ini" in the program folder) holds a saved article list:
 //   an empty line, the blog address, the platform code, the task name, the images and comments
-//   switches ("True"/"False"), two empty lines; then per article its row number, title, category, link,
+//   switches ("True"/"False"), for a task with a cookie file a line "Cookies=" and its path (never a
+//   cookie), two empty lines; then per article its row number, title, category, link,
 //   date and position in the category on six lines, followed by two empty lines. Every line ends in
 //   CR LF. Each record has exactly eight lines, so it is read line by line rather than split at empty
 //   lines: a column that is empty (an article without a date) survives the round trip.
@@ -35,6 +36,7 @@ struct TaskFile
     QString taskName;
     bool fetchImages = false;
     bool fetchComments = false;
+    QString cookieFile; // empty when the task has none, as in every file written before there were any
     QList<TaskFileRecord> records;
     // False when the file ends inside a record or a record is out of line: the records before it were
     // read, the rest was not.

@@ -5,6 +5,7 @@
 #include "model/localpage.h"
 #include "model/runstate.h"
 #include "render/imagereferences.h"
+#include "render/loginnotice.h"
 #include "text/charset.h"
 #include "text/containedpath.h"
 #include "text/failure.h"
@@ -169,6 +170,7 @@ bool WantsFallbackPage(PageOutcome outcome)
 {
     switch (outcome) {
     case PageOutcome::Deleted:
+    case PageOutcome::LoginNeeded:
     case PageOutcome::SiteMarkOnly:
     case PageOutcome::Bodiless:
     case PageOutcome::GaveUp:
@@ -279,7 +281,10 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
     }
 
     if (body.size() < 5) {
-        const PageOutcome outcome = NoBodyOutcome(platform, profile, page, giveUp);
+        // Asking again without a login gets the same notice.
+        const PageOutcome outcome = ShowsLoginNotice(platform, page)
+                                        ? PageOutcome::LoginNeeded
+                                        : NoBodyOutcome(platform, profile, page, giveUp);
         if (outcome != PageOutcome::TryAgain) {
             ForgetAttempts(state.attemptList, row);
             co_return outcome;

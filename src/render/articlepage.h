@@ -17,6 +17,7 @@ enum class PageOutcome {
     Written,                // the article's page was written
     WrittenWithoutComments, // written, but its comments could not be counted
     Deleted,                // the blog's own notice says the article is deleted, closed or locked
+    LoginNeeded,            // the blog's notice says only its author, logged in, may read the article
     SiteMarkOnly, // no body, only a mark that every page of the site carries (its footer, say): deleted,
                   // or a busy or login page served in its place
     Bodiless,     // a page without body and without any mark, where the platform has no marks to look for

@@ -10,6 +10,7 @@
 #include "render/articleslot.h"
 #include "render/downloadprogress.h"
 #include "render/indexpages.h"
+#include "render/loginnotice.h"
 #include "text/pagecharset.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
@@ -333,6 +334,14 @@ private:
             break;
         case PageOutcome::WrittenWithoutComments:
             entry = failedEntry(page, address, QStringLiteral("评论数读取失败"));
+            break;
+        case PageOutcome::LoginNeeded:
+            // The article exists, whatever an earlier run took the notice for: a run with the author's
+            // login fetches it.
+            entry = {Failed, address, LoginNeededReason(m_state.task.PlatformCode), {}, 0};
+            if (!m_state.task.CookieFile.isEmpty()) {
+                entry.reason += QStringLiteral("（所给的登录Cookie没有登录，可能已过期）");
+            }
             break;
         case PageOutcome::Deleted:
         case PageOutcome::SiteMarkOnly:

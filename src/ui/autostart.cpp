@@ -38,6 +38,7 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
     start.platform = *platform;
     start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
+    start.cookieFile = Model::AutoConfigCookieFile(state.programFolder);
     start.question = QStringLiteral("即将执行全自动备份，是否继续？") + QStringLiteral("\r\n") +
                      state.profiles[*platform].Name + QStringLiteral("博客：") + start.name +
                      QStringLiteral("\r\n");

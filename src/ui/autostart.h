@@ -21,11 +21,12 @@ struct AutomaticStart
     QString address;
     bool fetchImages = false;
     bool fetchComments = false;
-    QString question; // the question put to the user (Ready), or the status text (Invalid)
+    QString cookieFile; // the optional <cookies> field, as a path; empty: none
+    QString question;   // the question put to the user (Ready), or the status text (Invalid)
 };
 
 // Reads the automatic-mode settings: field 0 the platform code (0 to 16), 1 the task name, 2 the blog
-// address, 3 and 4 the images and comments switches.
+// address, 3 and 4 the images and comments switches; the optional <cookies> the user's cookie file.
 AutomaticStart ReadAutomaticStart(const Model::RunState& state);
 
 } // namespace Ui

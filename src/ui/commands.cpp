@@ -4,6 +4,7 @@
 #include "discovery/discoverydriver.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
+#include "model/tasklogin.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
 #include "output/renamer.h"
@@ -65,7 +66,16 @@ void Commands::startTask(const NewTask& task)
         m_state.setStatus(BusyWithTaskText);
         return;
     }
-    if (task.platform == Model::Sina && m_state.http.manager != nullptr) {
+    // With the user's cookie file the task uses the user's login, so the user is not logged out of Sina.
+    m_state.task.CookieFile = task.cookieFile;
+    QString login;
+    try {
+        login = Model::UseTaskLogin(m_state);
+    } catch (const Text::Failure& failure) {
+        m_state.setStatus(failure.message() + QStringLiteral("，任务没有开始"));
+        return;
+    }
+    if (task.platform == Model::Sina && task.cookieFile.isEmpty() && m_state.http.manager != nullptr) {
         LogOutOfSina(*m_state.http.manager);
     }
     m_state.task.FetchImages = task.fetchImages;
@@ -75,6 +85,11 @@ void Commands::startTask(const NewTask& task)
     m_runner.run(Command::Discovery, [&state, started] {
         return Discovery::Start(state, started.platform, started.name, started.address);
     });
+    // Said once the search has started, so that its first words do not hide it; a search that ended at
+    // once keeps its own.
+    if (!login.isEmpty() && m_runner.isRunning(Command::Discovery)) {
+        m_state.setStatus(login);
+    }
 }
 
 void Commands::download()

@@ -206,7 +206,8 @@ void MainWindow::startAutomatically()
                            .name = start.name,
                            .address = start.address,
                            .fetchImages = start.fetchImages,
-                           .fetchComments = start.fetchComments});
+                           .fetchComments = start.fetchComments,
+                           .cookieFile = start.cookieFile});
 }
 
 void MainWindow::setVersionLine(const QString& text)

@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,7 +39,8 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     : QDialog(parent), m_platform(new QComboBox(this)), m_name(new QLineEdit(this)),
       m_address(new QLineEdit(this)), m_addressLabel(new QLabel(QStringLiteral("地址"), this)),
       m_hint(new QLabel(this)), m_images(new QCheckBox(QStringLiteral("图片"), this)),
-      m_comments(new QCheckBox(QStringLiteral("评论"), this))
+      m_comments(new QCheckBox(QStringLiteral("评论"), this)), m_cookieLabel(new QLabel(this)),
+      m_dropCookies(new QPushButton(QStringLiteral("不用"), this))
 {
     setWindowTitle(QStringLiteral("新增"));
     setModal(false);
@@ -97,7 +100,21 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     switches->addWidget(notice);
     switches->addStretch();
     grid->addLayout(switches, 4, 0, 1, 2);
+    // The login is chosen left of OK and Cancel, which stay where they are.
+    auto* cookies = new QPushButton(QStringLiteral("使用登录Cookie…"), this);
+    cookies->setObjectName(QStringLiteral("CookieButton"));
+    cookies->setAutoDefault(false);
+    cookies->setToolTip(
+        QStringLiteral("选择从浏览器导出的 cookies.txt（Netscape 格式），用你的登录下载只有作者"
+                       "能看的博文；选了它就不会退出登录新浪。Cookie 文件就是你的登录，请勿给别人"));
+    m_cookieLabel->setObjectName(QStringLiteral("CookieLabel"));
+    m_dropCookies->setObjectName(QStringLiteral("DropCookies"));
+    m_dropCookies->setAutoDefault(false);
+    m_dropCookies->setVisible(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cookies);
+    buttons->addWidget(m_cookieLabel);
+    buttons->addWidget(m_dropCookies);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -111,6 +128,25 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     connect(m_name, &QLineEdit::returnPressed, this, &NewTaskDialog::accept);
     connect(ok, &QPushButton::clicked, this, &NewTaskDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &NewTaskDialog::reject);
+    connect(cookies, &QPushButton::clicked, this, &NewTaskDialog::chooseCookieFile);
+    connect(m_dropCookies, &QPushButton::clicked, this, [this] { setCookieFile(QString()); });
+}
+
+void NewTaskDialog::chooseCookieFile()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("使用登录Cookie"), QString(),
+                                                      QStringLiteral("Cookie 文件 (*.txt);;所有文件 (*)"));
+    if (!path.isEmpty()) {
+        setCookieFile(path);
+    }
+}
+
+void NewTaskDialog::setCookieFile(const QString& path)
+{
+    m_cookieFile = path;
+    m_cookieLabel->setText(path.isEmpty() ? QString() : QFileInfo(path).fileName());
+    m_cookieLabel->setToolTip(path);
+    m_dropCookies->setVisible(!path.isEmpty());
 }
 
 int NewTaskDialog::platform() const
@@ -202,6 +238,7 @@ void NewTaskDialog::accept()
     task.fetchImages = m_images->isChecked();
     // A disabled switch keeps its mark but does not apply: comments exist for Sina articles only.
     task.fetchComments = m_comments->isEnabled() && m_comments->isChecked();
+    task.cookieFile = m_cookieFile;
     Q_EMIT taskRequested(task);
 }
 

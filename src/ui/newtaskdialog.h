@@ -18,6 +18,7 @@ struct NewTask
     QString address;
     bool fetchImages = false;
     bool fetchComments = false;
+    QString cookieFile; // the user's cookie file, whose login the task uses; empty: none
 };
 
 // The new-task dialog 新增 (Form2): the user picks the platform, types the name and, for three platforms,
@@ -43,6 +44,10 @@ public:
     // Cancel (取消): the dialog hides, nothing else changes.
     void reject() override;
 
+    // The cookie file the task will use (empty: none), as "使用登录Cookie…" chooses it and "不用" drops it.
+    QString cookieFile() const { return m_cookieFile; }
+    void setCookieFile(const QString& path);
+
 Q_SIGNALS:
     // OK with a platform chosen; the dialog has hidden itself.
     void taskRequested(const Ui::NewTask& task);
@@ -51,6 +56,7 @@ private:
     void platformChosen();
     void nameEdited();
     void addressEdited();
+    void chooseCookieFile();
 
     QComboBox* m_platform;  // Combo1
     QLineEdit* m_name;      // Text1
@@ -59,6 +65,9 @@ private:
     QLabel* m_hint;         // Label3
     QCheckBox* m_images;    // Check1
     QCheckBox* m_comments;  // Check2
+    QLabel* m_cookieLabel;
+    QPushButton* m_dropCookies;
+    QString m_cookieFile;
 };
 
 } // namespace Ui

@@ -36,13 +36,21 @@ struct ProgramRun
     QString err;
 };
 
-// The real program, copied into a program folder with auto.cfg for the blog (images on, comments off),
-// run with --batch through the fake web, which answers from this process meanwhile.
+// The real program, copied into a program folder with auto.cfg for the blog (images on, comments off,
+// and the further fields given), run with --batch and the further arguments through the fake web, which
+// answers from this process meanwhile.
 ProgramRun RunProgram(const QTemporaryDir& folder, quint16 proxyPort, const QString& platform,
-                      const QString& name, const QString& address)
+                      const QString& name, const QString& address, const QStringList& arguments = {},
+                      const QByteArray& moreFields = {})
 {
     TestSupport::WriteAutoConfig(folder.path(),
                                  {platform, name, address, QStringLiteral("True"), QStringLiteral("False")});
+    if (!moreFields.isEmpty()) {
+        QFile config(folder.filePath(QStringLiteral("auto.cfg")));
+        if (!config.open(QIODevice::Append) || config.write(moreFields) != moreFields.size()) {
+            return {};
+        }
+    }
     const QString program = folder.filePath(QStringLiteral("qvlrx"));
     QFile::copy(QStringLiteral(QVLRX_EXECUTABLE), program);
     QProcess process;
@@ -50,7 +58,7 @@ ProgramRun RunProgram(const QTemporaryDir& folder, quint16 proxyPort, const QStr
     environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxyPort));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder.path());
-    process.start(program, {QStringLiteral("--batch")});
+    process.start(program, QStringList{QStringLiteral("--batch")} + arguments);
     ProgramRun run;
     if (!process.waitForStarted()) {
         return run;
@@ -126,6 +134,56 @@ private Q_SLOTS:
         QCOMPARE(pages, 26);
         QVERIFY(images >= 48);
         QVERIFY(comments > 0);
+    }
+
+    // A blog whose posts only their author, logged in, may read: without the author's cookie file every
+    // article is named as needing a login; with it (--cookies, which wins over auto.cfg's <cookies>) the
+    // next run completes the backup. No cookie ever shows in the output or in a file of the backup.
+    void backsUpPostsBehindTheAuthorsLogin()
+    {
+        const FakeWeb::SinaBlog blog({.articles = 6, .categories = 2, .images = 1, .login = 1});
+        blog.install(m_web);
+        QTemporaryDir elsewhere;
+        const QString cookies = elsewhere.filePath(QStringLiteral("cookies.txt"));
+        QByteArray cookie = blog.loginCookie().toLatin1();
+        TestSupport::WriteBytes(cookies, "# Netscape HTTP Cookie File\r\n.sina.com.cn\tTRUE\t/\tFALSE\t0\t" +
+                                             cookie.replace('=', '\t') + "\r\n");
+
+        QTemporaryDir folder;
+        const QString address = blog.firstPageAddress();
+        const ProgramRun without =
+            RunProgram(folder, m_web.port(), QStringLiteral("0"), QStringLiteral("mine"), address);
+        QVERIFY2(without.exitCode == 5, qPrintable(without.out + without.err));
+        const QString failed =
+            QString::fromUtf8(TestSupport::ReadBytes(folder.filePath(QStringLiteral("mine/failed.txt"))));
+        for (const FakeWeb::SinaArticle& article : blog.articles()) {
+            const QString line = article.address() + QStringLiteral("\t需要登录：博文仅作者可见");
+            QVERIFY2(without.out.contains(QStringLiteral("缺失\t") + line), qPrintable(without.out));
+            QVERIFY2(failed.contains(line + u'\n'), qPrintable(failed));
+        }
+
+        const QByteArray missing = "<cookies>nothere.txt</cookies>\r\n";
+        const ProgramRun unreadable = RunProgram(folder, m_web.port(), QStringLiteral("0"),
+                                                 QStringLiteral("mine"), address, {}, missing);
+        QCOMPARE(unreadable.exitCode, 2);
+        QVERIFY2(unreadable.err.contains(folder.filePath(QStringLiteral("nothere.txt"))),
+                 qPrintable(unreadable.err));
+
+        const ProgramRun with = RunProgram(folder, m_web.port(), QStringLiteral("0"), QStringLiteral("mine"),
+                                           address, {QStringLiteral("--cookies"), cookies}, missing);
+        QVERIFY2(with.exitCode == 0, qPrintable(with.out + with.err));
+        QVERIFY2(with.out.contains(QStringLiteral("使用你的登录")), qPrintable(with.out));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("mine/failed.txt"))));
+
+        const QByteArray secret = blog.loginCookie().section(u'=', 1).toLatin1();
+        for (const ProgramRun& run : {without, unreadable, with}) {
+            QVERIFY(!(run.out + run.err).contains(QString::fromLatin1(secret)));
+        }
+        QDirIterator files(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            QVERIFY2(!TestSupport::ReadBytes(path).contains(secret), qPrintable(path));
+        }
     }
 
     // --epub: the book of the same backup follows the CHM, and it is a valid EPUB.

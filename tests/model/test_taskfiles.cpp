@@ -4,9 +4,11 @@
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/charset.h"
+#include "text/logincookies.h"
 #include "text/textfiles.h"
 
 #include <QFile>
+#include <QNetworkCookieJar>
 #include <QTest>
 
 using Model::CommandStates;
@@ -129,6 +131,49 @@ private slots:
         }
         QCOMPARE(Rows(run.state->articles), expected);
         QCOMPARE(run.ui.status(), QStringLiteral("导入新浪: blog 成功! 请按下载开始"));
+    }
+
+    // The task file names the task's cookie file, never a cookie; importing it brings the task's login
+    // back, and a file without one (as every older file) leaves no earlier login behind.
+    void taskFileRemembersTheCookieFile()
+    {
+        TestRun run;
+        const QString cookies = run.path(QStringLiteral("我的 cookies.txt"));
+        WriteBytes(cookies, ".sina.com.cn\tTRUE\t/\tFALSE\t0\tSUB\tsecret-login\r\n");
+        Fill(*run.state, TwoArticles);
+        run.state->task.CookieFile = cookies;
+        Model::ExportTaskList(*run.state);
+        const QByteArray written = ReadBytes(run.path(QStringLiteral("blog.ini")));
+        QVERIFY(!written.contains("secret-login"));
+
+        run.state->task = Model::BlogTask{};
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("blog.ini"))));
+        QCOMPARE(run.state->task.CookieFile, cookies);
+        QCOMPARE(Rows(run.state->articles),
+                 (QStringList{QStringLiteral("1|标题一|分类|blog_1.html|(2012-01-01)|1||"),
+                              QStringLiteral("2|标题二|分类|blog_2.html|(2012-01-02)|2||")}));
+        QCOMPARE(run.ui.status(),
+                 QStringLiteral("导入新浪: blog 成功! 请按下载开始；使用你的登录：登录Cookie文件"
+                                "我的 cookies.txt，1个Cookie，不退出登录"));
+        auto* jar = qobject_cast<Text::LoginCookieJar*>(run.network.cookieJar());
+        QVERIFY(jar != nullptr);
+        QCOMPARE(jar->cookieCount(), 1);
+
+        WriteBytes(run.path(QStringLiteral("old.ini")), Text::EncodeLocal(TwoArticlesFile));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("old.ini"))));
+        QVERIFY(run.state->task.CookieFile.isEmpty());
+        QVERIFY(run.network.cookieJar()
+                    ->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/")))
+                    .isEmpty());
+        QCOMPARE(run.ui.status(), QStringLiteral("导入新浪: blog 成功! 请按下载开始"));
+
+        // A cookie file that has gone: the task comes in, and the user is told it runs without a login.
+        run.state->task.CookieFile = run.path(QStringLiteral("gone.txt"));
+        Model::ExportTaskList(*run.state);
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("blog.ini"))));
+        QCOMPARE(run.state->articles.articleCount(), 2);
+        QVERIFY2(run.ui.status().endsWith(QStringLiteral("gone.txt，下载时不带登录")),
+                 qPrintable(run.ui.status()));
     }
 
     void damagedFiles_data()

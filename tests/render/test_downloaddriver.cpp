@@ -5,6 +5,7 @@
 #include "fakeweb.h"
 #include "model/pagerecord.h"
 #include "model/taskfiles.h"
+#include "model/tasklogin.h"
 #include "render/articlepage.h"
 #include "render/downloaddriver.h"
 #include "render/downloadprogress.h"
@@ -372,6 +373,40 @@ private slots:
         m_web.clearLog();
         Download(run);
         QCOMPARE(m_web.requestCount(), 0);
+    }
+
+    // A post that only its author, logged in, may read is missing for want of a login, run after run,
+    // never taken for deleted; a run with the author's cookie file fetches it.
+    void aLoginNoticeNeedsTheLoginAndIsNeverDeleted()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 6);
+        m_web.addFirstHandler([](const FakeWeb::Request& request) -> std::optional<Response> {
+            if (request.path != QStringLiteral("/s/blog_2.html") ||
+                request.header("Cookie") == "SUB=author") {
+                return std::nullopt;
+            }
+            return Page(FakeWeb::SinaBlog::loginNoticePage().toUtf8());
+        });
+        for (int pass = 1; pass <= 2; ++pass) {
+            m_web.clearLog();
+            Download(run);
+            // Asking again without a login gets the same notice: once a run is enough.
+            QCOMPARE(m_web.requestLog().filter(QStringLiteral("blog_2.html")).size(), 1);
+            const Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+            QCOMPARE(summary.articlesDeleted, 0);
+            QCOMPARE(summary.failed.size(), 1);
+            QCOMPARE(summary.failed.at(0).address, ArticleUrl(2));
+            QCOMPARE(summary.failed.at(0).reason, QStringLiteral("需要登录：博文仅作者可见"));
+        }
+
+        const QString cookies = run.path(QStringLiteral("cookies.txt"));
+        TestSupport::WriteBytes(cookies, "blog.sina.com.cn\tFALSE\t/\tFALSE\t0\tSUB\tauthor\n");
+        run.state->task.CookieFile = cookies;
+        Model::UseTaskLogin(*run.state);
+        Download(run);
+        QVERIFY(ReadPage(run.state->articlePagePath(2)).contains(QStringLiteral("第2篇文章的正文")));
+        QCOMPARE(Assets::SummariseBackup(*run.state).missing(), 0);
     }
 
     void aSavedArticleGetsOnlyWhatItMissed()

@@ -4,7 +4,9 @@
 #include "support/deadproxies.h"
 #include "support/wait.h"
 #include "text/charset.h"
+#include "text/cookiefile.h"
 #include "text/failure.h"
+#include "text/logincookies.h"
 #include "text/networkfailure.h"
 #include "text/pagefetch.h"
 #include "text/redirectguard.h"
@@ -98,6 +100,71 @@ private Q_SLOTS:
         m_web.addRoute(QStringLiteral("http://me.blog.163.com/blog/static/12/"), {200, QByteArray("ok")});
         QCOMPARE(fetch(QStringLiteral("http://me.blog.163.com/blog/static/12\\"), QStringLiteral("GB2312")),
                  QStringLiteral("ok"));
+    }
+
+    // The cookies of a user's cookie file go only to the hosts and paths they name, and only while they
+    // last; lines that are no cookie, and cookies for a public suffix, which every site would get, are
+    // never sent anywhere.
+    void cookieFileCookiesGoOnlyWhereTheyBelong()
+    {
+        QByteArray file = "# Netscape HTTP Cookie File\r\n"
+                          "\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\t0\tSUB\tlogin\r\n"
+                          "#HttpOnly_.sina.com.cn\tTRUE\t/\tFALSE\t0\tHO\t1\r\n"
+                          "blog.sina.com.cn\tFALSE\t/s/\tFALSE\t0\tPATHED\t1\r\n"
+                          "blog.sina.com.cn\tFALSE\t/\tFALSE\t0\tHOSTONLY\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\tTRUE\t0\tSECURE\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\t1000000000\tOLD\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\t99999999999\tFAR\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\t99999999999999999999999\tFARTHER\t1\r\n"
+                          ".163.com\tTRUE\t/\tFALSE\t0\tNETEASE\t1\n"
+                          ".com.cn\tTRUE\t/\tFALSE\t0\tSUFFIX\t1\r\n"
+                          "com.cn\tFALSE\t/\tFALSE\t0\tSUFFIXHOST\t1\r\n"
+                          ".com\tTRUE\t/\tFALSE\t0\tCOM\t1\r\n"
+                          ".\tTRUE\t/\tFALSE\t0\tDOT\t1\r\n"
+                          "\tTRUE\t/\tFALSE\t0\tNODOMAIN\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\tsoon\tBADEXPIRY\t1\r\n"
+                          ".sina.com.cn\tTRUE\t/\tFALSE\t0\tSPLIT\tx;INJECTED=1\r\n";
+        QByteArray binary = "?sina.com.cn\tTRUE\t/\tFALSE\t0\t\x01\xff\t\x80\r\n";
+        binary[0] = '\0';
+        file += binary;
+        file += ".sina.com.cn\tTRUE\t/\tFALSE\t0\tHUGE\t" + QByteArray(MaxCookieBytes, 'x') + "\r\n";
+        const CookieFile cookies = ParseCookieFile(file, QDateTime::currentDateTimeUtc());
+        QCOMPARE(cookies.skipped, 11);
+
+        QNetworkAccessManager network;
+        HttpContext http;
+        http.manager = &network;
+        http.timeoutMs = 2000;
+        UseLoginCookies(network, cookies.cookies);
+        auto sent = [&](const QString& address) {
+            m_web.addRoute(address, {200, QByteArray("ok")});
+            TestSupport::Wait(FetchAnswer(http, address));
+            QStringList names;
+            for (const QByteArray& piece : m_web.requests().constLast().header("Cookie").split(';')) {
+                if (!piece.trimmed().isEmpty()) {
+                    names << QString::fromLatin1(piece.trimmed().split('=').first());
+                }
+            }
+            names.sort();
+            return names;
+        };
+        const QStringList everySinaHost{"FAR", "FARTHER", "HO", "SUB"};
+        QCOMPARE(sent(QStringLiteral("http://blog.sina.com.cn/s/blog_1.html")),
+                 QStringList({"FAR", "FARTHER", "HO", "HOSTONLY", "PATHED", "SUB"}));
+        QCOMPARE(sent(QStringLiteral("http://blog.sina.com.cn/other.html")),
+                 QStringList({"FAR", "FARTHER", "HO", "HOSTONLY", "SUB"}));
+        QCOMPARE(sent(QStringLiteral("http://comet.blog.sina.com.cn/api/num.php?uid=1")), everySinaHost);
+        QCOMPARE(sent(QStringLiteral("http://me.blog.163.com/blog/")), QStringList{"NETEASE"});
+        QCOMPARE(sent(QStringLiteral("http://blog.sohu.com.cn/")), QStringList());
+        QCOMPARE(sent(QStringLiteral("http://www.cnblogs.com/")), QStringList());
+
+        // An empty file and one of nothing but bytes are no cookies, and no harm.
+        QCOMPARE(ParseCookieFile({}, QDateTime::currentDateTimeUtc()).cookies.size(), 0);
+        const CookieFile bytes = ParseCookieFile(QByteArray(70000, '\x00') + QByteArray(5000, '\xff'),
+                                                 QDateTime::currentDateTimeUtc());
+        QCOMPARE(bytes.cookies.size(), 0);
     }
 
     // What goes out on the request line: the address as written, except what a request line cannot

@@ -1,4 +1,5 @@
 #include "sinablog.h"
+#include "support/files.h"
 #include "support/foundrows.h"
 #include "ui/commandrunner.h"
 #include "ui/commands.h"
@@ -390,6 +391,47 @@ private slots:
         auto* fresh = qobject_cast<Ui::SessionCookieJar*>(run.network.cookieJar());
         QVERIFY(fresh != nullptr);
         QCOMPARE(fresh->cookieCount(), 0);
+
+        // The dialog hands over the cookie file chosen, until the user drops it again.
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        const QString cookies = run.folder.filePath(QStringLiteral("cookies.txt"));
+        d.dialog.setCookieFile(cookies);
+        QCOMPARE(d.dialog.findChild<QLabel*>(QStringLiteral("CookieLabel"))->text(),
+                 QStringLiteral("cookies.txt"));
+        d.dialog.choosePlatform(0);
+        d.dialog.accept();
+        const auto chosen = requested.takeFirst().first().value<Ui::NewTask>();
+        QCOMPARE(chosen.cookieFile, cookies);
+        d.dialog.show();
+        d.dialog.findChild<QPushButton*>(QStringLiteral("DropCookies"))->click();
+        d.dialog.accept();
+        QVERIFY(requested.takeFirst().first().value<Ui::NewTask>().cookieFile.isEmpty());
+
+        // A Sina task with the user's cookie file keeps the user's login and says so; a file that cannot
+        // be read starts nothing; the next Sina task without one logs out of Sina as ever.
+        Ui::NewTask login = chosen;
+        login.cookieFile = run.folder.filePath(QStringLiteral("missing.txt"));
+        run.window->commands().startTask(login);
+        QVERIFY2(run.state->ui.status().endsWith(QStringLiteral("missing.txt，任务没有开始")),
+                 qPrintable(run.state->ui.status()));
+        QVERIFY(!runner->isRunning(Ui::Command::Discovery));
+        TestSupport::WriteBytes(cookies, "#HttpOnly_.sina.com.cn\tTRUE\t/\tFALSE\t0\tSUP\tme\r\n");
+        run.window->commands().startTask(chosen);
+        QCOMPARE(run.state->ui.status(),
+                 QStringLiteral("使用你的登录：登录Cookie文件cookies.txt，1个Cookie，不退出登录"));
+        QCOMPARE(
+            run.network.cookieJar()->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/"))).size(),
+            1);
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
+        run.window->commands().startTask(
+            {.platform = 0,
+             .name = QStringLiteral("s"),
+             .address = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html")});
+        QVERIFY(run.network.cookieJar()
+                    ->cookiesForUrl(QUrl(QStringLiteral("http://blog.sina.com.cn/")))
+                    .isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
     }
 };
 

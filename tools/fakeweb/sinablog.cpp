@@ -68,6 +68,23 @@ QString ScriptEscape(const QString& text)
     return out;
 }
 
+// Whether the request's Cookie headers carry the cookie name=value.
+bool HasCookie(const Request& request, const QString& cookie)
+{
+    const QByteArray wanted = cookie.toLatin1();
+    for (const auto& [name, value] : request.headers) {
+        if (name.compare("Cookie", Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        for (const QByteArray& piece : value.split(';')) {
+            if (piece.trimmed() == wanted) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 Response HtmlResponse(const QString& html)
 {
     Response r;
@@ -93,6 +110,7 @@ struct SinaBlog::Data
     mutable QList<SinaArticle> allArticles; // made on the first call of SinaBlog::articles()
 
     int articleCount() const { return options.articles; }
+    QString loginCookie() const { return QStringLiteral("SUB=author-") + userText; }
     bool inNoCategory(int i) const;
     // Articles before index i that are in no category, and that are favourites.
     int uncategorisedBefore(int i) const;
@@ -449,6 +467,9 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
             return page < 1 ? std::nullopt : std::optional<Response>(HtmlResponse(favouritesPage(page)));
         }
         if (const auto m = articlePath.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
+            if (options.login != 0 && !HasCookie(request, loginCookie())) {
+                return HtmlResponse(SinaBlog::loginNoticePage());
+            }
             return HtmlResponse(articlePage(article(indexOf(m.captured(1)))));
         }
         if (const auto m = comment.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
@@ -540,6 +561,8 @@ std::optional<SinaBlogOptions> SinaBlogOptions::parse(const QString& text, QStri
             options.comments = small;
         } else if (key == QStringLiteral("textkb")) {
             options.textKb = small;
+        } else if (key == QStringLiteral("login")) {
+            options.login = small;
         } else {
             return fail(QStringLiteral("unknown key \"%1\"").arg(key));
         }
@@ -688,6 +711,23 @@ QByteArray SinaBlog::commentPageReply(int index, int page) const
     return d->commentReply(d->article(index), page);
 }
 
+QString SinaBlog::loginCookie() const
+{
+    return d->loginCookie();
+}
+
+QString SinaBlog::loginNoticePage()
+{
+    return QStringLiteral(
+        "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
+        "<title>新浪博客</title>\n</head>\n<body>\n<div class=\"sinablogbody\">\n"
+        "<div class=\"errorBox\"><p>系统维护中，博文仅作者可见。登陆后可查看本人文章</p>"
+        "<a href=\"https://login.sina.com.cn/\">登录</a></div>\n"
+        "<div id=\"column_2\"><p class=\"copyright\"><a href=\"http://corp.sina.com.cn/chn/\">"
+        "新浪公司</a> <a href=\"http://corp.sina.com.cn/chn/copyright.html\">"
+        "版权所有</a></p></div>\n</div>\n</body>\n</html>\n");
+}
+
 void SinaBlog::install(Server& server) const
 {
     server.addHandler([data = d](const Request& request) { return data->answer(request); });
@@ -705,6 +745,10 @@ void installSinaBlog(Server& server, const QString& arg)
     blog.install(server);
     std::fprintf(stderr, "sina blog of %d articles: %s\n", options->articles,
                  qPrintable(blog.firstPageAddress()));
+    if (options->login != 0) {
+        std::fprintf(stderr, "its articles want the login cookie %s on .sina.com.cn\n",
+                     qPrintable(blog.loginCookie()));
+    }
 }
 
 } // namespace FakeWeb

@@ -35,6 +35,9 @@ class Server;
 //    answering {"<aids>":{"c":<count>,"r":0,"f":0,"z":0,"d":0}};
 //  - comment pages http://blog.sina.com.cn/s/comment_<id>_<k>.html, 50 comments each, as the escaped
 //    script reply of the real site ({"code":"A00006",data:"..."} with \" \/ and \uXXXX escapes).
+// With login set, an article page is shown only to its author: a request without the author's login
+// cookie (loginCookie) gets the site's page with the notice "系统维护中，博文仅作者可见。登陆后可查看本人
+// 文章" and no body, as the real site answers since about 2022.
 // Requests for other users' addresses are left to other handlers.
 struct SinaBlogOptions
 {
@@ -46,9 +49,11 @@ struct SinaBlogOptions
     int images = 0;        // images in every article
     int comments = 0;      // article i has i % (comments + 1) comments
     int textKb = 0;        // kilobytes of further text in every article body, as long posts have
+    int login = 0;         // not 0: article pages need the author's login cookie
 
     // Reads "user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,
-    // comments=3,textkb=20"; every key is optional. Empty with *error set when a key or value is wrong.
+    // comments=3,textkb=20,login=1"; every key is optional. Empty with *error set when a key or value is
+    // wrong.
     static std::optional<SinaBlogOptions> parse(const QString& text, QString* error = nullptr);
 };
 
@@ -95,6 +100,10 @@ public:
     QString articleBody(int index) const;                // the text between the body markers
     QByteArray imageBytes(const QString& address) const; // empty for an address of no image here
     QByteArray commentPageReply(int index, int page) const;
+
+    // The author's login: the cookie (name=value) that article pages of a blog with login want.
+    QString loginCookie() const;
+    static QString loginNoticePage();
 
     // Adds a handler answering every address above.
     void install(Server& server) const;
