@@ -133,6 +133,8 @@ const QList<PlatformCase>& Cases()
         {Model::Cnblogs, false, ClassCase<CnblogsBlog>(QStringLiteral("bokeyuan"), 4)},
         {Model::Tianya2, false, ListPageCase(QStringLiteral("tianyake"), installTianya2Blog)},
         {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao"), installCto51Blog)},
+        // The site's later article pages, whose markers the profile no longer finds.
+        {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao2022"), installCto51LaterBlog)},
     };
     return cases;
 }
@@ -155,7 +157,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         for (int i = 0; i < Cases().size(); ++i) {
             const int code = Cases().at(i).code;
-            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item)) << i;
+            const bool later = i > 0 && Cases().at(i - 1).code == code;
+            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item +
+                                     (later ? QStringLiteral(" later layout") : QString())))
+                << i;
         }
     }
     void backsUpEveryPlatform()
@@ -216,6 +221,8 @@ private Q_SLOTS:
             QVERIFY2(page.contains(QStringLiteral("原文地址: ")), qPrintable(link));
             // Only the page's own title: nothing of the web page around the body.
             QVERIFY2(page.count(QStringLiteral("<title>"), Qt::CaseInsensitive) == 1, qPrintable(link));
+            QVERIFY2(!page.contains(QStringLiteral("著作权归作者所有")) && !page.contains(QStringLiteral("举报")),
+                     qPrintable(link));
             const QString folderName = link.left(link.lastIndexOf(u'/') + 1);
             for (auto image = source.globalMatch(page); image.hasNext(); ++images) {
                 const auto found = image.next();

@@ -58,6 +58,7 @@ const QList<Generator>& generators()
         {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianyaBlog)},
         {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianya2Blog)},
         {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCto51Blog)},
+        {QStringLiteral("cto51-blog-2022"), QStringLiteral("A 51cto blog whose article pages have the site's later layout (UTF-8, the body in div#result): NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCto51LaterBlog)},
         {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installIfengBlog, true)},
         {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installYaolanBlog)},
         {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCsdnBlog)},
