@@ -189,10 +189,9 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
         platform.readPages(walk);
     } catch (const Text::UnrecognisedPage&) {
         throw;
-    } catch (const Text::Failure& failure) {
+    } catch (const Text::Failure&) {
         // The page answered, but what the page count is read from is not on it.
-        throw Text::UnrecognisedPage(walk.firstPageAddress, QStringLiteral("页数（") + failure.message() +
-                                                                QStringLiteral("）"));
+        throw Text::UnrecognisedPage(walk.firstPageAddress, QStringLiteral("页数"));
     }
     if (walk.announcedArticles) {
         AnnounceArticles(state, *walk.announcedArticles);

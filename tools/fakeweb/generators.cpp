@@ -52,6 +52,14 @@ const QList<Generator>& generators()
         {QStringLiteral("netease"),
          QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] at http://NAME.blog.163.com/blog/"),
          PageKit::installBlog<NeteaseBlog>(45, 3)},
+        {QStringLiteral("netease-2015"),
+         QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] whose article pages have the site's later layout (header and share bar inside the body's container)"),
+         [](Server& server, const QString& arg) {
+             const PageKit::BlogSize size = PageKit::parseBlogSize(arg, 45, 3);
+             NeteaseBlog blog(size.name, size.articles, size.categories);
+             blog.serveLaterLayout();
+             blog.install(server);
+         }},
         {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installBaiduBlog)},
         {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installHexunBlog)},
         {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installSohuBlog)},

@@ -516,15 +516,15 @@ struct Cto51Blog
 
 GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
 {
-    return installCto51Blog(server, size, false);
+    return installCto51BlogInLayout(server, size, false);
 }
 
 GeneratedBlog installCto51LaterBlog(Server& server, const BlogSize& size)
 {
-    return installCto51Blog(server, size, true);
+    return installCto51BlogInLayout(server, size, true);
 }
 
-GeneratedBlog installCto51Blog(Server& server, const BlogSize& size, bool later)
+GeneratedBlog installCto51BlogInLayout(Server& server, const BlogSize& size, bool later)
 {
     auto cto = std::make_shared<Cto51Blog>();
     cto->later = later;
