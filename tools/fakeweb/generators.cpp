@@ -37,7 +37,7 @@ const QList<Generator>& generators()
 {
     // clang-format off
     static const QList<Generator> all = {
-        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3,textkb=20\" (every key optional; textkb lengthens every article by so many kilobytes)."), installSinaBlog},
+        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3,textkb=20,saved=1\" (every key optional; textkb lengthens every article by so many kilobytes; saved=1 writes the list pages as a browser saves them)."), installSinaBlog},
         {QStringLiteral("health39"),
          QStringLiteral(
              "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
