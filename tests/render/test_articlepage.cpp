@@ -2,6 +2,7 @@
 #include "model/endpoints.h"
 #include "model/localpage.h"
 #include "render/articlepage.h"
+#include "render/bodylayouts.h"
 #include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -260,6 +261,31 @@ private slots:
                                       u"上一篇"_s, u"著作权归作者所有"_s, u"nbw-blog-start"_s}) {
             QVERIFY2(!body.contains(chrome), qPrintable(chrome));
         }
+    }
+
+    // The body of a later layout is the content of one element: nested elements of its name, comments
+    // holding its end tag, a look-alike attribute and a page cut off before the end.
+    void elementBody_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("nested") << u"<div id=\"result\"><div class=\"a\"><div>x</div></div>y</div></div>"_s
+                                << u"<div class=\"a\"><div>x</div></div>y"_s;
+        QTest::newRow("comment") << u"<DIV id='result' data-v=0>a<!-- </div> -->b</Div>"_s
+                                 << u"a<!-- </div> -->b"_s;
+        QTest::newRow("look-alike") << u"<div data-id=\"result\">no</div><div id=result><br/>yes</div>"_s
+                                    << u"<br/>yes"_s;
+        QTest::newRow("divider") << u"<div id=\"result\"><divider>a</divider><div/>b</div>"_s
+                                 << u"<divider>a</divider><div/>b"_s;
+        QTest::newRow("cut off") << u"<div id=\"result\"><div>text"_s << u"未找到"_s;
+        QTest::newRow("cut in a tag") << u"<div id=\"result\">text<div class=\"x"_s << u"未找到"_s;
+        QTest::newRow("absent") << u"<div id=\"other\">text</div>"_s << u"未找到"_s;
+    }
+    void elementBody()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, body);
+        QCOMPARE(Render::ElementContent(page, u"div"_s, u"id"_s, u"result"_s), body);
     }
 
     void aPageHoldingTheArticleIsNeverLost()
