@@ -3,12 +3,12 @@
 #include "discovery/announcedarticles.h"
 #include "discovery/pagesahead.h"
 #include "model/runstate.h"
-#include "text/unrecognisedpage.h"
 #include "text/charset.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 #include <QSet>
 
@@ -270,10 +270,10 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
     // Pages fetched beyond the end of the walk are never read.
     co_await pages.stop(failure);
     if (pagesRead > 0 && entriesRead == 0) {
-        const QString entries = platform.entryPattern.isEmpty() ? QStringLiteral("文章列表")
-                                                                : QStringLiteral("文章列表“") +
-                                                                      Text::HashToQuote(platform.entryPattern) +
-                                                                      QStringLiteral("”");
+        const QString entries = platform.entryPattern.isEmpty()
+                                    ? QStringLiteral("文章列表")
+                                    : QStringLiteral("文章列表“") + Text::HashToQuote(platform.entryPattern) +
+                                          QStringLiteral("”");
         throw Text::UnrecognisedPage(firstListPage, entries);
     }
 }

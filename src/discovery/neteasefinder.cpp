@@ -66,9 +66,8 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
     const QString titleStart = HashToQuote(QStringLiteral(".title=#"));
     const QString categoryStart = HashToQuote(QStringLiteral(".className=#"));
     const QString dateStart = HashToQuote(QStringLiteral("rtPublishDateStr=#"));
-    const QString pageAddress = state.neteasePathForm
-                              ? QStringLiteral("http://") + NeteaseBlogHost() + u'/' + account
-                              : address;
+    const QString pageAddress =
+        state.neteasePathForm ? QStringLiteral("http://") + NeteaseBlogHost() + u'/' + account : address;
     qint64 found = 0;
     for (qint64 offset = 0;; offset += 20) {
         co_await LetEventsRun();

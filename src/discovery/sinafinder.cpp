@@ -240,8 +240,9 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
             state.setStatus(SearchStatus(k + 1, pageCount));
             const SinaListPage list = ReadSinaListPage(page);
             if (list.entries.isEmpty() && !list.incomplete) {
-                throw Text::UnrecognisedPage(queue.at(k), QStringLiteral("文章列表“<a title=… target=\"_blank\" "
-                                                                         "href=…>…</a></span>”"));
+                throw Text::UnrecognisedPage(queue.at(k),
+                                             QStringLiteral("文章列表“<a title=… target=\"_blank\" "
+                                                            "href=…>…</a></span>”"));
             }
             for (const SinaListEntry& entry : list.entries) {
                 const QString title = Text::SafeFileName(entry.title);

@@ -39,8 +39,8 @@ std::array<PlatformLayouts, Model::PlatformCount> BuildLayouts()
     // NetEase pages of 2015 on: the profile's container holds the title, date, category, the font-size
     // switch and the share bar with its QR codes before the article itself. A locked article is
     // answered with a page of its own.
-    table[Model::Netease].bodies = {
-        Between(Kind::Narrows, u"<div class=\"nbw-blog-start\"></div>", u"<div class=\"nbw-blog-end\"></div>")};
+    table[Model::Netease].bodies = {Between(Kind::Narrows, u"<div class=\"nbw-blog-start\"></div>",
+                                            u"<div class=\"nbw-blog-end\"></div>")};
     table[Model::Netease].notices = {QStringLiteral("<title>权限错误</title>")};
     // 51cto pages of 2022 on: the begin and end comments are gone; the body is the element #result.
     table[Model::Cto51].bodies = {Element(u"div", u"id", u"result")};
@@ -122,7 +122,8 @@ const PlatformLayouts& LaterLayouts(int platform)
     return Model::IsPlatformCode(platform) ? table[size_t(platform)] : none;
 }
 
-QString ElementContent(const QString& page, const QString& tag, const QString& attribute, const QString& value)
+QString ElementContent(const QString& page, const QString& tag, const QString& attribute,
+                       const QString& value)
 {
     for (const Text::StartTag& start : Text::StartTags(page, tag)) {
         const Text::TagAttribute* found = start.attribute(attribute);

@@ -49,7 +49,8 @@ QString CutLaterLayouts(int platform, const QString& page, const QString& partBo
 // The content of the first element <tag attribute="value" ...> of the page, up to its matching end
 // tag (elements of the same name nested in it are counted, comments skipped); "未找到" when the page has
 // no such element or ends before its end tag.
-QString ElementContent(const QString& page, const QString& tag, const QString& attribute, const QString& value);
+QString ElementContent(const QString& page, const QString& tag, const QString& attribute,
+                       const QString& value);
 
 // What a page of the platform lacked when no layout found a body in it: "页面格式无法识别：缺少" and the
 // markers of every layout known.

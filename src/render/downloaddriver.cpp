@@ -358,7 +358,8 @@ private:
                                                "下次运行再确认是否已删除"));
             } else if (outcome == PageOutcome::Bodiless) {
                 entry = failedEntry(page, address,
-                                    unrecognised() + QStringLiteral("（打开%1次都没有正文）").arg(std::max(1, bodiless)));
+                                    unrecognised() +
+                                        QStringLiteral("（打开%1次都没有正文）").arg(std::max(1, bodiless)));
             } else {
                 // Served each time, never with a body the program can find: the site has changed.
                 entry = failedEntry(page, address, unrecognised());

@@ -167,10 +167,12 @@ private slots:
         QTest::addColumn<QString>("sample"); // one row as FoundRows writes it, date left out
         QTest::newRow("bkdwei") << u"3-netease/bkdwei-dwr-getBlogsNewTheme.html"_s << 128
                                 << u"xp序列|windows技术|17350530420157824025948|"_s;
-        QTest::newRow("qiyt72") << u"3-netease/qiyt72-dwr-getBlogsNewTheme.html"_s << 1
-                                << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
-        QTest::newRow("qiyt72 service") << u"3-netease/service-qiyt72-getBlogsNewTheme.js"_s << 1
-                                        << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
+        QTest::newRow("qiyt72")
+            << u"3-netease/qiyt72-dwr-getBlogsNewTheme.html"_s << 1
+            << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
+        QTest::newRow("qiyt72 service")
+            << u"3-netease/service-qiyt72-getBlogsNewTheme.js"_s << 1
+            << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
     }
     void neteaseReadsRealReplies()
     {
@@ -197,13 +199,17 @@ private slots:
             return textPage(first ? replyText : u"//#DWR-INSERT\n//#DWR-REPLY\n"_s, "utf-8");
         });
         TestRun run;
-        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("real"), u"http://real.blog.163.com/blog/"_s);
-        QCOMPARE(FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, u"http://real.blog.163.com/blog/"_s)),
-                 QString());
-        QCOMPARE(QueryValues(m_server, NeteaseApi + u"real/dwr/"_s, u"c0-param0"_s).value(0), u"number:173505304"_s);
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("real"),
+                           u"http://real.blog.163.com/blog/"_s);
+        QCOMPARE(
+            FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, u"http://real.blog.163.com/blog/"_s)),
+            QString());
+        QCOMPARE(QueryValues(m_server, NeteaseApi + u"real/dwr/"_s, u"c0-param0"_s).value(0),
+                 u"number:173505304"_s);
         const QStringList found = FoundRows::Of(*run.state);
         QCOMPARE(found.size(), rows);
-        QVERIFY2(std::any_of(found.begin(), found.end(), [&](const QString& row) { return row.startsWith(sample); }),
+        QVERIFY2(std::any_of(found.begin(), found.end(),
+                             [&](const QString& row) { return row.startsWith(sample); }),
                  qPrintable(found.first()));
         for (const QString& row : found) {
             QVERIFY2(!row.contains(u"未找到"_s) && !row.startsWith(u'|'), qPrintable(row));

@@ -6,9 +6,9 @@
 #include "sinablog.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
+#include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
-#include "support/realpages.h"
 #include "text/failure.h"
 #include "text/unrecognisedpage.h"
 
@@ -125,7 +125,8 @@ private slots:
         run.state->task.BlogAddress = Blog + QStringLiteral("articlelist_42_0_1.html");
         // No marker line: nothing is queued, and the page is not one of a known layout.
         try {
-            Discovery::PlanSinaListPages(*run.state, QStringLiteral("<html>\n<body>nothing here</body>\n</html>"));
+            Discovery::PlanSinaListPages(*run.state,
+                                         QStringLiteral("<html>\n<body>nothing here</body>\n</html>"));
             QFAIL("a page without counts was planned");
         } catch (const Text::UnrecognisedPage& unrecognised) {
             QVERIFY(unrecognised.message().startsWith(QStringLiteral("页面格式无法识别：缺少")));
@@ -223,8 +224,10 @@ private slots:
             QCOMPARE(list.category, QStringLiteral("全部博文"));
             QCOMPARE(list.entries.size(), 50);
             for (const Discovery::SinaListEntry& entry : list.entries) {
-                QVERIFY2(!entry.title.isEmpty() && entry.title != QStringLiteral("未找到"), qPrintable(entry.link));
-                QVERIFY(entry.link.startsWith(QStringLiteral("blog_")) && entry.link.endsWith(QStringLiteral(".html")));
+                QVERIFY2(!entry.title.isEmpty() && entry.title != QStringLiteral("未找到"),
+                         qPrintable(entry.link));
+                QVERIFY(entry.link.startsWith(QStringLiteral("blog_")) &&
+                        entry.link.endsWith(QStringLiteral(".html")));
                 QCOMPARE(entry.date.size(), 16);
             }
             QCOMPARE(list.entries.at(0).title, QStringLiteral("洗心革面，重新做人"));
@@ -233,12 +236,15 @@ private slots:
 
             // The category of 3 articles is queued too, before the 455 articles of the whole blog.
             TestRun run;
-            run.state->task.BlogAddress = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_1.html");
+            run.state->task.BlogAddress =
+                QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_1.html");
             Discovery::PlanSinaListPages(*run.state, real.text);
             const QStringList queue = run.ui.listLines();
             QCOMPARE(queue.size(), 1 + 10);
-            QCOMPARE(queue.at(0), QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_1_1.html"));
-            QCOMPARE(queue.at(10), QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_10.html"));
+            QCOMPARE(queue.at(0),
+                     QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_1_1.html"));
+            QCOMPARE(queue.at(10),
+                     QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_10.html"));
             QCOMPARE(run.state->announcedArticles, std::optional<int>(455));
         }
         QCOMPARE(read, 1);
@@ -250,11 +256,13 @@ private slots:
     {
         TestRun run;
         // The driver ends the search with that text, not with "no article found".
-        m_server.addRoute(Blog + QStringLiteral("articlelist_9_0_1.html"),
-                          Page(QStringLiteral("<span comp_title=\"全部博文<em>(3)</em>\" class=\"title\">\n")));
+        m_server.addRoute(
+            Blog + QStringLiteral("articlelist_9_0_1.html"),
+            Page(QStringLiteral("<span comp_title=\"全部博文<em>(3)</em>\" class=\"title\">\n")));
         TestSupport::Wait(Discovery::Start(*run.state, Model::Sina, QStringLiteral("blog9"),
                                            Blog + QStringLiteral("articlelist_9_0_1.html")));
-        QVERIFY2(run.ui.status().startsWith(QStringLiteral("页面格式无法识别：缺少文章列表")), qPrintable(run.ui.status()));
+        QVERIFY2(run.ui.status().startsWith(QStringLiteral("页面格式无法识别：缺少文章列表")),
+                 qPrintable(run.ui.status()));
         QVERIFY(run.ui.status().contains(Blog + QStringLiteral("articlelist_9_0_1.html")));
     }
 

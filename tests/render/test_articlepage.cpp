@@ -46,7 +46,8 @@ bool Fails(TestRun& run, const QString& page, int row)
 QString VisibleText(QString html)
 {
     html.remove(QRegularExpression(QStringLiteral("<script.*?</script>"),
-                                   QRegularExpression::DotMatchesEverythingOption | QRegularExpression::CaseInsensitiveOption));
+                                   QRegularExpression::DotMatchesEverythingOption |
+                                       QRegularExpression::CaseInsensitiveOption));
     html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
     html.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
     html.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
@@ -191,7 +192,8 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(name) << outcome << first << last << images;
         };
         const PageOutcome written = PageOutcome::Written;
-        row("0-sina/blog_4abd5fba0100w2bs.html", written, u"我牛逼的2011年大总结套餐"_s, u"2011年12月31日星期六"_s, 0);
+        row("0-sina/blog_4abd5fba0100w2bs.html", written, u"我牛逼的2011年大总结套餐"_s,
+            u"2011年12月31日星期六"_s, 0);
         row("3-netease/article-bkdwei-173505304201511685839577.html", written, u"（全文见原文）各层对应"_s,
             u"中继器，集线器、网线、HUB"_s, 0);
         row("3-netease/article-bkdwei-1735053042015116911483.html", written, u"俺素计算机系毕业滴"_s,
@@ -210,7 +212,8 @@ private slots:
             u"更加充满神秘，让人思考。"_s, 5);
         row("3-netease/qiyt72-blog-static-162078220186104153503.html", written, u"再美的晚霞如果天天见"_s,
             u"更加充满神秘，让人思考。"_s, 5);
-        row("3-netease/bkdwei-blog-static-17350530420141067580909-locked.html", PageOutcome::Deleted, {}, {}, 0);
+        row("3-netease/bkdwei-blog-static-17350530420141067580909-locked.html", PageOutcome::Deleted, {}, {},
+            0);
         row("3-netease/bkdwei-blog-static-1735053042015231179889.html", written, u"山东移动送1一元话费"_s,
             u"邮政储蓄10话费代金券。"_s, 0);
         row("3-netease/bkdwei-blog-static-17350530420153144228773.html", written, u"1.止损法则"_s,
@@ -221,10 +224,10 @@ private slots:
             u"x14-74070"_s, 0);
         row("3-netease/zwssd1980-blog-static-30296492007623102756345.html", written, u"Wondows平台的游戏"_s,
             u"想不想下载几一个试一下呢？"_s, 15);
-        row("3-netease/zwssd1980-blog-static-30296492011291111091.html", written, u"Python代码 #!/usr/bin/pytho"_s,
-            u"print filename,'替换成功!';"_s, 0);
-        row("3-netease/zwssd1980-blog-static-3029649201129114421409.html", written, u"你好，中国政府网络审查部门。"_s,
-            u"我们即将到来。"_s, 0);
+        row("3-netease/zwssd1980-blog-static-30296492011291111091.html", written,
+            u"Python代码 #!/usr/bin/pytho"_s, u"print filename,'替换成功!';"_s, 0);
+        row("3-netease/zwssd1980-blog-static-3029649201129114421409.html", written,
+            u"你好，中国政府网络审查部门。"_s, u"我们即将到来。"_s, 0);
         row("16-51cto/u_15214399-5880761.html", written, u"摘要：在 Karmada 最新版本 v1.3中"_s,
             u"点击关注，第一时间了解华为云新鲜技术~"_s, 2);
     }
@@ -243,7 +246,8 @@ private slots:
         TestRun run;
         MakeSinaTask(*run.state, 1);
         run.state->task.PlatformCode = real->platform;
-        run.state->task.TaskName = real->platform == Model::Cto51 ? QStringLiteral("u_15214399") : QStringLiteral("blog");
+        run.state->task.TaskName =
+            real->platform == Model::Cto51 ? QStringLiteral("u_15214399") : QStringLiteral("blog");
         // Decoded as the download does: in the character set the page declares, the profile's otherwise.
         const QString page = Text::DecodePage(real->served, run.state->profile().Charset);
         QCOMPARE(Save(run, page, 1), outcome);

@@ -466,18 +466,26 @@ struct Cto51Blog
     QString laterArticlePage(int i) const
     {
         const QString picture = image(i);
-        const QString tag = picture.isEmpty() ? QString() : QStringLiteral("<img  src='%1' alt='插图'>").arg(picture);
+        const QString tag =
+            picture.isEmpty() ? QString() : QStringLiteral("<img  src='%1' alt='插图'>").arg(picture);
         return QStringLiteral(
-                   "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"UTF-8\">\n<title>%1_%2的技术博客_"
-                   "51CTO博客</title>\n</head><body>\n<div class=\"title\"><h1>%1</h1></div>\n<div class=\"copytext\" "
+                   "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta "
+                   "charset=\"UTF-8\">\n<title>%1_%2的技术博客_"
+                   "51CTO博客</title>\n</head><body>\n<div class=\"title\"><h1>%1</h1></div>\n<div "
+                   "class=\"copytext\" "
                    "id=\"copytext\">©著作权归作者所有：来自51CTO博客作者%2的原创作品</div>\n<div "
-                   "class=\"article-content-wrap\"><div class=\"artical-content-bak main-content\">\n<div class=\"con "
+                   "class=\"article-content-wrap\"><div class=\"artical-content-bak main-content\">\n<div "
+                   "class=\"con "
                    "editor-preview-side\" id=\"result\"  data-version=\"0\"><div class=\"editor-container\" "
                    "id=\"container\"><div>%3</div><!-- </div> --></div></div>\n</div></div>\n<div "
-                   "class=\"action-box\"><ul><li><span>赞</span></li><li class=\"share\"><span>分享</span></li><li>"
-                   "<span>举报</span></li></ul></div>\n<div class=\"clearfix lists\"><p class=\"fl\"><span>上一篇："
-                   "</span></p></div>\n<div class=\"ewmbox\"><img src=\"http://img.fakeweb.test/51cto/code.jpeg\"/>"
-                   "<span class=\"txt\">51CTO博客</span></div>\n<p class=\"copy\">Copyright &copy; 2005-2025 <a "
+                   "class=\"action-box\"><ul><li><span>赞</span></li><li "
+                   "class=\"share\"><span>分享</span></li><li>"
+                   "<span>举报</span></li></ul></div>\n<div class=\"clearfix lists\"><p "
+                   "class=\"fl\"><span>上一篇："
+                   "</span></p></div>\n<div class=\"ewmbox\"><img "
+                   "src=\"http://img.fakeweb.test/51cto/code.jpeg\"/>"
+                   "<span class=\"txt\">51CTO博客</span></div>\n<p class=\"copy\">Copyright &copy; 2005-2025 "
+                   "<a "
                    "href=\"https://www.51CTO.com\">51CTO.COM</a> 版权所有</p></body></html>")
             .arg(title(i), size.name, body(i, tag));
     }

@@ -278,10 +278,9 @@ QString SinaBlog::Data::sidebar() const
     for (qsizetype c = 0; c < categories.size(); ++c) {
         html += QString(options.saved ? QStringLiteral("<li><div class=\"menuCell_main\">")
                                       : QStringLiteral("<li  >")) +
-                QStringLiteral("<span class=\"SG_dot\"></span><a href=\"") +
-                listAddress(int(c) + 1, 1) + QStringLiteral("\">") + categories.at(c) +
-                QStringLiteral("</a><em>(") + QString::number(categorySize(int(c))) +
-                QStringLiteral(")</em></li>");
+                QStringLiteral("<span class=\"SG_dot\"></span><a href=\"") + listAddress(int(c) + 1, 1) +
+                QStringLiteral("\">") + categories.at(c) + QStringLiteral("</a><em>(") +
+                QString::number(categorySize(int(c))) + QStringLiteral(")</em></li>");
     }
     html += QStringLiteral("</ul>\n</div>\n<div class=\"menuList\">\n<ul>\n");
     html += QStringLiteral("<li><a href=\"http://") + BlogHost + QStringLiteral("/s/favourites_") + userText +
@@ -301,8 +300,7 @@ QString SinaBlog::Data::listPage(int category, int page) const
     html += QStringLiteral("<div class=\"SG_colW73\">\n<div class=\"SG_conn\">\n<div class=\"SG_connHead\">"
                            "<span comp_title=\"") +
             name + em + QString::number(total) + emEnd + QStringLiteral("\" class=\"title\">") + name +
-            QStringLiteral("<em>(") +
-            QString::number(total) + QStringLiteral(")</em></span></div>\n");
+            QStringLiteral("<em>(") + QString::number(total) + QStringLiteral(")</em></span></div>\n");
     html += QStringLiteral(
         "<div class=\"SG_connBody\">\n<div class=\"article_blk\">\n<div class=\"articleList\">\n");
     const qsizetype first = qsizetype(page - 1) * PageSize;
@@ -312,8 +310,7 @@ QString SinaBlog::Data::listPage(int category, int page) const
                                "<span class=\"atc_ico SG_ico_tuwen\"></span>\n<span class=\"atc_title\">\n"
                                "<a title=\"") +
                 (options.saved ? QString() : a.title) + QStringLiteral("\" target=\"_blank\" href=\"") +
-                a.address() +
-                QStringLiteral("\">") + a.title +
+                a.address() + QStringLiteral("\">") + a.title +
                 QStringLiteral("</a></span>\n<span class=\"atc_ic_b\"></span>\n</p>\n"
                                "<p class=\"atc_info\">\n<span class=\"atc_data\" id=\"count_") +
                 a.id + QStringLiteral("\"></span>\n<span class=\"atc_tm SG_txtc\">(") + a.date +

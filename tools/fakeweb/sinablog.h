@@ -51,7 +51,8 @@ struct SinaBlogOptions
     bool saved = false;
 
     // Reads "user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,
-    // comments=3,textkb=20,saved=1"; every key is optional. Empty with *error set when a key or value is wrong.
+    // comments=3,textkb=20,saved=1"; every key is optional. Empty with *error set when a key or value is
+    // wrong.
     static std::optional<SinaBlogOptions> parse(const QString& text, QString* error = nullptr);
 };
 
