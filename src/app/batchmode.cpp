@@ -15,6 +15,7 @@
 #include "output/epubwriter.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
+#include "text/unrecognisedpage.h"
 #include "ui/heartbeat.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,7 @@ enum ExitCode {
     AnotherRun = 6,
     CannotWrite = 7,
     NetworkUnreachable = 8,
+    PageFormatUnknown = 9,
 };
 
 // A run that could not write its files ends with the one message that says why.
@@ -60,15 +62,31 @@ bool EndedByWriting(const Model::RunState& state, int* exitCode)
 void PrintSummary(const Model::RunState& state, const Assets::BackupSummary& summary)
 {
     ConsoleUserInterface::print(stdout, QStringLiteral("备份摘要：") + summary.countsText());
-    if (!summary.failed.isEmpty()) {
+    // Pages that were served but match no layout the program knows apart from the rest: another run
+    // does not help them, a program that knows the site's new layout does.
+    QList<Assets::BackupSummary::Item> unrecognised;
+    QList<Assets::BackupSummary::Item> missing;
+    for (const Assets::BackupSummary::Item& item : summary.failed) {
+        (Text::IsUnrecognisedPage(item.reason) ? unrecognised : missing).append(item);
+    }
+    const QString list =
+        Text::JoinPath(state.taskFolder(), QString::fromLatin1(Assets::BackupSummary::FailedListName));
+    if (!missing.isEmpty()) {
         ConsoleUserInterface::print(
-            stdout, QStringLiteral("缺失%1项（清单：%2），再次运行可补全：")
-                        .arg(summary.failed.size())
-                        .arg(Text::JoinPath(state.taskFolder(),
-                                            QString::fromLatin1(Assets::BackupSummary::FailedListName))));
-        for (const Assets::BackupSummary::Item& item : summary.failed) {
+            stdout, QStringLiteral("缺失%1项（清单：%2），再次运行可补全：").arg(missing.size()).arg(list));
+        for (const Assets::BackupSummary::Item& item : missing) {
             ConsoleUserInterface::print(stdout,
                                         QStringLiteral("缺失\t") + item.address + u'\t' + item.reason);
+        }
+    }
+    if (!unrecognised.isEmpty()) {
+        ConsoleUserInterface::print(
+            stdout, QStringLiteral("页面格式无法识别%1项（清单：%2），网站可能已改版，再次运行不能补全：")
+                        .arg(unrecognised.size())
+                        .arg(list));
+        for (const Assets::BackupSummary::Item& item : unrecognised) {
+            ConsoleUserInterface::print(stdout,
+                                        QStringLiteral("格式不符\t") + item.address + u'\t' + item.reason);
         }
     }
     for (const Assets::BackupSummary::Item& item : summary.deleted) {
@@ -141,6 +159,13 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     if (state.articles.articleCount() < 5 && !state.http.reach->unreachable.isEmpty()) {
         ConsoleUserInterface::print(stderr, QStringLiteral("无法连接网络：") + state.http.reach->unreachable);
         *exitCode = NetworkUnreachable;
+        QCoreApplication::exit(*exitCode);
+        co_return;
+    }
+    // The search's last word says when its list pages matched no layout the program knows.
+    if (state.articles.articleCount() < 5 && Text::IsUnrecognisedPage(state.ui.status())) {
+        ConsoleUserInterface::print(stderr, state.ui.status());
+        *exitCode = PageFormatUnknown;
         QCoreApplication::exit(*exitCode);
         co_return;
     }

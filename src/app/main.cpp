@@ -95,6 +95,9 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "     read-only or not writable (one message names the cause and the folder); a full disk while\n"
         "     compiling the CHM ends with 4\n"
         "  8  the network could not be reached: the proxy (host and port) or the network, with the error\n"
+        "  9  fewer than 5 articles were found because a list page answered without any of the rows the\n"
+        "     program knows (\"页面格式无法识别：缺少…\"): the site has changed, or the address leads\n"
+        "     to a page of another kind\n"
         "  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: what was saved so far is summed\n"
         "     up and kept, no temporary file is left, and the next run goes on from there"));
     parser.addHelpOption();

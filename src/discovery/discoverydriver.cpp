@@ -9,6 +9,7 @@
 #include "render/downloaddriver.h"
 #include "text/failure.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 #include "text/writefailure.h"
 
 #include <QFile>
@@ -166,6 +167,7 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     // list that runs short) has read what the blog's pages offer: the search is over.
     // The run remembers which page ended the search and why, so that its summary counts the list as
     // incomplete.
+    QString unrecognisedList; // what a list page that matched no known layout lacked
     try {
         if (const Finder& finder = finders[size_t(blg)]) {
             co_await finder(state, htp, resume);
@@ -174,6 +176,9 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         state.searchInterruption =
             Model::SearchInterruption{failure.address().isEmpty() ? htp : failure.address(),
                                       failure.reason().isEmpty() ? failure.message() : failure.reason()};
+    } catch (const Text::UnrecognisedPage& unrecognised) {
+        // Pages answered, but not in any layout the finder knows: another run would read the same.
+        unrecognisedList = unrecognised.message();
     } catch (const Text::Failure&) {
         // The finder's own end: its rows are the outcome.
     } catch (const std::exception& error) {
@@ -183,8 +188,14 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     if (state.searchInterruption) {
         // The list is incomplete: the checkpoint stays so that the search can be resumed.
         state.setStatus(InterruptedStatus(state));
+    } else if (state.articles.gridRowCount() < 3 && !unrecognisedList.isEmpty()) {
+        state.setStatus(unrecognisedList + QStringLiteral("，网站可能已改版，或地址有误"));
     } else if (state.articles.gridRowCount() < 3) {
         state.setStatus(QStringLiteral("未找到文章，请检查地址"));
+    } else if (!unrecognisedList.isEmpty()) {
+        // The rows before the page that was not understood are kept; the list may lack the rest.
+        state.setStatus(FinishedStatus(state) + QStringLiteral("；") + unrecognisedList);
+        QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     } else {
         state.setStatus(FinishedStatus(state));
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));

@@ -11,6 +11,7 @@
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 #include <QSet>
 
@@ -62,6 +63,9 @@ QCoro::Task<> FindHealth39Articles(Model::RunState& state, QString address)
                                           QStringLiteral("篇文章)</strong>"), 5) +
                               QStringLiteral("篇文章)</strong>");
     const QString total = TextBetween(totalText, QStringLiteral("共有<b>"), QStringLiteral("</b>篇文章"), 0);
+    if (total == NotFound) {
+        throw UnrecognisedPage(address, QStringLiteral("文章数“共有<b>…</b>篇文章”"));
+    }
     const qint64 totalCount = ToWholeNumber(total);
     AddListPages(state, totalCount, listBase + QStringLiteral("0_"));
     // Every article is appended once, under its category or from the all-articles pages.

@@ -8,6 +8,7 @@
 #include "text/pagefetch.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 #include <QSet>
 
@@ -184,7 +185,14 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
     if (!platform.firstPageFile.isEmpty()) {
         Text::WriteTextFile(state.programFolder, platform.firstPageFile, Text::DeclaredPage(walk.firstPage));
     }
-    platform.readPages(walk);
+    try {
+        platform.readPages(walk);
+    } catch (const Text::UnrecognisedPage&) {
+        throw;
+    } catch (const Text::Failure&) {
+        // The page answered, but what the page count is read from is not on it.
+        throw Text::UnrecognisedPage(walk.firstPageAddress, QStringLiteral("页数"));
+    }
     if (walk.announcedArticles) {
         AnnounceArticles(state, *walk.announcedArticles);
     }
@@ -212,12 +220,20 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
                      });
     std::exception_ptr failure;
     bool walkFailed = false; // a failure of the walk's own kind, after which afterWalk still runs
+    // List pages that answered, and the entries read from them: pages without any entry at all are
+    // pages of a layout the walk does not know.
+    qint64 pagesRead = 0;
+    qint64 entriesRead = 0;
+    QString firstListPage;
     try {
         for (qint64 i = walk.firstPageNumber; i <= walk.lastPageNumber; ++i) {
             co_await Text::LetEventsRun();
             state.setStatus(platform.statusText ? platform.statusText(walk, i)
                                                 : SearchStatus(i, walk.pageCount));
             QString page = co_await pages.next();
+            if (pagesRead++ == 0) {
+                firstListPage = platform.pageAddress ? platform.pageAddress(walk, i) : walk.firstPageAddress;
+            }
             walk.previousPage = page;
             page = CleanListPage(platform, page);
             if (!platform.stopUnless.isEmpty() &&
@@ -225,6 +241,7 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
                 break;
             }
             const ListPageEntries read = ReadListPage(platform, page);
+            entriesRead += read.entries.size();
             for (const ListEntry& entry : read.entries) {
                 if (platform.letEventsRunPerEntry) {
                     co_await Text::LetEventsRun();
@@ -252,6 +269,13 @@ QCoro::Task<> ListPageWalk(Model::RunState& state, ListPagePlatform platform, QS
     }
     // Pages fetched beyond the end of the walk are never read.
     co_await pages.stop(failure);
+    if (pagesRead > 0 && entriesRead == 0) {
+        const QString entries = platform.entryPattern.isEmpty()
+                                    ? QStringLiteral("文章列表")
+                                    : QStringLiteral("文章列表“") + Text::HashToQuote(platform.entryPattern) +
+                                          QStringLiteral("”");
+        throw Text::UnrecognisedPage(firstListPage, entries);
+    }
 }
 
 } // namespace Discovery

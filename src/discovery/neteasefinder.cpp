@@ -7,6 +7,7 @@
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 namespace Discovery {
 
@@ -65,6 +66,9 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
     const QString titleStart = HashToQuote(QStringLiteral(".title=#"));
     const QString categoryStart = HashToQuote(QStringLiteral(".className=#"));
     const QString dateStart = HashToQuote(QStringLiteral("rtPublishDateStr=#"));
+    const QString pageAddress =
+        state.neteasePathForm ? QStringLiteral("http://") + NeteaseBlogHost() + u'/' + account : address;
+    qint64 found = 0;
     for (qint64 offset = 0;; offset += 20) {
         co_await LetEventsRun();
         // A short reply ends the list; one that is no answer at all does not.
@@ -75,6 +79,10 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
         }
         const QStringList links = MatchList(linkPattern, reply);
         if (links.isEmpty()) {
+            if (found == 0) {
+                throw UnrecognisedPage(service + Num(offset),
+                                       QStringLiteral("文章列表“permalink=\"blog/static/…photoIds”"));
+            }
             break; // a long reply without entries (an error page) ends the list as well
         }
         const QStringList titles = UnescapedMatchList(titlePattern, reply);
@@ -89,7 +97,12 @@ QCoro::Task<> FindNeteaseArticles(Model::RunState& state, QString address)
             const QString category = TextBetween(EntryAt(categories, j), categoryStart, fieldEnd, 0);
             const QString date = TextBetween(EntryAt(dates, j), dateStart, fieldEnd, 3);
             state.addArticleRow(title, category, link, date);
+            ++found;
         }
+    }
+    // Without the user number the service has nothing to list: the blog page is not one the finder knows.
+    if (found == 0 && userId == NotFound) {
+        throw UnrecognisedPage(pageAddress, QStringLiteral("用户号“userId:…,userName:”"));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "text/matching.h"
 #include "text/pagefetch.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 namespace Discovery {
 
@@ -22,8 +23,13 @@ QCoro::Task<> FindQzoneArticles(Model::RunState& state)
 
     const QString countReply = co_await FetchPageAnswered(
         state.http, service + QStringLiteral("blog_get_category?uin=") + uin, charset, WhenGone::IsAnswer);
-    qint64 remaining = ToWholeNumber(
-        TextBetween(countReply, HashToQuote(QStringLiteral("blog_num#:")), QStringLiteral(","), 0));
+    const QString count =
+        TextBetween(countReply, HashToQuote(QStringLiteral("blog_num#:")), QStringLiteral(","), 0);
+    if (count == NotFound) {
+        throw UnrecognisedPage(service + QStringLiteral("blog_get_category?uin=") + uin,
+                               QStringLiteral("文章数“\"blog_num\":”"));
+    }
+    qint64 remaining = ToWholeNumber(count);
     AnnounceArticles(state, remaining);
 
     const QString titlePattern = QStringLiteral("<span id=.*blogtitle_.*>.*</span>");

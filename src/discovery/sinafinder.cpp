@@ -12,10 +12,12 @@
 #include "text/pagefetch.h"
 #include "text/safefilename.h"
 #include "text/textprimitives.h"
+#include "text/unrecognisedpage.h"
 
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <optional>
 
@@ -41,6 +43,38 @@ qint64 Count(const QString& text)
     return Text::ToWholeNumber(text);
 }
 
+// The layouts of the list pages, the first as the blog serves it, then as a browser saves it (entities
+// in attributes, category entries without blanks in their tags, empty title attributes).
+struct SinaHeading
+{
+    QString pattern; // '#' for a double quote
+    QString end;     // what follows the list's name in the match
+};
+const std::array<SinaHeading, 2> Headings{{
+    {QStringLiteral("<span comp_title=#.*<em>.*</em># class=#title#>"), QStringLiteral("<em>")},
+    {QStringLiteral("<span comp_title=#[^#]*&lt;em&gt;"), QStringLiteral("&lt;em&gt;")},
+}};
+// What opens each category of the category list; a later separator only counts for pieces that name a
+// category's list page.
+const std::array<QString, 2> CategorySeparators{QStringLiteral("<li  >"), QStringLiteral("<li>")};
+const QString CategoryListPage = QStringLiteral("/s/articlelist_");
+
+// The title of an entry: its anchor's title attribute, else (a saved page leaves the attribute empty)
+// the anchor's text.
+QString EntryTitle(const QString& anchor)
+{
+    const QString title = TextBetween(anchor, QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+    if (!title.isEmpty() && title != Text::NotFound) {
+        return title;
+    }
+    const qsizetype textEnd = anchor.lastIndexOf(QStringLiteral("</a>"));
+    const qsizetype textStart = textEnd < 0 ? -1 : anchor.lastIndexOf(QStringLiteral("\">"), textEnd);
+    if (textStart < 0) {
+        return title;
+    }
+    return Text::TrimWhiteSpace(anchor.mid(textStart + 2, textEnd - textStart - 2));
+}
+
 // Appends the articles of lists that run in step: article j's link is cut from links.at(j), its title from
 // titles.at(j), its date from dates.at(j) between dateStart and dateEnd. A missing title or date, or a
 // field that cannot be cut, ends the page there; the articles before it still count.
@@ -55,8 +89,7 @@ void ReadEntries(SinaListPage& list, const QStringList& links, const QStringList
         }
         try {
             const QString link = Text::TrimWhiteSpace(TextBetween(links.at(j), prefix, QStringLiteral("\">"), 5));
-            const QString title =
-                TextBetween(titles.at(j), QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+            const QString title = EntryTitle(titles.at(j));
             const QString date = TextBetween(dates.at(j), dateStart, dateEnd, 5);
             list.entries.append(SinaListEntry{title, link, date});
         } catch (const Text::Failure&) {
@@ -98,9 +131,20 @@ void PlanSinaListPages(Model::RunState& state, const QString& page)
     for (const QString& line : lines) {
         // The category list: one "<li  >" piece per category, with its count and first list page.
         if (line.contains(QStringLiteral("<strong>全部博文</strong>"))) {
-            const QStringList pieces = Text::Split(line, QStringLiteral("<li  >"));
+            QStringList pieces;
+            bool later = false;
+            for (const QString& separator : CategorySeparators) {
+                pieces = Text::Split(line, separator);
+                if (pieces.size() > 1) {
+                    break;
+                }
+                later = true;
+            }
             for (qsizetype i = 1; i < pieces.size(); ++i) {
                 const QString& piece = pieces.at(i);
+                if (later && !piece.contains(CategoryListPage)) {
+                    continue; // the all-articles entry, say, which has no list page of its own
+                }
                 const QString count =
                     TextBetween(piece, QStringLiteral("<em>("), QStringLiteral(")</em>"), 1);
                 const QString first = QStringLiteral("http") +
@@ -132,6 +176,8 @@ void PlanSinaListPages(Model::RunState& state, const QString& page)
     }
     if (total) {
         AnnounceArticles(state, *total + favourites);
+    } else if (state.ui.listLines().isEmpty()) {
+        throw Text::UnrecognisedPage(blogAddress, QStringLiteral("文章数“全部博文<em>(…)</em>”"));
     }
 }
 
@@ -156,9 +202,13 @@ SinaListPage ReadSinaListPage(const QString& page)
         HashToQuote(QStringLiteral("<a title=.*target=#_blank# href=.*>.*</a></span>")), page);
     const QStringList dates =
         Text::MatchList(HashToQuote(QStringLiteral("<span class=#atc_tm SG_txtc#>.*</span>")), page);
-    const QString heading =
-        Text::MatchAll(HashToQuote(QStringLiteral("<span comp_title=#.*<em>.*</em># class=#title#>")), page);
-    list.category = TextBetween(heading, QStringLiteral("<span comp_title=\""), QStringLiteral("<em>"), 0);
+    for (const SinaHeading& layout : Headings) {
+        const QString heading = Text::MatchAll(HashToQuote(layout.pattern), page);
+        list.category = TextBetween(heading, QStringLiteral("<span comp_title=\""), layout.end, 0);
+        if (list.category != Text::NotFound) {
+            break;
+        }
+    }
     ReadEntries(list, anchors, anchors, dates, QStringLiteral("atc_tm SG_txtc\">"),
                 QStringLiteral("</span>"));
     return list;
@@ -189,6 +239,11 @@ QCoro::Task<> FindSinaArticles(Model::RunState& state, QString address)
             co_await Text::LetEventsRun();
             state.setStatus(SearchStatus(k + 1, pageCount));
             const SinaListPage list = ReadSinaListPage(page);
+            if (list.entries.isEmpty() && !list.incomplete) {
+                throw Text::UnrecognisedPage(queue.at(k),
+                                             QStringLiteral("文章列表“<a title=… target=\"_blank\" "
+                                                            "href=…>…</a></span>”"));
+            }
             for (const SinaListEntry& entry : list.entries) {
                 const QString title = Text::SafeFileName(entry.title);
                 if (list.favourites) {

@@ -1,5 +1,6 @@
 #include "model/articlenames.h"
 
+#include "model/cto51paths.h"
 #include "model/endpoints.h"
 #include "model/platformprofile.h"
 #include "text/safefilename.h"
@@ -64,6 +65,9 @@ QString CommonAddress(const ArticleKey& key)
         return http + CnblogsHost() + u'/' + task +
                (link.contains(u'/') ? QStringLiteral("/archive/") : QStringLiteral("/articles/")) + link;
     case Cto51:
+        if (IsCto51UserPath(task)) {
+            return http + Cto51BlogDomain() + u'/' + task + u'/' + link;
+        }
         return http + task + u'.' + Cto51BlogDomain() + u'/' + link;
     default:
         return {};

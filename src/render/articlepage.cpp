@@ -4,6 +4,7 @@
 #include "model/endpoints.h"
 #include "model/localpage.h"
 #include "model/runstate.h"
+#include "render/bodylayouts.h"
 #include "render/imagereferences.h"
 #include "render/loginnotice.h"
 #include "text/charset.h"
@@ -131,6 +132,11 @@ bool IsNotice(int platform, int mark)
 PageOutcome NoBodyOutcome(int platform, const Model::PlatformProfile& profile, const QString& page,
                           bool giveUp)
 {
+    for (const QString& notice : LaterLayouts(platform).notices) {
+        if (Contains(page, notice)) {
+            return PageOutcome::Deleted;
+        }
+    }
     const std::array<QString, 3> marks{profile.NoArticleMarker1, profile.NoArticleMarker2,
                                        profile.NoArticleMarker3};
     bool siteMark = false;
@@ -272,6 +278,10 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
         } catch (const Text::Failure&) {
             body = Text::NotFound;
         }
+    }
+    // Pages of the site's later layouts: the profile's markers cut them too wide, or not at all.
+    if (platform != Model::Ifeng) {
+        body = CutLaterLayouts(platform, page, body);
     }
 
     body = Replace(body, HashToQuote(QStringLiteral("<param VALUE=## />")), QStringLiteral("<已替代>"));

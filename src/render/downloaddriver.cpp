@@ -8,6 +8,7 @@
 #include "render/articlecursor.h"
 #include "render/articlepage.h"
 #include "render/articleslot.h"
+#include "render/bodylayouts.h"
 #include "render/downloadprogress.h"
 #include "render/indexpages.h"
 #include "render/loginnotice.h"
@@ -366,9 +367,11 @@ private:
                                                "下次运行再确认是否已删除"));
             } else if (outcome == PageOutcome::Bodiless) {
                 entry = failedEntry(page, address,
-                                    QStringLiteral("打开%1次都没有正文").arg(std::max(1, bodiless)));
+                                    unrecognised() +
+                                        QStringLiteral("（打开%1次都没有正文）").arg(std::max(1, bodiless)));
             } else {
-                entry = failedEntry(page, address, QStringLiteral("无法截取正文"));
+                // Served each time, never with a body the program can find: the site has changed.
+                entry = failedEntry(page, address, unrecognised());
             }
             entry.bodiless = bodiless;
             break;
@@ -401,6 +404,12 @@ private:
         if (!m_record.record(page, entry)) {
             m_state.noteUnwritableRecord(m_record.path());
         }
+    }
+
+    // Why a page that was served holds no body the program can find.
+    QString unrecognised() const
+    {
+        return UnrecognisedBodyReason(m_state.task.PlatformCode, m_state.profile());
     }
 
     // Whether the platform has marks for pages without an article at all (QQ zone has none).

@@ -1,5 +1,6 @@
 #include "ui/platformchoices.h"
 
+#include "model/cto51paths.h"
 #include "model/endpoints.h"
 #include "model/platformprofile.h"
 
@@ -162,6 +163,9 @@ QString GeneratedAddress(int code, const QString& name)
     case Model::Tianya2:
         return http + name + u'.' + E::TianyaBlogDomain();
     case Model::Cto51:
+        if (Model::IsCto51UserPath(name)) {
+            return http + E::Cto51BlogDomain() + u'/' + name;
+        }
         return http + name + u'.' + E::Cto51BlogDomain();
     default:
         return {};

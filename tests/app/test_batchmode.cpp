@@ -259,6 +259,44 @@ private Q_SLOTS:
         QVERIFY(!nothing.err.contains(QStringLiteral("请检查地址")));
     }
 
+    // A site that changed its pages is told apart from a network fault: article pages served without
+    // any known layout are listed on their own, and a blog whose list pages match no layout ends with
+    // its own status.
+    void tellsAChangedSiteFromANetworkFault()
+    {
+        const FakeWeb::GeneratedBlog blog =
+            FakeWeb::installBaiduBlog(m_web, FakeWeb::BlogSize{QStringLiteral("gaiban"), 12, 10});
+        const QString changed = blog.articleAddresses.at(3);
+        const QString busy = blog.articleAddresses.at(5);
+        m_web.addRoute(changed, FakeWeb::Response{
+                                    200, QByteArray("<html><body><div id=\"new\">正文</div></body></html>")});
+        m_web.addRoute(busy, FakeWeb::Response{500, QByteArray("busy")});
+
+        QTemporaryDir folder;
+        const ProgramRun run =
+            RunProgram(folder, m_web.port(), QStringLiteral("1"), blog.taskName, blog.address);
+        QVERIFY2(run.exitCode == 5, qPrintable(run.out + run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("缺失1项")) &&
+                     run.out.contains(QStringLiteral("缺失\t") + busy + u'\t'),
+                 qPrintable(run.out));
+        QVERIFY2(run.out.contains(QStringLiteral("页面格式无法识别1项")) &&
+                     run.out.contains(QStringLiteral("格式不符\t") + changed +
+                                      QStringLiteral("\t页面格式无法识别：缺少正文标记")),
+                 qPrintable(run.out));
+        QVERIFY(!run.out.contains(QStringLiteral("缺失\t") + changed));
+
+        // The blog's first page in a layout no finder knows.
+        m_web.addRoute(blog.address,
+                       FakeWeb::Response{200, QByteArray("<html><body>新版博客</body></html>")});
+        QTemporaryDir other;
+        const ProgramRun nothing =
+            RunProgram(other, m_web.port(), QStringLiteral("1"), blog.taskName, blog.address);
+        QVERIFY2(nothing.exitCode == 9, qPrintable(nothing.out + nothing.err));
+        QVERIFY2(nothing.err.contains(QStringLiteral("页面格式无法识别：缺少页数（") + blog.address),
+                 qPrintable(nothing.err));
+        QVERIFY(!nothing.err.contains(QStringLiteral("未找到文章")));
+    }
+
     // The blog announces more articles than its lists show: the missing ones are counted and named.
     void countsArticlesAnnouncedButNotFound()
     {

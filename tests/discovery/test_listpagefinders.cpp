@@ -339,7 +339,9 @@ private slots:
         const QString failure =
             FoundRows::RunFinder(*run.state, FindSohuArticles, Model::Sohu, QStringLiteral("ab"),
                                  QStringLiteral("http://ab.blog.sohu.com/entry/"));
-        QCOMPARE(!failure.isEmpty(), pages < 0);
+        // List pages without a single entry are pages of a layout the finder does not know.
+        QCOMPARE(!failure.isEmpty(), pages != 0);
+        QVERIFY(failure.isEmpty() || failure.startsWith(QStringLiteral("页面格式无法识别：缺少")));
         QCOMPARE(m_server.requestCount(QStringLiteral("http://ab.blog.sohu.com/action/v_frag-ebi_k123-pg_")),
                  std::max(pages, 0));
     }
@@ -399,9 +401,9 @@ private slots:
         m_server.addRoute(QStringLiteral("http://qiu.blog.tianya.cn/"),
                           gbPage(QStringLiteral("<span class=\"title2\">页码：1/1 <b></b></span>")));
         TestRun noRss;
-        QCOMPARE(FoundRows::RunFinder(*noRss.state, FindTianya2Articles, Model::Tianya2,
-                                      QStringLiteral("qiu"), QStringLiteral("http://qiu.blog.tianya.cn")),
-                 QString());
+        QVERIFY(FoundRows::RunFinder(*noRss.state, FindTianya2Articles, Model::Tianya2, QStringLiteral("qiu"),
+                                     QStringLiteral("http://qiu.blog.tianya.cn"))
+                    .startsWith(QStringLiteral("页面格式无法识别：缺少文章列表")));
         QCOMPARE(noRss.state->task.TaskName, QStringLiteral("qiu"));
 
         // A quoted link to the next page: its closing quote is sent too, escaped as a request line needs.

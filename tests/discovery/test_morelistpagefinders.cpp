@@ -258,7 +258,8 @@ private slots:
             << "third" << FakeWeb::Response{200, noScript} << 10
             << QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务") << QString();
         QTest::newRow("no pager") << "first" << FakeWeb::Response{200, noScript} << 0
-                                  << QStringLiteral("未找到文章，请检查地址") << QString();
+                                  << QStringLiteral("页面格式无法识别：缺少页数（http://blog.ifeng.com/")
+                                  << QString();
     }
     void ifengInterruptionOrOwnEnd()
     {
@@ -282,7 +283,10 @@ private slots:
         QCOMPARE(run.state->articles.articleCount(), rows);
         // An interrupted search names the page that broke it off.
         if (checkpoint.isEmpty()) {
-            QCOMPARE(run.ui.status(), status);
+            // A first page without its pager is no page of a layout the finder knows.
+            QVERIFY2(run.ui.status() == status || (status.startsWith(QStringLiteral("页面格式无法识别")) &&
+                                                   run.ui.status().startsWith(status)),
+                     qPrintable(run.ui.status()));
         } else {
             const QString page = QStringLiteral("http://blog.ifeng.com/%1-3.html").arg(number);
             QVERIFY2(run.ui.status().startsWith(status + QStringLiteral("（列表页 ") + page +

@@ -1,6 +1,7 @@
 #include "discovery/finders.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
+#include "support/realpages.h"
 #include "support/testrun.h"
 
 #include "fakeweb.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 
 using FakeWeb::PageKit::textPage;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -154,6 +156,64 @@ private slots:
         // The addresses end in a backslash that is requested as the closing slash.
         QVERIFY(run.state->articleFetchAddress(1).endsWith(u'\\'));
         QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
+    // The list service's real replies, behind the real blog page whose user number the page breaks
+    // with a CR LF: every entry with its title and category, and the number sent without white space.
+    void neteaseReadsRealReplies_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("sample"); // one row as FoundRows writes it, date left out
+        QTest::newRow("bkdwei") << u"3-netease/bkdwei-dwr-getBlogsNewTheme.html"_s << 128
+                                << u"xp序列|windows技术|17350530420157824025948|"_s;
+        QTest::newRow("qiyt72")
+            << u"3-netease/qiyt72-dwr-getBlogsNewTheme.html"_s << 1
+            << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
+        QTest::newRow("qiyt72 service")
+            << u"3-netease/service-qiyt72-getBlogsNewTheme.js"_s << 1
+            << u"我把晚霞拉成丝，用时间绘就一副油彩时光|默认分类|162078220186104153503|"_s;
+    }
+    void neteaseReadsRealReplies()
+    {
+        QFETCH(QString, reply);
+        QFETCH(int, rows);
+        QFETCH(QString, sample);
+        REAL_PAGES_OR_SKIP(pages);
+        QString blogPage;
+        QString replyText;
+        for (const TestSupport::RealPage& real : pages) {
+            if (real.name == u"3-netease/bkdwei-blog-static-17350530420157824025948.html"_s) {
+                blogPage = real.text;
+            } else if (real.name == reply) {
+                replyText = real.text;
+            }
+        }
+        QVERIFY(!blogPage.isEmpty() && !replyText.isEmpty());
+        m_server.addRoute(QStringLiteral("http://real.blog.163.com/blog/"), textPage(blogPage, "gb18030"));
+        m_server.addHandler([replyText](const FakeWeb::Request& r) -> std::optional<FakeWeb::Response> {
+            if (!r.url.startsWith(NeteaseApi + u"real/dwr/"_s)) {
+                return std::nullopt;
+            }
+            const bool first = FakeWeb::PageKit::queryValue(r.query, u"c0-param1"_s) == u"number:0"_s;
+            return textPage(first ? replyText : u"//#DWR-INSERT\n//#DWR-REPLY\n"_s, "utf-8");
+        });
+        TestRun run;
+        FoundRows::SetTask(*run.state, Model::Netease, QStringLiteral("real"),
+                           u"http://real.blog.163.com/blog/"_s);
+        QCOMPARE(
+            FoundRows::Run(Discovery::FindNeteaseArticles(*run.state, u"http://real.blog.163.com/blog/"_s)),
+            QString());
+        QCOMPARE(QueryValues(m_server, NeteaseApi + u"real/dwr/"_s, u"c0-param0"_s).value(0),
+                 u"number:173505304"_s);
+        const QStringList found = FoundRows::Of(*run.state);
+        QCOMPARE(found.size(), rows);
+        QVERIFY2(std::any_of(found.begin(), found.end(),
+                             [&](const QString& row) { return row.startsWith(sample); }),
+                 qPrintable(found.first()));
+        for (const QString& row : found) {
+            QVERIFY2(!row.contains(u"未找到"_s) && !row.startsWith(u'|'), qPrintable(row));
+        }
     }
 
     // An account with "@" takes the host-and-path form, even when its sub-domain address answers with a

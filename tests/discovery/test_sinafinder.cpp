@@ -6,9 +6,11 @@
 #include "sinablog.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
+#include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/failure.h"
+#include "text/unrecognisedpage.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -121,9 +123,15 @@ private slots:
     {
         TestRun run;
         run.state->task.BlogAddress = Blog + QStringLiteral("articlelist_42_0_1.html");
-        // No marker line: nothing is queued.
-        Discovery::PlanSinaListPages(*run.state,
-                                     QStringLiteral("<html>\n<body>nothing here</body>\n</html>"));
+        // No marker line: nothing is queued, and the page is not one of a known layout.
+        try {
+            Discovery::PlanSinaListPages(*run.state,
+                                         QStringLiteral("<html>\n<body>nothing here</body>\n</html>"));
+            QFAIL("a page without counts was planned");
+        } catch (const Text::UnrecognisedPage& unrecognised) {
+            QVERIFY(unrecognised.message().startsWith(QStringLiteral("页面格式无法识别：缺少")));
+            QCOMPARE(unrecognised.address(), run.state->task.BlogAddress);
+        }
         QCOMPARE(run.ui.listCount(), 0);
 
         // A count that is no number ends the planning; what was planned before stays queued.
@@ -197,6 +205,65 @@ private slots:
         QVERIFY(shortDate.incomplete);
         QCOMPARE(shortDate.entries.size(), 1);
         QCOMPARE(shortDate.entries.at(0).link, QStringLiteral("blog_a.html"));
+    }
+
+    // The list page a browser saved from the real site: empty title attributes, the heading's "<em>"
+    // written as entities, category entries in "<li>" without blanks.
+    void realListPageIsReadWhole()
+    {
+        REAL_PAGES_OR_SKIP(pages);
+        int read = 0;
+        for (const TestSupport::RealPage& real : pages) {
+            if (real.platform != Model::Sina || !real.name.contains(QStringLiteral("articlelist_"))) {
+                continue;
+            }
+            ++read;
+            const Discovery::SinaListPage list = ReadSinaListPage(real.text);
+            QVERIFY(!list.favourites);
+            QVERIFY(!list.incomplete);
+            QCOMPARE(list.category, QStringLiteral("全部博文"));
+            QCOMPARE(list.entries.size(), 50);
+            for (const Discovery::SinaListEntry& entry : list.entries) {
+                QVERIFY2(!entry.title.isEmpty() && entry.title != QStringLiteral("未找到"),
+                         qPrintable(entry.link));
+                QVERIFY(entry.link.startsWith(QStringLiteral("blog_")) &&
+                        entry.link.endsWith(QStringLiteral(".html")));
+                QCOMPARE(entry.date.size(), 16);
+            }
+            QCOMPARE(list.entries.at(0).title, QStringLiteral("洗心革面，重新做人"));
+            QCOMPARE(list.entries.at(0).link, QStringLiteral("blog_4abd5fba01017i5v.html"));
+            QCOMPARE(list.entries.at(0).date, QStringLiteral("2013-04-27 15:19"));
+
+            // The category of 3 articles is queued too, before the 455 articles of the whole blog.
+            TestRun run;
+            run.state->task.BlogAddress =
+                QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_1.html");
+            Discovery::PlanSinaListPages(*run.state, real.text);
+            const QStringList queue = run.ui.listLines();
+            QCOMPARE(queue.size(), 1 + 10);
+            QCOMPARE(queue.at(0),
+                     QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_1_1.html"));
+            QCOMPARE(queue.at(10),
+                     QStringLiteral("http://blog.sina.com.cn/s/articlelist_1253924794_0_10.html"));
+            QCOMPARE(run.state->announcedArticles, std::optional<int>(455));
+        }
+        QCOMPARE(read, 1);
+    }
+
+    // A list page that answers without any article of a known layout says so, instead of ending as
+    // though the blog were empty.
+    void unrecognisedListPagesSaySo()
+    {
+        TestRun run;
+        // The driver ends the search with that text, not with "no article found".
+        m_server.addRoute(
+            Blog + QStringLiteral("articlelist_9_0_1.html"),
+            Page(QStringLiteral("<span comp_title=\"全部博文<em>(3)</em>\" class=\"title\">\n")));
+        TestSupport::Wait(Discovery::Start(*run.state, Model::Sina, QStringLiteral("blog9"),
+                                           Blog + QStringLiteral("articlelist_9_0_1.html")));
+        QVERIFY2(run.ui.status().startsWith(QStringLiteral("页面格式无法识别：缺少文章列表")),
+                 qPrintable(run.ui.status()));
+        QVERIFY(run.ui.status().contains(Blog + QStringLiteral("articlelist_9_0_1.html")));
     }
 
     // Walks a hand-made blog: a category page, the favourites and the all-articles pages.

@@ -91,6 +91,18 @@ private Q_SLOTS:
         QCOMPARE(ArticleFetchAddress(key), fetch);
     }
 
+    // 51cto accounts named "u_" and a number live under the site's blog host: a host name cannot hold
+    // the "_". Other names keep their sub-domain.
+    void cto51UserPathAddresses()
+    {
+        QCOMPARE(ArticleAddress(
+                     ArticleKey{int(Cto51), QStringLiteral("u_15214399"), QStringLiteral("5880761"), false}),
+                 QStringLiteral("http://blog.51cto.com/u_15214399/5880761"));
+        QCOMPARE(ArticleFetchAddress(
+                     ArticleKey{int(Cto51), QStringLiteral("u_ser"), QStringLiteral("1/2"), false}),
+                 QStringLiteral("http://u_ser.blog.51cto.com/1/2"));
+    }
+
     void unescapeUnicode_data()
     {
         QTest::addColumn<QString>("text");

@@ -2,18 +2,24 @@
 #include "model/endpoints.h"
 #include "model/localpage.h"
 #include "render/articlepage.h"
+#include "render/bodylayouts.h"
+#include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
 #include "text/failure.h"
+#include "text/pagecharset.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace DownloadFixture;
 using Render::PageOutcome;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,6 +40,22 @@ bool Fails(TestRun& run, const QString& page, int row)
         return true;
     }
     return false;
+}
+
+// The text a reader sees: tags and scripts gone, white space and the usual entities made single blanks.
+QString VisibleText(QString html)
+{
+    html.remove(QRegularExpression(QStringLiteral("<script.*?</script>"),
+                                   QRegularExpression::DotMatchesEverythingOption |
+                                       QRegularExpression::CaseInsensitiveOption));
+    html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    html.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
+    html.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    html.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    html.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    html.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    html.replace(QChar(0x200B), QString());
+    return html.simplified();
 }
 
 } // namespace
@@ -154,6 +176,120 @@ private slots:
         QCOMPARE(Save(run, QStringLiteral("<html>服务器忙</html>"), 4), PageOutcome::Bodiless);
         QCOMPARE(Save(run, QStringLiteral("<p>39健康网 版权所有</p>"), 5), PageOutcome::SiteMarkOnly);
         QCOMPARE(Save(run, QString(), 6), PageOutcome::TryAgain);
+    }
+
+    // Article pages the real sites served, in the layouts they went over to: the body is cut without
+    // the site's header, share bar, QR codes or recommendations; a locked article is recognised.
+    void realArticlePages_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<PageOutcome>("outcome");
+        QTest::addColumn<QString>("first"); // the body's text begins with this
+        QTest::addColumn<QString>("last");  // and ends with this
+        QTest::addColumn<int>("images");
+        const auto row = [](const char* name, PageOutcome outcome, const QString& first, const QString& last,
+                            int images) {
+            QTest::newRow(name) << QString::fromUtf8(name) << outcome << first << last << images;
+        };
+        const PageOutcome written = PageOutcome::Written;
+        row("0-sina/blog_4abd5fba0100w2bs.html", written, u"我牛逼的2011年大总结套餐"_s,
+            u"2011年12月31日星期六"_s, 0);
+        row("3-netease/article-bkdwei-173505304201511685839577.html", written, u"（全文见原文）各层对应"_s,
+            u"中继器，集线器、网线、HUB"_s, 0);
+        row("3-netease/article-bkdwei-1735053042015116911483.html", written, u"俺素计算机系毕业滴"_s,
+            u"为了下一代的诞生，努力呀！"_s, 0);
+        row("3-netease/article-bkdwei-173505304201511691445297.html", written, u"把书上的字快速弄到电脑上"_s,
+            u"输出的文字一定要校对呀！"_s, 3);
+        row("3-netease/article-bkdwei-17350530420151169194232.html", written, u"写字楼里写字间"_s,
+            u"哪个归得程序员."_s, 0);
+        row("3-netease/article-bkdwei-173505304201511692135401.html", written, u"一些常用的正则表达式"_s,
+            u"//匹配url"_s, 0);
+        row("3-netease/article-bkdwei-173505304201511692241446.html", written, u"for /f \"delims=\""_s,
+            u"$(TargetDir)\\%%i )"_s, 0);
+        row("3-netease/article-bkdwei-1735053042015210528237.html", written, u"开始时本无意进行所谓总结"_s,
+            u"所控制（在prc）。"_s, 0);
+        row("3-netease/article-qiyt72-162078220186104153503.html", written, u"再美的晚霞如果天天见"_s,
+            u"更加充满神秘，让人思考。"_s, 5);
+        row("3-netease/qiyt72-blog-static-162078220186104153503.html", written, u"再美的晚霞如果天天见"_s,
+            u"更加充满神秘，让人思考。"_s, 5);
+        row("3-netease/bkdwei-blog-static-17350530420141067580909-locked.html", PageOutcome::Deleted, {}, {},
+            0);
+        row("3-netease/bkdwei-blog-static-1735053042015231179889.html", written, u"山东移动送1一元话费"_s,
+            u"邮政储蓄10话费代金券。"_s, 0);
+        row("3-netease/bkdwei-blog-static-17350530420153144228773.html", written, u"1.止损法则"_s,
+            u"是逸童教我的，受益匪浅！"_s, 14);
+        row("3-netease/bkdwei-blog-static-173505304201543085710642.html", written, u"about:config里"_s,
+            u"设置成2。"_s, 0);
+        row("3-netease/bkdwei-blog-static-17350530420157824025948.html", written, u"DG8FV-B9TKY-FRT9J"_s,
+            u"x14-74070"_s, 0);
+        row("3-netease/zwssd1980-blog-static-30296492007623102756345.html", written, u"Wondows平台的游戏"_s,
+            u"想不想下载几一个试一下呢？"_s, 15);
+        row("3-netease/zwssd1980-blog-static-30296492011291111091.html", written,
+            u"Python代码 #!/usr/bin/pytho"_s, u"print filename,'替换成功!';"_s, 0);
+        row("3-netease/zwssd1980-blog-static-3029649201129114421409.html", written,
+            u"你好，中国政府网络审查部门。"_s, u"我们即将到来。"_s, 0);
+        row("16-51cto/u_15214399-5880761.html", written, u"摘要：在 Karmada 最新版本 v1.3中"_s,
+            u"点击关注，第一时间了解华为云新鲜技术~"_s, 2);
+    }
+    void realArticlePages()
+    {
+        QFETCH(QString, name);
+        QFETCH(PageOutcome, outcome);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(int, images);
+        REAL_PAGES_OR_SKIP(pages);
+        const auto real = std::find_if(pages.begin(), pages.end(),
+                                       [&name](const TestSupport::RealPage& p) { return p.name == name; });
+        QVERIFY2(real != pages.end(), qPrintable(name));
+
+        TestRun run;
+        MakeSinaTask(*run.state, 1);
+        run.state->task.PlatformCode = real->platform;
+        run.state->task.TaskName =
+            real->platform == Model::Cto51 ? QStringLiteral("u_15214399") : QStringLiteral("blog");
+        // Decoded as the download does: in the character set the page declares, the profile's otherwise.
+        const QString page = Text::DecodePage(real->served, run.state->profile().Charset);
+        QCOMPARE(Save(run, page, 1), outcome);
+        if (outcome != PageOutcome::Written) {
+            return;
+        }
+        QString body = Text::DecodeLocal(ReadBytes(run.state->articlePagePath(1)));
+        body = body.mid(body.indexOf(QStringLiteral("<hr size=1 color=#C0C0C0>")) + 25);
+        QCOMPARE(body.count(QStringLiteral("<img"), Qt::CaseInsensitive), images);
+        const QString text = VisibleText(body);
+        QVERIFY2(text.startsWith(first), qPrintable(text.left(80)));
+        QVERIFY2(text.endsWith(last), qPrintable(text.right(80)));
+        // None of the site's own furniture.
+        for (const QString& chrome : {u"字号"_s, u"分享到"_s, u"扫一扫"_s, u"bitMaxImageGen"_s, u"举报"_s,
+                                      u"上一篇"_s, u"著作权归作者所有"_s, u"nbw-blog-start"_s}) {
+            QVERIFY2(!body.contains(chrome), qPrintable(chrome));
+        }
+    }
+
+    // The body of a later layout is the content of one element: nested elements of its name, comments
+    // holding its end tag, a look-alike attribute and a page cut off before the end.
+    void elementBody_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("nested") << u"<div id=\"result\"><div class=\"a\"><div>x</div></div>y</div></div>"_s
+                                << u"<div class=\"a\"><div>x</div></div>y"_s;
+        QTest::newRow("comment") << u"<DIV id='result' data-v=0>a<!-- </div> -->b</Div>"_s
+                                 << u"a<!-- </div> -->b"_s;
+        QTest::newRow("look-alike") << u"<div data-id=\"result\">no</div><div id=result><br/>yes</div>"_s
+                                    << u"<br/>yes"_s;
+        QTest::newRow("divider") << u"<div id=\"result\"><divider>a</divider><div/>b</div>"_s
+                                 << u"<divider>a</divider><div/>b"_s;
+        QTest::newRow("cut off") << u"<div id=\"result\"><div>text"_s << u"未找到"_s;
+        QTest::newRow("cut in a tag") << u"<div id=\"result\">text<div class=\"x"_s << u"未找到"_s;
+        QTest::newRow("absent") << u"<div id=\"other\">text</div>"_s << u"未找到"_s;
+    }
+    void elementBody()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, body);
+        QCOMPARE(Render::ElementContent(page, u"div"_s, u"id"_s, u"result"_s), body);
     }
 
     void aPageHoldingTheArticleIsNeverLost()

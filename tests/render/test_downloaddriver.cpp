@@ -14,6 +14,7 @@
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "support/wait.h"
+#include "text/unrecognisedpage.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -281,7 +282,8 @@ private slots:
         for (const Assets::BackupSummary::Item& item : summary.failed) {
             failed.append(item.address + u' ' + item.reason.section(u'（', 0, 0));
         }
-        QCOMPARE(failed, (QStringList{ArticleUrl(3) + QStringLiteral(" 无法截取正文"),
+        QCOMPARE(failed, (QStringList{ArticleUrl(3) + u' ' + Text::UnrecognisedPageText() +
+                                          QStringLiteral("正文标记“<!-- 正文开始 -->”…“<!-- 正文结束 -->”"),
                                       ArticleUrl(5) + QStringLiteral(" HTTP 404 未找到"),
                                       ArticleUrl(6) + QStringLiteral(" 服务器中途断开了连接"),
                                       ArticleUrl(7) + QStringLiteral(" 内容过大")}));

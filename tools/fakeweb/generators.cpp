@@ -37,7 +37,7 @@ const QList<Generator>& generators()
 {
     // clang-format off
     static const QList<Generator> all = {
-        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3,textkb=20,login=1\" (every key optional; textkb lengthens every article by so many kilobytes; login makes article pages want the author's login cookie, printed at start)."), installSinaBlog},
+        {QStringLiteral("sina"), QStringLiteral("A Sina blog: \"user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,comments=3,textkb=20,login=1,saved=1\" (every key optional; textkb lengthens every article by so many kilobytes; login makes article pages want the author's login cookie, printed at start; saved=1 writes the list pages as a browser saves them)."), installSinaBlog},
         {QStringLiteral("health39"),
          QStringLiteral(
              "39 health blog NAME[:ARTICLES[:CATEGORIES]] at http://blog.39.net/NAME/ArticleList_0_1.html"),
@@ -52,12 +52,21 @@ const QList<Generator>& generators()
         {QStringLiteral("netease"),
          QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] at http://NAME.blog.163.com/blog/"),
          PageKit::installBlog<NeteaseBlog>(45, 3)},
+        {QStringLiteral("netease-2015"),
+         QStringLiteral("NetEase blog NAME[:ARTICLES[:CATEGORIES]] whose article pages have the site's later layout (header and share bar inside the body's container)"),
+         [](Server& server, const QString& arg) {
+             const PageKit::BlogSize size = PageKit::parseBlogSize(arg, 45, 3);
+             NeteaseBlog blog(size.name, size.articles, size.categories);
+             blog.serveLaterLayout();
+             blog.install(server);
+         }},
         {QStringLiteral("baidu-blog"), QStringLiteral("A Baidu space blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installBaiduBlog)},
         {QStringLiteral("hexun-blog"), QStringLiteral("A Hexun blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installHexunBlog)},
         {QStringLiteral("sohu-blog"), QStringLiteral("A Sohu blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installSohuBlog)},
         {QStringLiteral("tianya-blog"), QStringLiteral("A Tianya blog: BLOGID[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianyaBlog)},
         {QStringLiteral("tianya2-blog"), QStringLiteral("A Tianya 2 blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installTianya2Blog)},
         {QStringLiteral("cto51-blog"), QStringLiteral("A 51cto blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCto51Blog)},
+        {QStringLiteral("cto51-blog-2022"), QStringLiteral("A 51cto blog whose article pages have the site's later layout (UTF-8, the body in div#result): NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCto51LaterBlog)},
         {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installIfengBlog, true)},
         {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installYaolanBlog)},
         {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCsdnBlog)},

@@ -410,6 +410,9 @@ struct Cto51Blog
     QString root;
     QString uid;
     int pageCount = 0;
+    // Article pages as the site serves them since 2022: UTF-8, the body in div#result, images with
+    // single-quoted addresses, the site's share bar and codes around it, no begin and end comments.
+    bool later = false;
 
     static constexpr int FirstPost = 500000;
     static constexpr int PostStep = 29;
@@ -460,6 +463,38 @@ struct Cto51Blog
             .arg(title(i), size.name, seconds(i), body(i, tag));
     }
 
+    QString laterArticlePage(int i) const
+    {
+        const QString picture = image(i);
+        const QString tag =
+            picture.isEmpty() ? QString() : QStringLiteral("<img  src='%1' alt='插图'>").arg(picture);
+        return QStringLiteral(
+                   "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta "
+                   "charset=\"UTF-8\">\n<title>%1_%2的技术博客_"
+                   "51CTO博客</title>\n</head><body>\n<div class=\"title\"><h1>%1</h1></div>\n<div "
+                   "class=\"copytext\" "
+                   "id=\"copytext\">©著作权归作者所有：来自51CTO博客作者%2的原创作品</div>\n<div "
+                   "class=\"article-content-wrap\"><div class=\"artical-content-bak main-content\">\n<div "
+                   "class=\"con "
+                   "editor-preview-side\" id=\"result\"  data-version=\"0\"><div class=\"editor-container\" "
+                   "id=\"container\"><div>%3</div><!-- </div> --></div></div>\n</div></div>\n<div "
+                   "class=\"action-box\"><ul><li><span>赞</span></li><li "
+                   "class=\"share\"><span>分享</span></li><li>"
+                   "<span>举报</span></li></ul></div>\n<div class=\"clearfix lists\"><p "
+                   "class=\"fl\"><span>上一篇："
+                   "</span></p></div>\n<div class=\"ewmbox\"><img "
+                   "src=\"http://img.fakeweb.test/51cto/code.jpeg\"/>"
+                   "<span class=\"txt\">51CTO博客</span></div>\n<p class=\"copy\">Copyright &copy; 2005-2025 "
+                   "<a "
+                   "href=\"https://www.51CTO.com\">51CTO.COM</a> 版权所有</p></body></html>")
+            .arg(title(i), size.name, body(i, tag));
+    }
+
+    Response article(int i) const
+    {
+        return later ? PageKit::textPage(laterArticlePage(i), "utf-8") : gbPage(articlePage(i));
+    }
+
     std::optional<Response> answer(const Request& request) const
     {
         if (request.url == root + u'/' && pageCount >= 1) {
@@ -481,7 +516,7 @@ struct Cto51Blog
         if (!ok || post < FirstPost || (post - FirstPost) % PostStep != 0 || i >= size.articles) {
             return std::nullopt;
         }
-        return gbPage(articlePage(i));
+        return article(i);
     }
 };
 
@@ -489,7 +524,18 @@ struct Cto51Blog
 
 GeneratedBlog installCto51Blog(Server& server, const BlogSize& size)
 {
+    return installCto51BlogInLayout(server, size, false);
+}
+
+GeneratedBlog installCto51LaterBlog(Server& server, const BlogSize& size)
+{
+    return installCto51BlogInLayout(server, size, true);
+}
+
+GeneratedBlog installCto51BlogInLayout(Server& server, const BlogSize& size, bool later)
+{
     auto cto = std::make_shared<Cto51Blog>();
+    cto->later = later;
     cto->size = size;
     cto->root = QStringLiteral("http://%1.blog.51cto.com").arg(size.name);
     cto->uid = numberFor(size.name, QStringLiteral("uid"));

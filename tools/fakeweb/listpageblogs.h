@@ -39,5 +39,8 @@ GeneratedBlog installSohuBlog(Server& server, const BlogSize& size);
 GeneratedBlog installTianyaBlog(Server& server, const BlogSize& size);
 GeneratedBlog installTianya2Blog(Server& server, const BlogSize& size);
 GeneratedBlog installCto51Blog(Server& server, const BlogSize& size);
+// The same blog with its article pages in the site's later layout (later: true).
+GeneratedBlog installCto51LaterBlog(Server& server, const BlogSize& size);
+GeneratedBlog installCto51BlogInLayout(Server& server, const BlogSize& size, bool later);
 
 } // namespace FakeWeb

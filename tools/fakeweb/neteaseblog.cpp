@@ -131,6 +131,36 @@ QString NeteaseBlog::articlePage(const Article& article, int index) const
     const QString image = index % 5 == 0 ? QStringLiteral("<img src=\"") + imageAddress(article) +
                                                QStringLiteral("\" border=\"0\">")
                                          : QString();
+    if (m_later) {
+        const QString code =
+            QStringLiteral("<div class=\"code2dimlayer fc06\">\n<img src=\"http://") + ImageHost +
+            QStringLiteral("/bitMaxImageGen.do?url=") + article.permalink +
+            QStringLiteral("\">\n<div class=\"tips\"><p>用微信&nbsp;&nbsp;“扫一扫”</p></div>\n</div>\n");
+        return QStringLiteral(
+                   "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-type\" content=\"text/html; "
+                   "charset=GBK\"><title>") +
+               article.title + QStringLiteral(" - ") + m_account +
+               QStringLiteral(
+                   "的日志 - 网易博客</title></head>\n<body>\n<div class=\"multicntwrap\">\n"
+                   "<div class=\"multicnt\"><div>\n<h3 class=\"title pre fs1\"><span class=\"tcnt\">") +
+               article.title +
+               QStringLiteral(
+                   "</span></h3>\n<p class=\"tdep clearfix nbw-act fc06\"><span class=\"blogsep\">") +
+               article.date + QStringLiteral("</span><span class=\"blogsep\">|&nbsp;&nbsp;分类：</span><a>") +
+               article.category +
+               QStringLiteral(
+                   "</a><span class=\"zihao fc03\">字号</span></p>\n</div></div>\n"
+                   "<div class=\"m-shareAndDownLoad\">\n<span title=\"分享到新浪微博\"></span>\n") +
+               code + code +
+               QStringLiteral(
+                   "</div>\n<div class=\"nbw-blog-start\"></div>\n<div class=\"bct fc05 fc11 nbw-blog "
+                   "ztag\">\n") +
+               PageKit::articleText(article.title, index, image) +
+               QStringLiteral(
+                   "</div>\n<div class=\"nbw-blog-end\"></div>\n<div><script type=\"text/javascript\" "
+                   "id=\"wumiiRelatedItems\"></script></div>\n</div>\n"
+                   "<p>网易公司版权所有 &copy;1997-2018</p>\n</body></html>\n");
+    }
     return QStringLiteral("<!DOCTYPE html>\n<html><head><title>") + article.title + QStringLiteral(" - ") +
            m_account + QStringLiteral("的日志 - 网易博客</title></head>\n<body>\n<h3 class=\"title\">") +
            article.title +

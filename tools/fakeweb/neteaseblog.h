@@ -24,6 +24,9 @@ public:
     // The address the new-task dialog builds.
     QString address() const;
     QString userId() const { return m_userId; }
+    // Article pages as the site served them from 2015 on: the old container also holds the title, date,
+    // category, the font-size switch and the share bar with its QR codes, before the article itself.
+    void serveLaterLayout() { m_later = true; }
     QList<PageKit::ListedArticle> listedArticles() const;
     void install(Server& server) const;
 
@@ -45,6 +48,7 @@ private:
     QString m_account;
     QString m_userId;
     bool m_subDomain = true;
+    bool m_later = false;
     QList<Article> m_articles; // newest first
 };
 

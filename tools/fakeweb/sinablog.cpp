@@ -294,10 +294,11 @@ QString SinaBlog::Data::sidebar() const
     html += QStringLiteral("<li class=\"SG_j_linedot1\"><strong>全部博文</strong><em>(") +
             QString::number(articleCount()) + QStringLiteral(")</em></li>");
     for (qsizetype c = 0; c < categories.size(); ++c) {
-        html += QStringLiteral("<li  ><span class=\"SG_dot\"></span><a href=\"") +
-                listAddress(int(c) + 1, 1) + QStringLiteral("\">") + categories.at(c) +
-                QStringLiteral("</a><em>(") + QString::number(categorySize(int(c))) +
-                QStringLiteral(")</em></li>");
+        html += QString(options.saved ? QStringLiteral("<li><div class=\"menuCell_main\">")
+                                      : QStringLiteral("<li  >")) +
+                QStringLiteral("<span class=\"SG_dot\"></span><a href=\"") + listAddress(int(c) + 1, 1) +
+                QStringLiteral("\">") + categories.at(c) + QStringLiteral("</a><em>(") +
+                QString::number(categorySize(int(c))) + QStringLiteral(")</em></li>");
     }
     html += QStringLiteral("</ul>\n</div>\n<div class=\"menuList\">\n<ul>\n");
     html += QStringLiteral("<li><a href=\"http://") + BlogHost + QStringLiteral("/s/favourites_") + userText +
@@ -312,11 +313,12 @@ QString SinaBlog::Data::listPage(int category, int page) const
     const qsizetype total = category < 0 ? articleCount() : categorySize(category);
     const QString name = category < 0 ? QStringLiteral("全部博文") : categories.at(category);
     QString html = pageTop(QStringLiteral("博文目录")) + sidebar();
+    const QString em = options.saved ? QStringLiteral("&lt;em&gt;(") : QStringLiteral("<em>(");
+    const QString emEnd = options.saved ? QStringLiteral(")&lt;/em&gt;") : QStringLiteral(")</em>");
     html += QStringLiteral("<div class=\"SG_colW73\">\n<div class=\"SG_conn\">\n<div class=\"SG_connHead\">"
                            "<span comp_title=\"") +
-            name + QStringLiteral("<em>(") + QString::number(total) +
-            QStringLiteral(")</em>\" class=\"title\">") + name + QStringLiteral("<em>(") +
-            QString::number(total) + QStringLiteral(")</em></span></div>\n");
+            name + em + QString::number(total) + emEnd + QStringLiteral("\" class=\"title\">") + name +
+            QStringLiteral("<em>(") + QString::number(total) + QStringLiteral(")</em></span></div>\n");
     html += QStringLiteral(
         "<div class=\"SG_connBody\">\n<div class=\"article_blk\">\n<div class=\"articleList\">\n");
     const qsizetype first = qsizetype(page - 1) * PageSize;
@@ -325,8 +327,8 @@ QString SinaBlog::Data::listPage(int category, int page) const
         html += QStringLiteral("<div class=\"articleCell SG_j_linedot1\">\n<p class=\"atc_main SG_dot\">\n"
                                "<span class=\"atc_ico SG_ico_tuwen\"></span>\n<span class=\"atc_title\">\n"
                                "<a title=\"") +
-                a.title + QStringLiteral("\" target=\"_blank\" href=\"") + a.address() +
-                QStringLiteral("\">") + a.title +
+                (options.saved ? QString() : a.title) + QStringLiteral("\" target=\"_blank\" href=\"") +
+                a.address() + QStringLiteral("\">") + a.title +
                 QStringLiteral("</a></span>\n<span class=\"atc_ic_b\"></span>\n</p>\n"
                                "<p class=\"atc_info\">\n<span class=\"atc_data\" id=\"count_") +
                 a.id + QStringLiteral("\"></span>\n<span class=\"atc_tm SG_txtc\">(") + a.date +
@@ -563,6 +565,8 @@ std::optional<SinaBlogOptions> SinaBlogOptions::parse(const QString& text, QStri
             options.textKb = small;
         } else if (key == QStringLiteral("login")) {
             options.login = small;
+        } else if (key == QStringLiteral("saved")) {
+            options.saved = number != 0;
         } else {
             return fail(QStringLiteral("unknown key \"%1\"").arg(key));
         }

@@ -50,9 +50,12 @@ struct SinaBlogOptions
     int comments = 0;      // article i has i % (comments + 1) comments
     int textKb = 0;        // kilobytes of further text in every article body, as long posts have
     int login = 0;         // not 0: article pages need the author's login cookie
+    // Category and article-list pages as a browser saves them from the site (empty title attributes,
+    // the heading's "<em>" as entities, category entries in plain "<li>" tags).
+    bool saved = false;
 
     // Reads "user=1234567890,articles=1000,categories=5,uncategorised=0,favourites=20,images=2,
-    // comments=3,textkb=20,login=1"; every key is optional. Empty with *error set when a key or value is
+    // comments=3,textkb=20,login=1,saved=1"; every key is optional. Empty with *error set when a key or value is
     // wrong.
     static std::optional<SinaBlogOptions> parse(const QString& text, QString* error = nullptr);
 };
