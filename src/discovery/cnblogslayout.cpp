@@ -125,14 +125,18 @@ QCoro::Task<> FindArticles(Model::RunState& state, QString home)
     for (qsizetype k = 0; k < categories.size(); ++k) {
         const CategoryLink& category = categories.at(k);
         const QString kind = category.articles ? QStringLiteral("[文章]") : QStringLiteral("[随笔]");
-        QString page;
-        for (qint64 i = 1; i <= MostListPages && (i == 1 || NamesPage(page, i)); ++i) {
+        // Each page of the coroutine has a name of its own: the compiler's coroutine frames are not to be
+        // trusted with two locals of one name.
+        QString categoryPage;
+        for (qint64 i = 1; i <= MostListPages && (i == 1 || NamesPage(categoryPage, i)); ++i) {
             co_await Text::LetEventsRun();
             state.setStatus(QStringLiteral("查找分类：") + Text::Num(k + 1) + QStringLiteral("页"));
-            page = co_await Text::FetchPageAnswered(
-                state.http, category.address + (i > 1 ? QStringLiteral("?page=") + Text::Num(i) : QString()),
-                Charset);
-            for (const LayoutRow& row : Rows(page)) {
+            QString pageAddress = category.address;
+            if (i > 1) {
+                pageAddress += QStringLiteral("?page=") + Text::Num(i);
+            }
+            categoryPage = co_await Text::FetchPageAnswered(state.http, pageAddress, Charset);
+            for (const LayoutRow& row : Rows(categoryPage)) {
                 state.addArticleRow(row.title, kind + category.name, row.link, row.date);
                 seen.insert(row.link);
             }
@@ -140,15 +144,15 @@ QCoro::Task<> FindArticles(Model::RunState& state, QString home)
     }
 
     // The home pages list every post and article, newest first.
-    QString page = home;
+    QString homePage = home;
     for (qint64 i = 1; i <= MostListPages; ++i) {
         co_await Text::LetEventsRun();
         state.setStatus(QStringLiteral("查找未分类：") + Text::Num(i) + QStringLiteral("页"));
         if (i > 1) {
-            page = co_await Text::FetchPageAnswered(
-                state.http, blog + QStringLiteral("/default.html?page=") + Text::Num(i), Charset);
+            const QString homeAddress = blog + QStringLiteral("/default.html?page=") + Text::Num(i);
+            homePage = co_await Text::FetchPageAnswered(state.http, homeAddress, Charset);
         }
-        for (const LayoutRow& row : Rows(page)) {
+        for (const LayoutRow& row : Rows(homePage)) {
             if (!seen.contains(row.link)) {
                 seen.insert(row.link);
                 state.addArticleRow(row.title,
@@ -157,7 +161,7 @@ QCoro::Task<> FindArticles(Model::RunState& state, QString home)
                                     row.link, row.date);
             }
         }
-        if (!NamesPage(page, i + 1)) {
+        if (!NamesPage(homePage, i + 1)) {
             break;
         }
     }

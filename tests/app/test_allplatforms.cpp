@@ -40,6 +40,7 @@ struct InstalledBlog
 {
     QString typedName;    // what the user types as the name
     QString typedAddress; // only for the platforms whose address is typed
+    bool addressGiven = false; // typedAddress goes into auto.cfg, whatever the dialog would build
     QString generatorAddress;
     QString taskName;
     int rows = 0;
@@ -51,6 +52,7 @@ struct PlatformCase
     int code;
     bool comments;
     std::function<InstalledBlog(FakeWeb::Server&)> install;
+    const char* layout = nullptr; // a layout the site took on later
 };
 
 InstalledBlog FromGenerated(const QString& name, const FakeWeb::GeneratedBlog& blog, bool typed = false)
@@ -133,6 +135,27 @@ const QList<PlatformCase>& Cases()
         {Model::Cnblogs, false, ClassCase<CnblogsBlog>(QStringLiteral("bokeyuan"), 4)},
         {Model::Tianya2, false, ListPageCase(QStringLiteral("tianyake"), installTianya2Blog)},
         {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao"), installCto51Blog)},
+        {Model::Csdn, false,
+         [](Server& server) {
+             InstalledBlog blog =
+                 ListPageCase(QStringLiteral("csdnnow"), installCsdnCategoryBlog, true)(server);
+             blog.addressGiven = true;
+             return blog;
+         },
+         "category page"},
+        {Model::Cnblogs, false,
+         [](Server& server) {
+             const CnblogsBlog blog = CnblogsBlog::laterLayout(QStringLiteral("bokenow"), 25, 2);
+             blog.install(server);
+             InstalledBlog result;
+             result.typedName = QStringLiteral("bokenow");
+             result.generatorAddress = blog.address();
+             result.taskName = result.typedName;
+             result.rows = int(blog.listedArticles().size());
+             result.images = 7;
+             return result;
+         },
+         "posts at /p/"},
     };
     return cases;
 }
@@ -155,7 +178,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         for (int i = 0; i < Cases().size(); ++i) {
             const int code = Cases().at(i).code;
-            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item)) << i;
+            const char* layout = Cases().at(i).layout;
+            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item +
+                                     (layout != nullptr ? QStringLiteral(", ") + QString::fromUtf8(layout)
+                                                        : QString())))
+                << i;
         }
     }
     void backsUpEveryPlatform()
@@ -168,7 +195,9 @@ private Q_SLOTS:
         const auto& choice = Ui::PlatformChoices()[size_t(platform.code)];
         QString name = blog.typedName;
         QString address;
-        if (choice.typedAddress) {
+        if (blog.addressGiven) {
+            address = blog.typedAddress;
+        } else if (choice.typedAddress) {
             name = Text::SafeFileName(name);
             address = blog.typedAddress;
         } else {

@@ -135,6 +135,25 @@ private slots:
         QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
     }
 
+    // The later layout: categories from the sidebar answer, category pages of 20 posts each followed
+    // page by page, then the home pages for the rest; posts at "p/NUMBER.html".
+    void cnblogsLaterLayoutFollowsEveryPage()
+    {
+        const FakeWeb::CnblogsBlog blog = FakeWeb::CnblogsBlog::laterLayout(QStringLiteral("coder"), 95, 2);
+        blog.install(m_server);
+        TestRun run;
+        FoundRows::SetTask(*run.state, Model::Cnblogs, QStringLiteral("coder"), blog.address());
+
+        QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())), QString());
+
+        const QStringList rows = FoundRows::Of(*run.state);
+        QCOMPARE(rows, FoundRows::Of(blog.listedArticles()));
+        QVERIFY(rows.filter(QStringLiteral("|[随笔]C#|p/")).size() > 20);
+        QCOMPARE(rows.filter(QStringLiteral("|[文章]技术文章|")).size(), 3);
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找未分类：10页"));
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
     void cnblogsPostsPagesCutDatesToTheMinute()
     {
         const QString host = QStringLiteral("http://www.cnblogs.com/d");
