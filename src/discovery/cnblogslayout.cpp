@@ -43,8 +43,11 @@ const QList<RowLayout>& RowLayouts()
         home.link = {QStringLiteral("a"), QStringLiteral("class"), QStringLiteral("postTitle2"), true};
         home.linkPattern = QStringLiteral("/(?:articles/)?((?:p/)?\\d+(?:\\.html)?)(?:[?#].*)?$");
         home.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
+        // The summary before it may name dates of its own.
+        home.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("postDesc"), true};
         RowLayout category = home;
         category.link.value = QStringLiteral("entrylistItemTitle");
+        category.dateIn.value = QStringLiteral("entrylistItemPostDesc");
         return QList<RowLayout>{home, category};
     }();
     return layouts;

@@ -40,7 +40,7 @@ QCoro::Task<QString> FetchIfengDataScript(Text::HttpContext& http, WalkState wal
 }
 
 // CSDN's category pages since about 2020: the rows in a list under the category's name, each row one
-// link around its title (after a "原创" or "转载" label), summary and date.
+// link around its title (after a "原创" or "转载" label), summary (which may name dates too) and date.
 QList<RowLayout> CsdnLaterRows()
 {
     RowLayout rows;
@@ -50,6 +50,7 @@ QList<RowLayout> CsdnLaterRows()
     rows.title = {QStringLiteral("h2"), QStringLiteral("class"), QStringLiteral("title"), true};
     rows.titleChrome = {{QStringLiteral("span"), QStringLiteral("class"), QStringLiteral("article-type"), true}};
     rows.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d(:\\d\\d)?");
+    rows.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("column_article_data"), true};
     rows.category = {QStringLiteral("h3"), QStringLiteral("class"), QStringLiteral("column_title"), true};
     return {rows};
 }

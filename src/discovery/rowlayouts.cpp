@@ -65,7 +65,10 @@ QList<LayoutRow> ReadRows(const RowLayout& layout, const QString& page)
             entry.title = title != nullptr ? Text::PlainText(title->value) : QString();
         }
         entry.link = row.link;
-        const QString after = text.mid(row.tag.end, rowEnd - row.tag.end).toString();
+        QString after = text.mid(row.tag.end, rowEnd - row.tag.end).toString();
+        if (!layout.dateIn.tag.isEmpty()) {
+            after = Text::ElementContent(after, layout.dateIn).value_or(QString());
+        }
         entry.date = datePattern.match(after).captured(0);
         entry.category = category;
         rows.append(entry);

@@ -222,7 +222,7 @@ QString CnblogsBlog::laterHomePage(int page) const
                 p.date.left(10) + QStringLiteral("</a></div>\n<div class=\"postTitle\">\n<a class=\"postTitle2 "
                                                  "vertical-middle\" href=\"") +
                 url + QStringLiteral("\">\n    <span>\n        ") + p.title +
-                QStringLiteral("\n    </span>\n</a>\n</div>\n<div class=\"postCon\"><div class=\"c_b_p_desc\">摘要：") +
+                QStringLiteral("\n    </span>\n</a>\n</div>\n<div class=\"postCon\"><div class=\"c_b_p_desc\">摘要：写于2001-01-01 00:00的") +
                 p.title + QStringLiteral("……<a href=\"") + url +
                 QStringLiteral("\" class=\"c_b_p_desc_readmore\">阅读全文</a></div></div>\n"
                                "<div class=\"postDesc\">posted @ ") +
@@ -285,7 +285,7 @@ QString CnblogsBlog::laterCategoryPage(int category, int page) const
         text += QStringLiteral("<div class=\"entrylistItem\">\n<div class=\"entrylistPosttitle\">\n<a "
                                "class=\"entrylistItemTitle\" href=\"") +
                 url + QStringLiteral("\">\n<span>") + e.title + QStringLiteral("</span>\n</a>\n</div>\n") +
-                QStringLiteral("<div class=\"entrylistPostSummary\">摘要：") + e.title +
+                QStringLiteral("<div class=\"entrylistPostSummary\">摘要：写于2001-01-01 00:00的") + e.title +
                 QStringLiteral("……</div>\n<div class=\"entrylistItemPostDesc\">posted @ \n<a href=\"") + url +
                 QStringLiteral("\" title=\"permalink\">") + e.date + QStringLiteral("</a>\n") + m_account +
                 QStringLiteral("</div>\n</div>\n");
