@@ -347,6 +347,12 @@ private slots:
         run.state->addArticleRow(QString(), QStringLiteral("随笔"), QStringLiteral("1.html"), QStringLiteral("2020"));
         run.state->addArticleRow(QStringLiteral("列表里的标题"), QStringLiteral("随笔"), QStringLiteral("2.html"),
                                  QStringLiteral("2020"));
+        run.state->addArticleRow(QString(), QStringLiteral("随笔"), QStringLiteral("3.html"), QStringLiteral("2020"));
+        // A page that ends inside its body is fetched again, not saved as the whole article.
+        const qsizetype bodyStart = page->text.indexOf(platform == Model::Csdn ? QStringLiteral("id=\"content_views\"")
+                                                                                : QStringLiteral("id=\"cnblogs_post_body\""));
+        QVERIFY(bodyStart > 0);
+        QCOMPARE(Save(run, page->text.left(bodyStart + 200), 3), PageOutcome::TryAgain);
         QCOMPARE(Save(run, page->text, 1), PageOutcome::Written);
         QCOMPARE(Save(run, page->text, 2), PageOutcome::Written);
 
