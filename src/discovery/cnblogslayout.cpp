@@ -100,8 +100,8 @@ QList<CategoryLink> CategoryLinks(const QString& sidebar)
             if (href == nullptr || !categoryAddress.match(href->value).hasMatch()) {
                 continue;
             }
-            QString name = Text::PlainText(QStringView(*block).mid(link->contentStart,
-                                                                    link->contentEnd - link->contentStart));
+            QString name = Text::PlainText(
+                QStringView(*block).mid(link->contentStart, link->contentEnd - link->contentStart));
             name = name.remove(count).trimmed();
             links.append({name, OnOurHost(href->value), kind.articles});
         }

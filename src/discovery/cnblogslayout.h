@@ -18,7 +18,7 @@ namespace Discovery::CnblogsLayout {
 
 struct CategoryLink
 {
-    QString name;    // without the post count the sidebar adds
+    QString name; // without the post count the sidebar adds
     QString address;
     bool articles = false; // a category of articles ("[文章]"), not of posts ("[随笔]")
 };

@@ -48,9 +48,11 @@ QList<RowLayout> CsdnLaterRows()
     rows.link = {QStringLiteral("a"), {}, {}};
     rows.linkPattern = QStringLiteral("/article/details/(\\d+)");
     rows.title = {QStringLiteral("h2"), QStringLiteral("class"), QStringLiteral("title"), true};
-    rows.titleChrome = {{QStringLiteral("span"), QStringLiteral("class"), QStringLiteral("article-type"), true}};
+    rows.titleChrome = {
+        {QStringLiteral("span"), QStringLiteral("class"), QStringLiteral("article-type"), true}};
     rows.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d(:\\d\\d)?");
-    rows.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("column_article_data"), true};
+    rows.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("column_article_data"),
+                   true};
     rows.category = {QStringLiteral("h3"), QStringLiteral("class"), QStringLiteral("column_title"), true};
     return {rows};
 }
@@ -61,8 +63,10 @@ bool ReadCsdnCategoryPages(WalkState& walk)
 {
     const QString base =
         TextBetween(walk.firstPage, QStringLiteral("var baseUrl = '"), QStringLiteral("'"), 0);
-    const QString size = TextBetween(walk.firstPage, QStringLiteral("var pageSize = "), QStringLiteral(";"), 0);
-    const QString total = TextBetween(walk.firstPage, QStringLiteral("var listTotal = "), QStringLiteral(";"), 0);
+    const QString size =
+        TextBetween(walk.firstPage, QStringLiteral("var pageSize = "), QStringLiteral(";"), 0);
+    const QString total =
+        TextBetween(walk.firstPage, QStringLiteral("var listTotal = "), QStringLiteral(";"), 0);
     const qsizetype path = base.indexOf(QStringLiteral("/"), base.indexOf(QStringLiteral("//")) + 2);
     if (base == Text::NotFound || size == Text::NotFound || total == Text::NotFound || path < 0 ||
         !base.contains(QStringLiteral("/category_"))) {
@@ -71,7 +75,8 @@ bool ReadCsdnCategoryPages(WalkState& walk)
     const qint64 perPage = Text::ToWholeNumber(size);
     const qint64 articles = Text::ToWholeNumber(total);
     if (perPage < 1 || articles < 0) {
-        throw Text::Failure(QStringLiteral("the category page counts %1 articles, %2 a page").arg(total, size));
+        throw Text::Failure(
+            QStringLiteral("the category page counts %1 articles, %2 a page").arg(total, size));
     }
     walk.key = Http + CsdnBlogHost() + Text::TrimWhiteSpace(base.mid(path));
     PagesOneTo(walk, std::max<qint64>(1, (articles + perPage - 1) / perPage));

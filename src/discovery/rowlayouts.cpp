@@ -53,8 +53,8 @@ QList<LayoutRow> ReadRows(const RowLayout& layout, const QString& page)
         const qsizetype rowEnd = k + 1 < found.size() ? found.at(k + 1).tag.start : text.size();
         const std::optional<Text::ElementSpan> link =
             Text::FindElement(text, {layout.link.tag, {}, {}}, row.tag.start);
-        QString inner = link ? text.mid(link->contentStart, link->contentEnd - link->contentStart).toString()
-                             : QString();
+        QString inner =
+            link ? text.mid(link->contentStart, link->contentEnd - link->contentStart).toString() : QString();
         if (!layout.title.tag.isEmpty()) {
             inner = Text::ElementContent(inner, layout.title).value_or(QString());
         }

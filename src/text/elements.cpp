@@ -31,7 +31,8 @@ bool TagOfName(QStringView text, qsizetype i, QStringView name, bool closing)
 
 // Where the element whose start tag ends at contentStart ends: the "<" of its end tag and one past its
 // ">", or nothing when the text ends first.
-std::optional<std::pair<qsizetype, qsizetype>> EndTag(QStringView text, QStringView name, qsizetype contentStart)
+std::optional<std::pair<qsizetype, qsizetype>> EndTag(QStringView text, QStringView name,
+                                                      qsizetype contentStart)
 {
     int depth = 1;
     qsizetype i = contentStart;

@@ -179,9 +179,9 @@ private Q_SLOTS:
         for (int i = 0; i < Cases().size(); ++i) {
             const int code = Cases().at(i).code;
             const char* layout = Cases().at(i).layout;
-            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item +
-                                     (layout != nullptr ? QStringLiteral(", ") + QString::fromUtf8(layout)
-                                                        : QString())))
+            QTest::newRow(qPrintable(
+                Ui::PlatformChoices()[size_t(code)].item +
+                (layout != nullptr ? QStringLiteral(", ") + QString::fromUtf8(layout) : QString())))
                 << i;
         }
     }

@@ -221,7 +221,8 @@ private slots:
         QFETCH(QStringList, categories);
         REAL_PAGES_OR_SKIP(pages);
         const QString name = QString::fromUtf8(QTest::currentDataTag());
-        const auto page = std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p.name == name; });
+        const auto page =
+            std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p.name == name; });
         QVERIFY(page != pages.end());
 
         QStringList rows;
@@ -240,7 +241,8 @@ private slots:
                 QVERIFY2(link.address.startsWith(QStringLiteral("http://www.cnblogs.com/")) &&
                              link.address.contains(QStringLiteral("/category/")),
                          qPrintable(link.address));
-                found.append((link.articles ? QStringLiteral("[文章]") : QStringLiteral("[随笔]")) + link.name);
+                found.append((link.articles ? QStringLiteral("[文章]") : QStringLiteral("[随笔]")) +
+                             link.name);
             }
         }
         QCOMPARE(rows.size(), count);

@@ -81,7 +81,8 @@ GeneratedBlog installCsdnCategoryBlog(Server& server, const BlogSize& size)
     const QString root = QStringLiteral("http://blog.csdn.net/") + name;
     const QString base = root + QStringLiteral("/category_4321");
     const QString categoryName = QStringLiteral("爬虫笔记");
-    GeneratedBlog blog{.address = base + QStringLiteral(".html"), .taskName = name, .pageCount = pageCount(size)};
+    GeneratedBlog blog{
+        .address = base + QStringLiteral(".html"), .taskName = name, .pageCount = pageCount(size)};
 
     for (int p = 1; p <= blog.pageCount; ++p) {
         // The sidebar's popular articles link article pages too, outside the list.
@@ -97,19 +98,20 @@ GeneratedBlog installCsdnCategoryBlog(Server& server, const BlogSize& size)
         for (const int i : articlesOnPage(size, p)) {
             const QString link = QString::number(113000000 + i * 211);
             const QString address = root + QStringLiteral("/article/details/") + link;
-            html += QStringLiteral("      <li>\n          <a href=\"https://blog.csdn.net/%1/article/details/%2\" "
-                                   "target=\"_blank\" rel=\"noopener\">\n"
-                                   "              <div class=\"column_article_title\">\n"
-                                   "                  <h2 class=\"title\">\n"
-                                   "                  <span class=\"article-type type-1\">原创</span>\n"
-                                   "                  %3\n                      <!--####试读--></h2>\n"
-                                   "              </div>\n"
-                                   "              <div class=\"column_article_desc\">%4</div>\n"
-                                   "              <div class=\"column_article_data\">\n"
-                                   "                  <span>\n                  %5\n                  </span>\n"
-                                   "                  <span><img src=\"https://csdnimg.cn/readCountWhite.png\" "
-                                   "alt=\"\">\n 12\n</span>\n"
-                                   "              </div>\n          </a>\n      </li>\n")
+            html += QStringLiteral(
+                        "      <li>\n          <a href=\"https://blog.csdn.net/%1/article/details/%2\" "
+                        "target=\"_blank\" rel=\"noopener\">\n"
+                        "              <div class=\"column_article_title\">\n"
+                        "                  <h2 class=\"title\">\n"
+                        "                  <span class=\"article-type type-1\">原创</span>\n"
+                        "                  %3\n                      <!--####试读--></h2>\n"
+                        "              </div>\n"
+                        "              <div class=\"column_article_desc\">%4</div>\n"
+                        "              <div class=\"column_article_data\">\n"
+                        "                  <span>\n                  %5\n                  </span>\n"
+                        "                  <span><img src=\"https://csdnimg.cn/readCountWhite.png\" "
+                        "alt=\"\">\n 12\n</span>\n"
+                        "              </div>\n          </a>\n      </li>\n")
                         .arg(name, link, title(i), summary(i), seconds(i));
 
             const QString article =
@@ -135,13 +137,14 @@ GeneratedBlog installCsdnCategoryBlog(Server& server, const BlogSize& size)
             server.addRoute(address, utf8Page(article));
             addArticle(blog, title(i), categoryName, link, seconds(i), address);
         }
-        html += QStringLiteral("</ul>\n<script type=\"text/javascript\">\n    var currentPage = %1;\n"
-                               "    var baseUrl = 'https://blog.csdn.net/%2/category_4321'\n"
-                               "    var pageSize = %3;\n    var listTotal = %4;\n</script>\n</body>\n</html>\n")
-                    .arg(p)
-                    .arg(name)
-                    .arg(size.perPage)
-                    .arg(size.articles);
+        html +=
+            QStringLiteral("</ul>\n<script type=\"text/javascript\">\n    var currentPage = %1;\n"
+                           "    var baseUrl = 'https://blog.csdn.net/%2/category_4321'\n"
+                           "    var pageSize = %3;\n    var listTotal = %4;\n</script>\n</body>\n</html>\n")
+                .arg(p)
+                .arg(name)
+                .arg(size.perPage)
+                .arg(size.articles);
         server.addRoute(p == 1 ? blog.address : base + QStringLiteral("_%1.html").arg(p), utf8Page(html));
     }
     return blog;
