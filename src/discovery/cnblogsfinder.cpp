@@ -1,3 +1,4 @@
+#include "discovery/cnblogslayout.h"
 #include "discovery/entrylists.h"
 #include "discovery/finders.h"
 #include "discovery/pagesahead.h"
@@ -44,6 +45,10 @@ QCoro::Task<> FindCnblogsArticles(Model::RunState& state, QString address)
         MatchList(HashToQuote(QStringLiteral("Categories_CatList_LinkList_.*_Link_.*href=#http://") + host +
                               QStringLiteral("/.*/category/.*.html#>.*</a>")),
                   home);
+    if (categories.isEmpty() && CnblogsLayout::IsLaterHome(home)) {
+        co_await CnblogsLayout::FindArticles(state, home);
+        co_return;
+    }
     PagesAhead categoryPages(state.http, 0, categories.size() - 1, ListPagesAtOnce,
                              [categories, charset](Text::HttpContext& http, qint64 k) {
                                  return FetchPageAnswered(http, CategoryAddress(categories.at(k)), charset);

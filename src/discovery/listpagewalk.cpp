@@ -134,6 +134,13 @@ ListPageEntries ReadListPage(const ListPagePlatform& platform, const QString& pa
         if (platform.blockCategory) {
             lists.blocks = BlockCategories(platform, page, lists.entries.size());
         }
+        if (lists.entries.isEmpty() && !platform.laterRows.isEmpty()) {
+            for (const LayoutRow& row : ReadRows(platform.laterRows, page)) {
+                const QString category = row.category.isEmpty() ? platform.category.fixed : row.category;
+                result.entries.append({row.title, category, row.link, row.date});
+            }
+            return result;
+        }
         const qsizetype count = lists.entries.size() - 1; // the last element is no entry
         for (qsizetype j = 0; j < count; ++j) {
             const QString entry =

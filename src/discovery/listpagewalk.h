@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/rowlayouts.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
 
@@ -128,6 +129,10 @@ struct ListPagePlatform
     FieldRule category;
     FieldRule link;
     FieldRule date;
+
+    // Layouts the site's list pages took on later, read when the entry pattern finds no entry. A row
+    // without a category of its own takes the category rule's fixed text.
+    QList<RowLayout> laterRows;
 
     bool letEventsRunPerEntry = false;
     // An entry whose link is already in the article list when the walk begins (rows loaded for a

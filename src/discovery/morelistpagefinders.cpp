@@ -39,6 +39,50 @@ QCoro::Task<QString> FetchIfengDataScript(Text::HttpContext& http, WalkState wal
     co_return co_await Text::FetchPageUntilOk(http, script, QStringLiteral("UTF-8"));
 }
 
+// CSDN's category pages since about 2020: the rows in a list under the category's name, each row one
+// link around its title (after a "原创" or "转载" label), summary (which may name dates too) and date.
+QList<RowLayout> CsdnLaterRows()
+{
+    RowLayout rows;
+    rows.scope = QStringLiteral("<ul class=\"column_article_list\"");
+    rows.link = {QStringLiteral("a"), {}, {}};
+    rows.linkPattern = QStringLiteral("/article/details/(\\d+)");
+    rows.title = {QStringLiteral("h2"), QStringLiteral("class"), QStringLiteral("title"), true};
+    rows.titleChrome = {
+        {QStringLiteral("span"), QStringLiteral("class"), QStringLiteral("article-type"), true}};
+    rows.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d(:\\d\\d)?");
+    rows.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("column_article_data"),
+                   true};
+    rows.category = {QStringLiteral("h3"), QStringLiteral("class"), QStringLiteral("column_title"), true};
+    return {rows};
+}
+
+// A category page names its address without the page suffix, its page size and its article total in
+// a script: page i lies at that address + "_i.html" (page 1 at + ".html"). False for any other page.
+bool ReadCsdnCategoryPages(WalkState& walk)
+{
+    const QString base =
+        TextBetween(walk.firstPage, QStringLiteral("var baseUrl = '"), QStringLiteral("'"), 0);
+    const QString size =
+        TextBetween(walk.firstPage, QStringLiteral("var pageSize = "), QStringLiteral(";"), 0);
+    const QString total =
+        TextBetween(walk.firstPage, QStringLiteral("var listTotal = "), QStringLiteral(";"), 0);
+    const qsizetype path = base.indexOf(QStringLiteral("/"), base.indexOf(QStringLiteral("//")) + 2);
+    if (base == Text::NotFound || size == Text::NotFound || total == Text::NotFound || path < 0 ||
+        !base.contains(QStringLiteral("/category_"))) {
+        return false;
+    }
+    const qint64 perPage = Text::ToWholeNumber(size);
+    const qint64 articles = Text::ToWholeNumber(total);
+    if (perPage < 1 || articles < 0) {
+        throw Text::Failure(
+            QStringLiteral("the category page counts %1 articles, %2 a page").arg(total, size));
+    }
+    walk.key = Http + CsdnBlogHost() + Text::TrimWhiteSpace(base.mid(path));
+    PagesOneTo(walk, std::max<qint64>(1, (articles + perPage - 1) / perPage));
+    return true;
+}
+
 } // namespace
 
 QString IfengDataScriptAddress(const QString& listPage)
@@ -147,6 +191,9 @@ ListPagePlatform Csdn()
     p.fetchAhead = true;
     p.charset = QStringLiteral("UTF-8");
     p.readPages = [](WalkState& walk) {
+        if (ReadCsdnCategoryPages(walk)) {
+            return;
+        }
         const QString pagerMark = QStringLiteral("<!--显示分页-->");
         if (!walk.firstPage.contains(pagerMark)) {
             PagesOneTo(walk, 1);
@@ -157,6 +204,9 @@ ListPagePlatform Csdn()
                                                  QStringLiteral("页</span><strong>"), 1)));
     };
     p.pageAddress = [](const WalkState& walk, qint64 i) {
+        if (!walk.key.isEmpty()) {
+            return walk.key + (i > 1 ? u'_' + Num(i) : QString()) + QStringLiteral(".html");
+        }
         return Http + CsdnBlogHost() + u'/' + walk.taskName + QStringLiteral("/article/list/") + Num(i);
     };
     // The title link is spread over three lines.
@@ -171,6 +221,7 @@ ListPagePlatform Csdn()
     p.link = From(FieldSource::Entry, QStringLiteral("details/"), QStringLiteral("#>"), 2);
     p.category = Fixed(QStringLiteral("默认分类"));
     p.date = From(FieldSource::Date, QStringLiteral("class=#link_postdate#>"), QStringLiteral("</span>"), 3);
+    p.laterRows = CsdnLaterRows();
     return p;
 }
 

@@ -62,6 +62,11 @@ QString CommonAddress(const ArticleKey& key)
     case CerspEblog:
         return http + CerspEblogHost() + link;
     case Cnblogs:
+        // "p/NUMBER.html": a post at the site's later address; "YYYY/MM/DD/NUMBER.html": a post at the
+        // earlier one; "NUMBER.html": an article.
+        if (link.startsWith(QStringLiteral("p/"))) {
+            return http + CnblogsHost() + u'/' + task + u'/' + link;
+        }
         return http + CnblogsHost() + u'/' + task +
                (link.contains(u'/') ? QStringLiteral("/archive/") : QStringLiteral("/articles/")) + link;
     case Cto51:

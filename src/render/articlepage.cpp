@@ -6,6 +6,7 @@
 #include "model/runstate.h"
 #include "render/bodylayouts.h"
 #include "render/imagereferences.h"
+#include "render/laterlayouts.h"
 #include "render/loginnotice.h"
 #include "text/charset.h"
 #include "text/containedpath.h"
@@ -86,11 +87,11 @@ bool Contains(const QString& page, const QString& marker)
     return Find(page, marker) > 0;
 }
 
-QString Header(const Model::RunState& state, int row)
+QString Header(const Model::RunState& state, int row, const QString& title)
 {
     const Model::ArticleList& articles = state.articles;
     const QString address = state.articleAddress(row);
-    return QStringLiteral("<font color=#339933 size=5>") + articles.title(row) +
+    return QStringLiteral("<font color=#339933 size=5>") + title +
            QStringLiteral("</font><br><font color=#993333 size=3>分类: ") + articles.category(row) +
            QStringLiteral("<br>日期: ") + articles.date(row) +
            QStringLiteral("</font><br>原文地址: <a target=_blank href=") + address + u'>' + address +
@@ -284,6 +285,17 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
         body = CutLaterLayouts(platform, page, body);
     }
 
+    // A row listed without a title takes the one the page shows.
+    QString title = state.articles.title(row);
+    if (body.size() < 5) {
+        if (const std::optional<LaterArticle> later = ReadLaterLayout(platform, page)) {
+            body = later->body;
+            if (title.isEmpty()) {
+                title = later->title;
+            }
+        }
+    }
+
     body = Replace(body, HashToQuote(QStringLiteral("<param VALUE=## />")), QStringLiteral("<已替代>"));
 
     if (state.task.FetchImages) {
@@ -308,8 +320,8 @@ QCoro::Task<PageOutcome> SaveArticlePage(Model::RunState& state, QString page, i
         co_return PageOutcome::TryAgain;
     }
 
-    QString text = Text::DeclaredPage(QStringLiteral("<title>") + state.articles.title(row) +
-                                      QStringLiteral("</title>\r\n") + Header(state, row) + body);
+    QString text = Text::DeclaredPage(QStringLiteral("<title>") + title + QStringLiteral("</title>\r\n") +
+                                      Header(state, row, title) + body);
     bool commentsCounted = true;
     if (Model::CommentsWanted(state.task)) {
         // Comments that cannot be had cost the article nothing now: its page is written without them.

@@ -40,6 +40,7 @@ struct InstalledBlog
 {
     QString typedName;    // what the user types as the name
     QString typedAddress; // only for the platforms whose address is typed
+    bool addressGiven = false; // typedAddress goes into auto.cfg, whatever the dialog would build
     QString generatorAddress;
     QString taskName;
     int rows = 0;
@@ -51,6 +52,7 @@ struct PlatformCase
     int code;
     bool comments;
     std::function<InstalledBlog(FakeWeb::Server&)> install;
+    const char* layout = nullptr; // a layout the site took on later
 };
 
 InstalledBlog FromGenerated(const QString& name, const FakeWeb::GeneratedBlog& blog, bool typed = false)
@@ -140,11 +142,11 @@ const QList<PlatformCase>& Cases()
     static const QList<PlatformCase> cases = {
         {Model::Sina, true, SinaCase(false)},
         // List pages as a browser saves them: titles only in the anchors' text.
-        {Model::Sina, true, SinaCase(true)},
+        {Model::Sina, true, SinaCase(true), "saved list pages"},
         {Model::Baidu, false, ListPageCase(QStringLiteral("lanxin"), installBaiduBlog)},
         {Model::Hexun, false, ListPageCase(QStringLiteral("hexunfan"), installHexunBlog)},
         {Model::Netease, false, ClassCase<NeteaseBlog>(QStringLiteral("wangyi"), 2)},
-        {Model::Netease, false, NeteaseLaterCase(QStringLiteral("wangyi2015"))},
+        {Model::Netease, false, NeteaseLaterCase(QStringLiteral("wangyi2015")), "2015 pages"},
         {Model::Sohu, false, ListPageCase(QStringLiteral("souhu"), installSohuBlog)},
         {Model::Ifeng, false, ListPageCase(QStringLiteral("fenghuang"), installIfengBlog, true)},
         {Model::Qzone, false, ClassCase<QzoneBlog>(QStringLiteral("10001"), 2)},
@@ -159,7 +161,28 @@ const QList<PlatformCase>& Cases()
         {Model::Tianya2, false, ListPageCase(QStringLiteral("tianyake"), installTianya2Blog)},
         {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao"), installCto51Blog)},
         // The site's later article pages, whose markers the profile no longer finds.
-        {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao2022"), installCto51LaterBlog)},
+        {Model::Cto51, false, ListPageCase(QStringLiteral("wuyao2022"), installCto51LaterBlog), "2022 pages"},
+        {Model::Csdn, false,
+         [](Server& server) {
+             InstalledBlog blog =
+                 ListPageCase(QStringLiteral("csdnnow"), installCsdnCategoryBlog, true)(server);
+             blog.addressGiven = true;
+             return blog;
+         },
+         "category page"},
+        {Model::Cnblogs, false,
+         [](Server& server) {
+             const CnblogsBlog blog = CnblogsBlog::laterLayout(QStringLiteral("bokenow"), 25, 2);
+             blog.install(server);
+             InstalledBlog result;
+             result.typedName = QStringLiteral("bokenow");
+             result.generatorAddress = blog.address();
+             result.taskName = result.typedName;
+             result.rows = int(blog.listedArticles().size());
+             result.images = 7;
+             return result;
+         },
+         "posts at /p/"},
     };
     return cases;
 }
@@ -182,9 +205,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         for (int i = 0; i < Cases().size(); ++i) {
             const int code = Cases().at(i).code;
-            const bool later = i > 0 && Cases().at(i - 1).code == code;
-            QTest::newRow(qPrintable(Ui::PlatformChoices()[size_t(code)].item +
-                                     (later ? QStringLiteral(" later layout") : QString())))
+            const char* layout = Cases().at(i).layout;
+            QTest::newRow(qPrintable(
+                Ui::PlatformChoices()[size_t(code)].item +
+                (layout != nullptr ? QStringLiteral(", ") + QString::fromUtf8(layout) : QString())))
                 << i;
         }
     }
@@ -198,7 +222,9 @@ private Q_SLOTS:
         const auto& choice = Ui::PlatformChoices()[size_t(platform.code)];
         QString name = blog.typedName;
         QString address;
-        if (choice.typedAddress) {
+        if (blog.addressGiven) {
+            address = blog.typedAddress;
+        } else if (choice.typedAddress) {
             name = Text::SafeFileName(name);
             address = blog.typedAddress;
         } else {

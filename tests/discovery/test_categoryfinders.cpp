@@ -1,7 +1,10 @@
+#include "discovery/cnblogslayout.h"
 #include "discovery/finders.h"
 #include "discovery/health39finder.h"
+#include "discovery/listpageplatforms.h"
 #include "support/foundrows.h"
 #include "support/proxyweb.h"
+#include "support/realpages.h"
 #include "support/testrun.h"
 
 #include "cnblogsblog.h"
@@ -132,6 +135,25 @@ private slots:
         QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
     }
 
+    // The later layout: categories from the sidebar answer, category pages of 20 posts each followed
+    // page by page, then the home pages for the rest; posts at "p/NUMBER.html".
+    void cnblogsLaterLayoutFollowsEveryPage()
+    {
+        const FakeWeb::CnblogsBlog blog = FakeWeb::CnblogsBlog::laterLayout(QStringLiteral("coder"), 95, 2);
+        blog.install(m_server);
+        TestRun run;
+        FoundRows::SetTask(*run.state, Model::Cnblogs, QStringLiteral("coder"), blog.address());
+
+        QCOMPARE(FoundRows::Run(Discovery::FindCnblogsArticles(*run.state, blog.address())), QString());
+
+        const QStringList rows = FoundRows::Of(*run.state);
+        QCOMPARE(rows, FoundRows::Of(blog.listedArticles()));
+        QVERIFY(rows.filter(QStringLiteral("|[随笔]C#|p/")).size() > 20);
+        QCOMPARE(rows.filter(QStringLiteral("|[文章]技术文章|")).size(), 3);
+        QCOMPARE(run.ui.statusHistory.last(), QStringLiteral("查找未分类：10页"));
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
     void cnblogsPostsPagesCutDatesToTheMinute()
     {
         const QString host = QStringLiteral("http://www.cnblogs.com/d");
@@ -166,6 +188,69 @@ private slots:
                                          .filter(QRegularExpression("\\|\\[(文章\\]|随笔\\](?!默认分类))"));
         QCOMPARE(FoundRows::Of(*run.state), expected);
         QVERIFY(!expected.isEmpty());
+    }
+
+    // Every list page of the real sites in their later layouts: how many rows, the first and the last
+    // ("title|category|link|date"; cnblogs rows take their category from the page they were found
+    // through), and the categories of the page's sidebar.
+    void realListPagesOfLaterLayouts_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QStringList>("categories");
+        QTest::newRow("10-csdn/sereasuesue-category_10790248.html")
+            << 3 << "python爬虫入门之http协议和 Chrome 浏览器抓包工具|爬虫|113799129|2021-02-13 10:31:14"
+            << "简单爬虫入门|爬虫|113562113|2021-02-07 10:46:29" << QStringList();
+        QTest::newRow("14-cnblogs/dongwanhong-home-2020.html")
+            << 10 << "搭建 webpack、react 开发环境（三）||p/10546792.html|2019-03-17 14:08"
+            << "CSS 清除浮动的几种方法||p/9233079.html|2018-07-01 11:33" << QStringList();
+        QTest::newRow("14-cnblogs/wangyang1225-home-2022.html")
+            << 10 << "书单||p/16942010.html|2022-12-01 17:06"
+            << "测试||p/16524958.html|2022-07-27 15:11"
+            << QStringList{"[随笔]测试分类", "[随笔]分类1", "[随笔]分类测试"};
+        QTest::newRow("14-cnblogs/wangfupeng1988-ajax-sidecolumn-2020.html")
+            << 0 << QString() << QString()
+            << QStringList{"[随笔]css知多少", "[随笔]javascript便签笔记系列", "[随笔]wangEditor使用手册"};
+    }
+    void realListPagesOfLaterLayouts()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QStringList, categories);
+        REAL_PAGES_OR_SKIP(pages);
+        const QString name = QString::fromUtf8(QTest::currentDataTag());
+        const auto page =
+            std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p.name == name; });
+        QVERIFY(page != pages.end());
+
+        QStringList rows;
+        QStringList found;
+        if (page->platform == Model::Csdn) {
+            const Discovery::ListPagePlatform csdn = Discovery::ListPages::Csdn();
+            for (const Discovery::ListEntry& e :
+                 Discovery::ReadListPage(csdn, Discovery::CleanListPage(csdn, page->text)).entries) {
+                rows.append(FoundRows::Line(e.title, e.category, e.link, e.date));
+            }
+        } else {
+            for (const Discovery::LayoutRow& row : Discovery::CnblogsLayout::Rows(page->text)) {
+                rows.append(FoundRows::Line(row.title, row.category, row.link, row.date));
+            }
+            for (const auto& link : Discovery::CnblogsLayout::CategoryLinks(page->text)) {
+                QVERIFY2(link.address.startsWith(QStringLiteral("http://www.cnblogs.com/")) &&
+                             link.address.contains(QStringLiteral("/category/")),
+                         qPrintable(link.address));
+                found.append((link.articles ? QStringLiteral("[文章]") : QStringLiteral("[随笔]")) +
+                             link.name);
+            }
+        }
+        QCOMPARE(rows.size(), count);
+        if (count > 0) {
+            QCOMPARE(rows.first(), first);
+            QCOMPARE(rows.last(), last);
+        }
+        QCOMPARE(found, categories);
     }
 };
 

@@ -319,6 +319,22 @@ private slots:
         QCOMPARE(FoundRows::SearchStatuses(run.ui), QStringList({QStringLiteral("查找文章：1页/1页")}));
     }
 
+    // A category page of the later layout: its script's page size and total give the pages, each row is
+    // filed under the category the page names, and the sidebar's links to other articles are no rows.
+    void csdnCategoryPagesOfTheLaterLayout()
+    {
+        const GeneratedBlog blog =
+            FakeWeb::installCsdnCategoryBlog(m_server, BlogSize{QStringLiteral("qiu"), 23, 10});
+        TestRun run;
+        QCOMPARE(FoundRows::RunFinder(*run.state, FindCsdnArticles, Model::Csdn, QStringLiteral("qiu"),
+                                      blog.address),
+                 QString());
+        QCOMPARE(FoundRows::Of(*run.state), FoundRows::Of(blog.articles));
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://blog.csdn.net/qiu/category_4321_3.html")), 1);
+        QCOMPARE(FoundRows::SearchStatuses(run.ui).last(), QStringLiteral("查找文章：3页/3页"));
+        QCOMPARE(FoundRows::PagesWithoutBody(*run.state), QStringList());
+    }
+
     // The first area reads one list page per 30 articles begun, and files every article under "默认分类".
     void cerspPagesFollowTheTotal_data()
     {

@@ -76,6 +76,9 @@ private Q_SLOTS:
         same("cnblogs dated", int(Cnblogs), "2012/03/01/1.html",
              "http://www.cnblogs.com/me/archive/2012/03/01/1.html");
         same("cnblogs bare", int(Cnblogs), "1.html", "http://www.cnblogs.com/me/articles/1.html");
+        same("cnblogs post", int(Cnblogs), "p/13735671.html", "http://www.cnblogs.com/me/p/13735671.html");
+        same("cnblogs post without suffix", int(Cnblogs), "p/18182241",
+             "http://www.cnblogs.com/me/p/18182241");
         same("tianya 2", int(Tianya2), "8", "http://blog.tianya.cn/blogger/post_read.asp?BlogID=me&PostID=8");
         same("51cto", int(Cto51), "1/2", "http://me.blog.51cto.com/1/2");
     }

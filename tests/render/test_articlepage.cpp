@@ -6,6 +6,7 @@
 #include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
+#include "text/elements.h"
 #include "text/failure.h"
 #include "text/pagecharset.h"
 
@@ -423,6 +424,97 @@ private slots:
         QCOMPARE(Save(run, oldLayout, 3), PageOutcome::Bodiless);
         QCOMPARE(Save(run, QStringLiteral("相册</A>相册</a>又一篇新版式的正文内容>阅读全文<span id=2"), 4),
                  PageOutcome::Written);
+    }
+
+    // Every article page of the real sites in their later layouts: the body is the article alone, from
+    // its first words to its last, with its images, and a row listed without a title takes the page's.
+    void realPagesOfLaterLayouts_data()
+    {
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("images");
+        const auto row = [](const char* file, int platform, const char* title, const char* start,
+                            const char* end, int images) {
+            QTest::newRow(file) << platform << QString::fromUtf8(title) << QString::fromUtf8(start)
+                                << QString::fromUtf8(end) << images;
+        };
+        const int csdn = Model::Csdn;
+        const int cnblogs = Model::Cnblogs;
+        row("10-csdn/2403_89110232-article-details-143888439.html", csdn, "git设置多用户配置",
+            "# 一、背景作为", "就可以进行拉取和提交代码了**", 5);
+        row("10-csdn/article-107096460.html", csdn, "周末学会了 10个超级实用 Javascript 技巧!",
+            "众所周知，JavaScript 一直在快速变化。", "代码托管平台GitHub可能要改术语了", 1);
+        row("10-csdn/article-129474149.html", csdn, "SolVES模型的生态系统社会价值评估代做",
+            "SolVES模型的生态系统社会价值评估代做 1107436458", "某鹅 说明来处", 1);
+        row("10-csdn/article-138497415.html", csdn, "为什么 ChatGPT 不火了？", "不火了是有原因的",
+            "教程交流： xhd825", 1);
+        row("10-csdn/m0_66248056-article-details-142639406.html", csdn, "微积分入门（真的很入门）",
+            "前置知识 前置知识", "只能通过计算机模拟。", 10);
+        row("10-csdn/moon_sky1999-article-details-52744845.html", csdn, "NOIP2013货车运输",
+            "题目来源https://www.luogu.org", "return 0; }", 0);
+        // Its <title> is the site's advertising; the article's own heading says "nobug".
+        row("10-csdn/qcghdy-article-details-41822655.html", csdn, "nobug", "/* _ooOoo_", "依次从代码中消失*/",
+            0);
+        row("14-cnblogs/article-18182241.html", cnblogs, "对于Docker和Podman的一点使用经验",
+            "前言：本文会以多个实际的线上例子", "轻轻松松进大厂！", 1);
+        row("14-cnblogs/dongwanhong-p-13735671.html", cnblogs, "test", "Promise Promise 是一个对象",
+            "Promises/A+", 0);
+        row("14-cnblogs/wangyang1225-p-16535598.html", cnblogs, "文章内容测试", "前言 cd /data/wwwroot",
+            "cnblogsEdit 一般不处理", 40);
+        row("14-cnblogs/xu-tao-p-16324793.html", cnblogs, "第十三周作业", "1 2 3 4 5 6 7 8 9 10", "&nbsp; }",
+            0);
+    }
+    void realPagesOfLaterLayouts()
+    {
+        QFETCH(int, platform);
+        QFETCH(QString, title);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(int, images);
+        REAL_PAGES_OR_SKIP(pages);
+        const QString name = QString::fromUtf8(QTest::currentDataTag());
+        const auto page =
+            std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return p.name == name; });
+        QVERIFY(page != pages.end());
+
+        TestRun run;
+        MakeSinaTask(*run.state, 0);
+        run.state->task.PlatformCode = platform;
+        run.state->addArticleRow(QString(), QStringLiteral("随笔"), QStringLiteral("1.html"),
+                                 QStringLiteral("2020"));
+        run.state->addArticleRow(QStringLiteral("列表里的标题"), QStringLiteral("随笔"),
+                                 QStringLiteral("2.html"), QStringLiteral("2020"));
+        run.state->addArticleRow(QString(), QStringLiteral("随笔"), QStringLiteral("3.html"),
+                                 QStringLiteral("2020"));
+        // A page that ends inside its body is not saved as the whole article.
+        const qsizetype bodyStart =
+            page->text.indexOf(platform == Model::Csdn ? QStringLiteral("id=\"content_views\"")
+                                                       : QStringLiteral("id=\"cnblogs_post_body\""));
+        QVERIFY(bodyStart > 0);
+        QVERIFY(Save(run, page->text.left(bodyStart + 200), 3) != PageOutcome::Written);
+        QVERIFY(!QFile::exists(run.state->articlePagePath(3)));
+        QCOMPARE(Save(run, page->text, 1), PageOutcome::Written);
+        QCOMPARE(Save(run, page->text, 2), PageOutcome::Written);
+
+        const QString written = ReadPage(run.state->articlePagePath(1));
+        QVERIFY2(written.contains(QStringLiteral("<title>") + title + QStringLiteral("</title>")),
+                 qPrintable(written.left(300)));
+        QVERIFY(
+            ReadPage(run.state->articlePagePath(2)).contains(QStringLiteral("<title>列表里的标题</title>")));
+        const QString rule = QStringLiteral("<hr size=1 color=#C0C0C0>");
+        const QString body = written.mid(written.indexOf(rule) + rule.size());
+        const QString text = Text::PlainText(body);
+        QVERIFY2(text.startsWith(start), qPrintable(text.left(80)));
+        QVERIFY2(text.endsWith(end), qPrintable(text.right(80)));
+        QCOMPARE(body.count(QStringLiteral("<img"), Qt::CaseInsensitive), images);
+        // Nothing of the site around the article or inside it.
+        for (const char* chrome : {"title-article", "cb_post_title_url", "<title", "sharePanel", "toolbar",
+                                   "blog_post_info_block", "MySignature", "post_next_prev", "hljs-button",
+                                   "登录后复制", "cnblogs-toc-button", "recommend", "qrcode", "二维码"}) {
+            QVERIFY2(!body.contains(QString::fromUtf8(chrome), Qt::CaseInsensitive), chrome);
+        }
     }
 
     void failedWritesLeaveNoPage()

@@ -2,6 +2,7 @@
 
 #include "fakeui.h"
 #include "model/runstate.h"
+#include "render/laterlayouts.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -109,8 +110,8 @@ inline QCoro::Task<QString> PageOrNothing(Text::HttpContext& http, QString addre
 }
 
 // Rows whose page, fetched from the article's download address, holds no body of at least ten characters
-// between the platform's markers (the same cut the download makes, after the same corrections of the
-// page), each as "row: address". Empty when every page is complete.
+// between the platform's markers or in the element of one of its later layouts (the same cut the download
+// makes, after the same corrections of the page), each as "row: address". Empty when every page is complete.
 inline QStringList PagesWithoutBody(Model::RunState& state)
 {
     QStringList problems;
@@ -124,6 +125,10 @@ inline QStringList PagesWithoutBody(Model::RunState& state)
         } else if (state.task.PlatformCode == Model::CerspEblog) {
             page = Text::Replace(page, QStringLiteral("STRONG>"), QStringLiteral("strong>"));
             page = Text::Replace(page, QStringLiteral("TD>"), QStringLiteral("td>"));
+        }
+        const auto later = Render::ReadLaterLayout(state.task.PlatformCode, page);
+        if (later && later->body.size() >= 10) {
+            continue;
         }
         const QString body = Text::TextBetween(page, profile.BodyStartMarker, profile.BodyEndMarker, 10);
         if (Text::Find(page, profile.BodyEndMarker) <= 1 || body == Text::NotFound || body.size() < 10)

@@ -75,4 +75,79 @@ GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size)
     return blog;
 }
 
+GeneratedBlog installCsdnCategoryBlog(Server& server, const BlogSize& size)
+{
+    const QString& name = size.name;
+    const QString root = QStringLiteral("http://blog.csdn.net/") + name;
+    const QString base = root + QStringLiteral("/category_4321");
+    const QString categoryName = QStringLiteral("爬虫笔记");
+    GeneratedBlog blog{
+        .address = base + QStringLiteral(".html"), .taskName = name, .pageCount = pageCount(size)};
+
+    for (int p = 1; p <= blog.pageCount; ++p) {
+        // The sidebar's popular articles link article pages too, outside the list.
+        QString html =
+            QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
+                           "<title>%1_%2的博客-CSDN博客</title>\n</head>\n<body>\n"
+                           "<div id=\"asideHotArticle\"><h3>热门文章</h3><ul>\n"
+                           "<li><a href=\"https://blog.csdn.net/%2/article/details/99\" target=\"_blank\">"
+                           "热门的一篇</a></li>\n</ul></div>\n"
+                           "<div class=\"column_box\"><h3 class=\"column_title oneline\">%1</h3></div>\n"
+                           "<ul class=\"column_article_list\">\n")
+                .arg(categoryName, name);
+        for (const int i : articlesOnPage(size, p)) {
+            const QString link = QString::number(113000000 + i * 211);
+            const QString address = root + QStringLiteral("/article/details/") + link;
+            html += QStringLiteral(
+                        "      <li>\n          <a href=\"https://blog.csdn.net/%1/article/details/%2\" "
+                        "target=\"_blank\" rel=\"noopener\">\n"
+                        "              <div class=\"column_article_title\">\n"
+                        "                  <h2 class=\"title\">\n"
+                        "                  <span class=\"article-type type-1\">原创</span>\n"
+                        "                  %3\n                      <!--####试读--></h2>\n"
+                        "              </div>\n"
+                        "              <div class=\"column_article_desc\">%4</div>\n"
+                        "              <div class=\"column_article_data\">\n"
+                        "                  <span>\n                  %5\n                  </span>\n"
+                        "                  <span><img src=\"https://csdnimg.cn/readCountWhite.png\" "
+                        "alt=\"\">\n 12\n</span>\n"
+                        "              </div>\n          </a>\n      </li>\n")
+                        .arg(name, link, title(i), summary(i), seconds(i));
+
+            const QString article =
+                QStringLiteral(
+                    "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head><meta charset=\"utf-8\">"
+                    "<title>%1_%2的博客-CSDN博客</title></head>\n<body>\n"
+                    "<div id=\"csdn-toolbar\"><a href=\"https://www.csdn.net/\">CSDN首页</a></div>\n"
+                    "<div class=\"article-header-box\"><h1 class=\"title-article\" id=\"articleContentId\">"
+                    "%1</h1>\n<div class=\"article-info-box\"><span class=\"time\">%3</span>"
+                    "<a class=\"tag-link\" href=\"https://blog.csdn.net/%2/category_4321.html\">%4</a>"
+                    "</div></div>\n<article class=\"baidu_pl\">\n<div id=\"article_content\" "
+                    "class=\"article_content clearfix\">\n"
+                    "<div id=\"content_views\" class=\"htmledit_views\">\n%5\n"
+                    "<div class=\"code-box\"><pre><code>print(1)</code>"
+                    "<div class=\"hljs-button signin\" data-title=\"登录后复制\"></div></pre></div>\n"
+                    "<p>正文最后一段。</p>\n</div>\n</div>\n</article>\n"
+                    "<div class=\"recommend-box\"><div class=\"recommend-item-box\">"
+                    "<a href=\"https://blog.csdn.net/%2/article/details/99\">热门的一篇</a></div></div>\n"
+                    "<div id=\"csdn-shop-window\"><img src=\"https://csdnimg.cn/qrcode.png\" alt=\"二维码\">"
+                    "</div>\n</body>\n</html>\n")
+                    .arg(title(i), name, seconds(i), categoryName,
+                         body(i, imageTag(server, blog, QStringLiteral("csdn"), name, i)));
+            server.addRoute(address, utf8Page(article));
+            addArticle(blog, title(i), categoryName, link, seconds(i), address);
+        }
+        html +=
+            QStringLiteral("</ul>\n<script type=\"text/javascript\">\n    var currentPage = %1;\n"
+                           "    var baseUrl = 'https://blog.csdn.net/%2/category_4321'\n"
+                           "    var pageSize = %3;\n    var listTotal = %4;\n</script>\n</body>\n</html>\n")
+                .arg(p)
+                .arg(name)
+                .arg(size.perPage)
+                .arg(size.articles);
+        server.addRoute(p == 1 ? blog.address : base + QStringLiteral("_%1.html").arg(p), utf8Page(html));
+    }
+    return blog;
+}
+
 } // namespace FakeWeb

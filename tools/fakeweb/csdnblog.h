@@ -11,4 +11,11 @@ class Server;
 // with each title link spread over three lines, and the article pages /NAME/article/details/NUMBER.
 GeneratedBlog installCsdnBlog(Server& server, const BlogSize& size);
 
+// The same blog as CSDN serves it since about 2020, at one of its category pages
+// http://blog.csdn.net/NAME/category_4321.html (page p at category_4321_p.html): the rows in
+// ul.column_article_list, the page size and article total in a script, popular articles in a sidebar
+// before them; the articles with their body in div#content_views between the site's header, copy
+// buttons and recommendations with a QR code.
+GeneratedBlog installCsdnCategoryBlog(Server& server, const BlogSize& size);
+
 } // namespace FakeWeb

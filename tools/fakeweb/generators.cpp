@@ -45,6 +45,12 @@ const QList<Generator>& generators()
         {QStringLiteral("cnblogs"),
          QStringLiteral("cnblogs blog NAME[:POSTS[:CATEGORIES]] at http://www.cnblogs.com/NAME"),
          PageKit::installBlog<CnblogsBlog>(45, 3)},
+        {QStringLiteral("cnblogs-later"),
+         QStringLiteral("cnblogs blog NAME[:POSTS[:CATEGORIES]] at http://www.cnblogs.com/NAME as the site serves it now (posts at /p/NUMBER.html, categories from /ajax/sidecolumn.aspx)"),
+         [](Server& server, const QString& arg) {
+             const PageKit::BlogSize size = PageKit::parseBlogSize(arg, 45, 3);
+             CnblogsBlog::laterLayout(size.name, size.articles, size.categories).install(server);
+         }},
         {QStringLiteral("qzone"),
          QStringLiteral(
              "QQ zone blog QQNUMBER[:ARTICLES[:CATEGORIES]] (http://user.qzone.qq.com/QQNUMBER/blog)"),
@@ -70,6 +76,7 @@ const QList<Generator>& generators()
         {QStringLiteral("ifeng-blog"), QStringLiteral("An iFeng blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installIfengBlog, true)},
         {QStringLiteral("yaolan-blog"), QStringLiteral("A Yaolan blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installYaolanBlog)},
         {QStringLiteral("csdn-blog"), QStringLiteral("A CSDN blog: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCsdnBlog)},
+        {QStringLiteral("csdn-category"), QStringLiteral("A CSDN blog as the site serves it now, at its category page http://blog.csdn.net/NAME/category_4321.html: NAME[:ARTICLES[:PER_PAGE]]."), listPageBlog(installCsdnCategoryBlog)},
         {QStringLiteral("chinaunix-blog"), QStringLiteral("A ChinaUnix blog: UID[:ARTICLES[:PER_PAGE]]."), listPageBlog(installChinaUnixBlog)},
         {QStringLiteral("cersp-blog"), QStringLiteral("A CERSP area 1 blog: UID[:ARTICLES] (30 a page)."), listPageBlog(installCerspBlog)},
         {QStringLiteral("cersp-eblog"), QStringLiteral("A CERSP area 2 blog: NAME[:ARTICLES[:PER_PAGE]]; its address is printed on the error output."), listPageBlog(installCerspEblogBlog, true)},
