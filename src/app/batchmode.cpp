@@ -170,7 +170,8 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher,
+             std::optional<double> rate)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -210,6 +211,9 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
         return AnotherRun;
     }
     state.task.TaskName = taskName;
+    if (rate) {
+        state.http.gates->policy.requestsPerSecond = *rate;
+    }
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
     if (watcher != nullptr) {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QNetworkAccessManager;
 
 namespace App {
@@ -15,8 +17,8 @@ class SignalWatcher;
 // fewer than 5 articles were found, 4 when packing failed, 5 when packed but articles, images or comment
 // pages are missing (listed in failed.txt in the task folder), 6 when another run works on the task.
 // With a watcher, a signal ends the program (with 128 and the signal's number) after summing up what
-// was saved.
+// was saved. A rate sets the most requests per second to each site, in place of the settings file's.
 int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub = false,
-             SignalWatcher* watcher = nullptr);
+             SignalWatcher* watcher = nullptr, std::optional<double> rate = std::nullopt);
 
 } // namespace App

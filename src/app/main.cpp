@@ -2,6 +2,7 @@
 #include "app/runend.h"
 #include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
+#include "model/sitesettings.h"
 #include "model/runstate.h"
 #include "render/downloadprogress.h"
 #include "text/proxycache.h"
@@ -14,6 +15,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+
+#include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -83,7 +87,8 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
         "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), or its <href> is\n"
-        "     not an http or https address with a host of at most 2048 characters\n"
+        "     not an http or https address with a host of at most 2048 characters; or --rate is no\n"
+        "     number above 0\n"
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
@@ -102,14 +107,28 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     parser.addOption(QCommandLineOption(
         QStringLiteral("epub"),
         QStringLiteral("With --batch: make <task>.epub beside the CHM after packing it.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("rate"),
+        QStringLiteral("With --batch: send at most N requests per second to each site (0.5: one every two "
+                       "seconds); overrides rate= of qvlrx.ini."),
+        QStringLiteral("N")));
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
+    std::optional<double> rate;
+    if (parser.isSet(QStringLiteral("rate"))) {
+        rate = Model::ParseRequestRate(parser.value(QStringLiteral("rate")));
+        if (!rate) {
+            std::fprintf(stderr, "--rate: a number of requests per second above 0 and at most 1000, not \"%s\"\n",
+                         qPrintable(parser.value(QStringLiteral("rate"))));
+            return 2;
+        }
+    }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     return App::RunBatch(QCoreApplication::applicationDirPath(), network,
-                         parser.isSet(QStringLiteral("epub")), &watcher);
+                         parser.isSet(QStringLiteral("epub")), &watcher, rate);
 }
 
 } // namespace
