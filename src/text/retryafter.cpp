@@ -18,7 +18,8 @@ QDateTime HttpDate(const QString& text)
     if (date.isValid()) {
         return date;
     }
-    static const QStringList Formats{QStringLiteral("dddd, dd-MMM-yy HH:mm:ss 'GMT'"),
+    static const QStringList Formats{QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"),
+                                     QStringLiteral("dddd, dd-MMM-yy HH:mm:ss 'GMT'"),
                                      QStringLiteral("ddd MMM d HH:mm:ss yyyy")};
     const QLocale c = QLocale::c();
     for (const QString& format : Formats) {
