@@ -2,8 +2,8 @@
 #include "app/runend.h"
 #include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
-#include "model/sitesettings.h"
 #include "model/runstate.h"
+#include "model/sitesettings.h"
 #include "render/downloadprogress.h"
 #include "text/proxycache.h"
 #include "ui/heartbeat.h"
@@ -120,7 +120,8 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     if (parser.isSet(QStringLiteral("rate"))) {
         rate = Model::ParseRequestRate(parser.value(QStringLiteral("rate")));
         if (!rate) {
-            std::fprintf(stderr, "--rate: a number of requests per second above 0 and at most 1000, not \"%s\"\n",
+            std::fprintf(stderr,
+                         "--rate: a number of requests per second above 0 and at most 1000, not \"%s\"\n",
                          qPrintable(parser.value(QStringLiteral("rate"))));
             return 2;
         }

@@ -56,7 +56,33 @@ QString CertificateFailure(const QNetworkReply* reply)
     if (reply == nullptr || reply->error() == QNetworkReply::NoError) {
         return {};
     }
-    return reply->property(ProblemProperty).toString();
+    if (const QString noted = reply->property(ProblemProperty).toString(); !noted.isEmpty()) {
+        return noted;
+    }
+    if (reply->error() != QNetworkReply::SslHandshakeFailedError) {
+        return {};
+    }
+    // A handshake the network layer ended itself names the certificate's problem in its own words.
+    static const QList<QSslError::SslError> Known{QSslError::CertificateExpired,
+                                                  QSslError::CertificateNotYetValid,
+                                                  QSslError::HostNameMismatch,
+                                                  QSslError::CertificateRevoked,
+                                                  QSslError::SelfSignedCertificate,
+                                                  QSslError::SelfSignedCertificateInChain,
+                                                  QSslError::UnableToGetLocalIssuerCertificate,
+                                                  QSslError::UnableToGetIssuerCertificate,
+                                                  QSslError::UnableToVerifyFirstCertificate,
+                                                  QSslError::CertificateUntrusted,
+                                                  QSslError::InvalidCaCertificate,
+                                                  QSslError::NoPeerCertificate};
+    const QString said = reply->errorString();
+    for (const QSslError::SslError error : Known) {
+        const QString words = QSslError(error).errorString();
+        if (said.contains(words)) {
+            return ProblemWords(error) + u'（' + words.left(120) + u'）';
+        }
+    }
+    return {};
 }
 
 } // namespace Text

@@ -1,9 +1,9 @@
 #include "text/pagefetch.h"
 
 #include "text/certificatecheck.h"
-#include "text/pagecharset.h"
 #include "text/failure.h"
 #include "text/networkfailure.h"
+#include "text/pagecharset.h"
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
 #include "text/requeststop.h"
@@ -228,13 +228,13 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
             if (Stopped(http)) {
                 throw StoppedFailure(address);
             }
-            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), failure.message()), address,
-                                   failure.message());
+            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), failure.message()),
+                                   address, failure.message());
         }
         HttpAnswer answer = co_await FetchOnce(http, address);
         const SiteGates::Verdict verdict = gates.answered(site, answer.status, answer.retryAfter, retries);
-        if (const QString closed = gates.closedReason(site); !verdict.again && !closed.isEmpty() &&
-                                                              verdict.failure == closed) {
+        if (const QString closed = gates.closedReason(site);
+            !verdict.again && !closed.isEmpty() && verdict.failure == closed) {
             throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), closed), address, closed);
         }
         if (!verdict.again) {

@@ -18,12 +18,16 @@ QDateTime HttpDate(const QString& text)
     if (date.isValid()) {
         return date;
     }
-    static const QStringList Formats{QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"),
-                                     QStringLiteral("dddd, dd-MMM-yy HH:mm:ss 'GMT'"),
-                                     QStringLiteral("ddd MMM d HH:mm:ss yyyy")};
+    // The day's name is left out: it says nothing the date does not.
+    static const QStringList Formats{QStringLiteral("dd MMM yyyy HH:mm:ss 'GMT'"),
+                                     QStringLiteral("dd-MMM-yy HH:mm:ss 'GMT'"),
+                                     QStringLiteral("MMM d HH:mm:ss yyyy")};
     const QLocale c = QLocale::c();
+    const QString simple = text.simplified();
+    const QString withoutDay =
+        simple.contains(u',') ? simple.section(u',', 1).trimmed() : simple.section(u' ', 1);
     for (const QString& format : Formats) {
-        date = c.toDateTime(text.simplified(), format);
+        date = c.toDateTime(withoutDay, format);
         if (date.isValid()) {
             if (date.date().year() < 1970) {
                 date = date.addYears(100); // a two-digit year of this century

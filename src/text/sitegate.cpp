@@ -95,9 +95,9 @@ SiteGates::Verdict SiteGates::answered(const QString& site, int status, const QB
         }
         const qint64 asked =
             RetryAfterMs(retryAfter, QDateTime::currentDateTimeUtc()).value_or(policy.fallbackWaitMs);
-        const qint64 wait = std::clamp<qint64>(asked, policy.shortestWaitMs,
-                                               std::max(policy.shortestWaitMs,
-                                                        std::min(policy.longestWaitMs, MaxSiteWaitMs)));
+        const qint64 wait = std::clamp<qint64>(
+            asked, policy.shortestWaitMs,
+            std::max(policy.shortestWaitMs, std::min(policy.longestWaitMs, MaxSiteWaitMs)));
         if (state.openAt <= now()) {
             // A new wait; answers to requests that were under way when it began belong to it.
             if (++state.waits > policy.waitsInARow) {
@@ -112,11 +112,13 @@ SiteGates::Verdict SiteGates::answered(const QString& site, int status, const QB
         if (now() + wait > state.openAt) {
             state.openAt = now() + wait;
             state.pauseWords = QStringLiteral("网站要求稍候，%1秒后继续（") + site + QStringLiteral("）");
-            tell(waitText());
+            tell(state.pauseWords.arg(Seconds(wait)));
         }
         if (retries >= policy.retriesPerItem) {
             verdict.failure =
-                QStringLiteral("%1，等待%2次后仍是如此").arg(HttpStatusWords(status)).arg(retries);
+                retries == 0
+                    ? HttpStatusWords(status)
+                    : QStringLiteral("%1，等待%2次后仍是如此").arg(HttpStatusWords(status)).arg(retries);
         } else {
             verdict.again = true;
         }
@@ -127,14 +129,15 @@ SiteGates::Verdict SiteGates::answered(const QString& site, int status, const QB
         if (state.closed.isEmpty() && state.openAt <= now() && ++state.refusals >= policy.refusalsInARow) {
             state.refusals = 0;
             if (++state.pauses > policy.refusalPauses) {
-                state.closed = QStringLiteral("网站一直拒绝访问（%1），不再向它请求").arg(HttpStatusWords(status));
+                state.closed =
+                    QStringLiteral("网站一直拒绝访问（%1），不再向它请求").arg(HttpStatusWords(status));
                 tell(state.closed + QStringLiteral("（") + site + QStringLiteral("）"));
             } else {
                 const qint64 pause = qint64(policy.refusalPauseMs) << (state.pauses - 1);
                 state.openAt = now() + pause;
                 state.pauseWords = QStringLiteral("网站连续拒绝访问（") + HttpStatusWords(status) +
                                    QStringLiteral("），暂停%1秒后继续（") + site + QStringLiteral("）");
-                tell(waitText());
+                tell(state.pauseWords.arg(Seconds(pause)));
             }
         }
         return verdict;

@@ -22,7 +22,7 @@ struct SitePolicy
     int fallbackWaitMs = 30000;   // the wait when a site asks for one without saying how long
     int shortestWaitMs = 1000;    // a site that asks to come back at once is not asked again in a tight loop
     int longestWaitMs = 10 * 60 * 1000; // the most a site is waited for at a time (at most MaxSiteWaitMs)
-    int retriesPerItem = 5;       // times one page or image is asked for again after a wait
+    int retriesPerItem = 5;             // times one page or image is asked for again after a wait
     // Waits in a row, with no other answer in between, after which a site counts as refusing for good.
     int waitsInARow = 6;
     int refusalsInARow = 3;     // 403 answers in a row that pause a site
@@ -69,11 +69,11 @@ public:
 private:
     struct Site
     {
-        qint64 openAt = 0;    // no request starts before (ms on the clock)
-        qint64 nextTurn = 0;  // of the request rate
-        int waits = 0;        // waits in a row
-        int refusals = 0;     // 403 answers in a row
-        int pauses = 0;       // for refusals, since the last answer that was no refusal
+        qint64 openAt = 0;   // no request starts before (ms on the clock)
+        qint64 nextTurn = 0; // of the request rate
+        int waits = 0;       // waits in a row
+        int refusals = 0;    // 403 answers in a row
+        int pauses = 0;      // for refusals, since the last answer that was no refusal
         QString closed;
         QString pauseWords; // of its wait, "%1" standing for the seconds left
     };

@@ -86,7 +86,8 @@ std::optional<Response> Fault::answerNext(int* seen) const
     if (retryAfterDateIn) {
         const QDateTime at = QDateTime::currentDateTimeUtc().addSecs(*retryAfterDateIn);
         response.headers.append(
-            {"Retry-After", QLocale::c().toString(at, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'")).toLatin1()});
+            {"Retry-After",
+             QLocale::c().toString(at, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'")).toLatin1()});
     }
     return response;
 }

@@ -26,12 +26,12 @@ struct Fault
     std::optional<int> retryAfterDateIn;
 
     // Reads "WHAT@PATTERN": WHAT is an HTTP status (500, 404, ...), "never" (the request is never
-    // answered), "reset" (the connection is reset), "trickle" (a body that never ends), "headers" (a head that
-    // never ends) or "3xx=LOCATION" (a redirect there, e.g. "302=http://127.0.0.1:8080/"); PATTERN a regular
-    // expression searched in "http://host/path?query". A status may be followed by "=RETRY", the Retry-After
-    // header it comes with: seconds, "date+S" (an HTTP date S seconds after the answer) or any other text
-    // as it stands ("429=5", "503=date+3"). Before the "=" a status may also say which requests it answers:
-    // "xN" only the first N (a burst, "429x10=5"), ">N" every one after the first N ("403>20").
+    // answered), "reset" (the connection is reset), "trickle" (a body that never ends), "headers" (a head
+    // that never ends) or "3xx=LOCATION" (a redirect there, e.g. "302=http://127.0.0.1:8080/"); PATTERN a
+    // regular expression searched in "http://host/path?query". A status may be followed by "=RETRY", the
+    // Retry-After header it comes with: seconds, "date+S" (an HTTP date S seconds after the answer) or any
+    // other text as it stands ("429=5", "503=date+3"). Before the "=" a status may also say which requests it
+    // answers: "xN" only the first N (a burst, "429x10=5"), ">N" every one after the first N ("403>20").
     // Empty with *error set when the text is no such fault.
     static std::optional<Fault> parse(const QString& text, QString* error = nullptr);
 

@@ -7,9 +7,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QSslCertificate>
 #include <QSslKey>
-#include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
@@ -72,10 +72,12 @@ int main(int argc, char* argv[])
         QStringLiteral("FILE"));
     const QCommandLineOption certificateOption(
         QStringLiteral("tls-cert"),
-        QStringLiteral("Play https sites too (a client's CONNECT) with this PEM certificate (needs --tls-key)."),
+        QStringLiteral(
+            "Play https sites too (a client's CONNECT) with this PEM certificate (needs --tls-key)."),
         QStringLiteral("FILE"));
     const QCommandLineOption keyOption(QStringLiteral("tls-key"),
-                                       QStringLiteral("The PEM private key of --tls-cert."), QStringLiteral("FILE"));
+                                       QStringLiteral("The PEM private key of --tls-cert."),
+                                       QStringLiteral("FILE"));
     parser.addOption(certificateOption);
     parser.addOption(keyOption);
     parser.addOption(portOption);

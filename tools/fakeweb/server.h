@@ -29,7 +29,7 @@ public:
 protected:
     void incomingConnection(qintptr descriptor) override;
 };
-}
+} // namespace detail
 
 // A small HTTP/1.1 server on 127.0.0.1 that plays the web for tests, the demo and the benchmarks.
 // It answers proxy-style requests ("GET http://host/path HTTP/1.1") and origin-form requests with a
