@@ -199,7 +199,7 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
 } // namespace
 
 int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher,
-             const QString& cookieFile)
+             const QString& cookieFile, std::optional<double> rate)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -248,6 +248,9 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
     } catch (const Text::Failure& failure) {
         ConsoleUserInterface::print(stderr, failure.message());
         return BadSettings;
+    }
+    if (rate) {
+        state.http.gates->policy.requestsPerSecond = *rate;
     }
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QNetworkAccessManager;
 
 namespace App {
@@ -17,7 +19,9 @@ class SignalWatcher;
 // With a watcher, a signal ends the program (with 128 and the signal's number) after summing up what
 // was saved. cookieFile (--cookies) names the user's cookie file, whose login the requests carry; when
 // empty, auto.cfg's optional <cookies> field does. A cookie file that cannot be read ends the run with 2.
+// A rate sets the most requests per second to each site, in place of the settings file's.
 int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub = false,
-             SignalWatcher* watcher = nullptr, const QString& cookieFile = {});
+             SignalWatcher* watcher = nullptr, const QString& cookieFile = {},
+             std::optional<double> rate = std::nullopt);
 
 } // namespace App

@@ -3,6 +3,7 @@
 #include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
+#include "model/sitesettings.h"
 #include "render/downloadprogress.h"
 #include "text/proxycache.h"
 #include "ui/heartbeat.h"
@@ -15,6 +16,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+
+#include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -84,8 +88,8 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
         "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), its <href> is\n"
-        "     not an http or https address with a host of at most 2048 characters, or the cookie file\n"
-        "     (--cookies or <cookies>) cannot be read\n"
+        "     not an http or https address with a host of at most 2048 characters, the cookie file\n"
+        "     (--cookies or <cookies>) cannot be read, or --rate is no number above 0\n"
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (with --epub, or the EPUB) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
@@ -115,16 +119,31 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
             "login."),
         QStringLiteral("FILE"));
     parser.addOption(cookiesOption);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("rate"),
+        QStringLiteral("With --batch: send at most N requests per second to each site (0.5: one every two "
+                       "seconds); overrides rate= of qvlrx.ini."),
+        QStringLiteral("N")));
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
+    }
+    std::optional<double> rate;
+    if (parser.isSet(QStringLiteral("rate"))) {
+        rate = Model::ParseRequestRate(parser.value(QStringLiteral("rate")));
+        if (!rate) {
+            std::fprintf(stderr,
+                         "--rate: a number of requests per second above 0 and at most 1000, not \"%s\"\n",
+                         qPrintable(parser.value(QStringLiteral("rate"))));
+            return 2;
+        }
     }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     const QString cookies = parser.value(cookiesOption);
     return App::RunBatch(QCoreApplication::applicationDirPath(), network,
                          parser.isSet(QStringLiteral("epub")), &watcher,
-                         cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath());
+                         cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath(), rate);
 }
 
 } // namespace

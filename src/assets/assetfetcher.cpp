@@ -7,6 +7,7 @@
 #include "assets/sinacomments.h"
 #include "model/articlenames.h"
 #include "model/runstate.h"
+#include "text/certificatecheck.h"
 #include "text/charset.h"
 #include "text/containedpath.h"
 #include "text/failure.h"
@@ -14,6 +15,7 @@
 #include "text/pagefetch.h"
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
+#include "text/sitegate.h"
 #include "text/textfiles.h"
 #include "text/writefailure.h"
 
@@ -73,6 +75,10 @@ void ShowMissingItems(Model::RunState& state, const BackupSummary& summary)
 AssetFetcher::AssetFetcher(Model::RunState& state, QObject* parent) : QObject(parent), m_state(state)
 {
     m_state.assetFetcher = this;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        m_slots[slot].hold.setSingleShot(true);
+        connect(&m_slots[slot].hold, &QTimer::timeout, this, [this, slot] { HoldEnded(slot); });
+    }
 }
 
 AssetFetcher::~AssetFetcher()
@@ -92,7 +98,7 @@ AssetFetcher::~AssetFetcher()
 bool AssetFetcher::busy() const
 {
     for (const AssetSlot& slot : m_slots) {
-        if (!slot.reply.isNull()) {
+        if (slot.active()) {
             return true;
         }
     }
@@ -118,7 +124,7 @@ void AssetFetcher::StartAssetDownloads()
 {
     m_running = true;
     for (int slot = 0; slot < SlotCount; ++slot) {
-        if (!m_slots[slot].reply.isNull()) {
+        if (m_slots[slot].active()) {
             continue; // still fetching; it takes the next job when it is done
         }
         if (!StartNextAsset(slot)) {
@@ -203,7 +209,7 @@ void AssetFetcher::FetchAgain()
         if (result == Fetching) {
             bool inFlight = false;
             for (const AssetSlot& slot : m_slots) {
-                inFlight = inFlight || (!slot.reply.isNull() && slot.row == row);
+                inFlight = inFlight || (slot.active() && slot.row == row);
             }
             if (inFlight) {
                 continue;
@@ -232,6 +238,7 @@ bool AssetFetcher::StartNextAsset(int slot)
         job.address = queue.address(row);
         job.folder = queue.folder(row);
         job.target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
+        job.waits = 0;
         if (job.kind != PageImagesKind && QFileInfo(job.target).isFile()) {
             queue.setResult(row, Present);
             continue;
@@ -243,28 +250,55 @@ bool AssetFetcher::StartNextAsset(int slot)
         }
         m_state.setStatus(QStringLiteral("下载图片(评论) ") + QString::number(row) + u'/' +
                           QString::number(jobs));
-        if (SendRequest(slot)) {
+        const QString refusal = SendRequest(slot);
+        if (refusal.isEmpty()) {
             return true;
         }
         // The address cannot be requested at all: the job fails at once and the slot looks further.
-        queue.setResult(row, ErrorMark + QStringLiteral("不是网址：") + job.address.left(200));
+        queue.setResult(row, ErrorMark + refusal);
     }
     return false;
 }
 
-bool AssetFetcher::SendRequest(int slot)
+QString AssetFetcher::SendRequest(int slot)
 {
     AssetSlot& job = m_slots[slot];
     const QUrl url = Text::RequestUrl(job.address);
     if (m_state.http.manager == nullptr || !Text::IsWebUrl(url)) {
-        return false;
+        return QStringLiteral("不是网址：") + job.address.left(200);
+    }
+    if (m_state.http.gates != nullptr) {
+        Text::SiteGates& gates = *m_state.http.gates;
+        const QString site = Text::SiteGates::SiteKey(url);
+        if (const QString closed = gates.closedReason(site); !closed.isEmpty()) {
+            return closed;
+        }
+        if (const qint64 wait = gates.msUntilOpen(site); wait > 0) {
+            job.holding = true;
+            job.hold.start(int(wait));
+            return {};
+        }
+        gates.started(site);
     }
     QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
     job.reply = reply;
     Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
     Text::GuardRedirects(reply, Text::RedirectReach::SameSite);
+    Text::WatchCertificate(reply);
     connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
-    return true;
+    return {};
+}
+
+void AssetFetcher::HoldEnded(int slot)
+{
+    AssetSlot& job = m_slots[slot];
+    if (!job.holding) {
+        return;
+    }
+    job.holding = false;
+    if (const QString refusal = SendRequest(slot); !refusal.isEmpty()) {
+        EndJob(slot, ErrorMark + refusal);
+    }
 }
 
 void AssetFetcher::ReplyFinished(int slot)
@@ -275,6 +309,25 @@ void AssetFetcher::ReplyFinished(int slot)
     }
     m_slots[slot].reply.clear();
     reply->deleteLater();
+
+    // An answer that asks to wait is asked again once the site takes requests, a bounded number of times.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_state.http.gates != nullptr && status > 0) {
+        AssetSlot& job = m_slots[slot];
+        const Text::SiteGates::Verdict verdict = m_state.http.gates->answered(
+            Text::SiteGates::SiteKey(reply->url()), status, reply->rawHeader("Retry-After"), job.waits);
+        if (verdict.again) {
+            ++job.waits;
+            if (const QString refusal = SendRequest(slot); !refusal.isEmpty()) {
+                EndJob(slot, ErrorMark + refusal);
+            }
+            return;
+        }
+        if (!verdict.failure.isEmpty()) {
+            EndJob(slot, ErrorMark + verdict.failure);
+            return;
+        }
+    }
 
     // An error page of the image host is no image: the job fails and can be fetched again. Only the
     // transfer time-out cancels a request that still has its slot, so a cancelled one timed out.

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 
@@ -72,11 +73,19 @@ private:
         QString folder;
         QString target;
         int kind = 0;
+        int waits = 0;        // times the job was asked for again after its site asked to wait
+        QTimer hold;          // runs while the job waits for its site
+        bool holding = false; // the job waits for its site; its request is sent when hold ends
+        bool active() const { return !reply.isNull() || holding; }
     };
 
     // Claims the next waiting job for the slot and sends its request; false when no job waits.
     bool StartNextAsset(int slot);
-    bool SendRequest(int slot);
+    // Sends the job's request, or holds it while its site is waited for. Why it cannot be requested at
+    // all (no web address, a site that is asked no more); empty when it is under way.
+    QString SendRequest(int slot);
+    // The hold of a job ended: its request goes out, or the job fails.
+    void HoldEnded(int slot);
     void ReplyFinished(int slot);
     void AssetFinished(int slot, const QByteArray& body);
     // An article's web page arrived: the images its saved page misses are queued from their addresses.

@@ -2,6 +2,7 @@
 
 #include "model/articlenames.h"
 #include "model/autoconfig.h"
+#include "model/sitesettings.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
 #include "text/writefailure.h"
@@ -12,6 +13,8 @@ RunState::RunState(QString programFolder_, UserInterface& ui_, QNetworkAccessMan
     : programFolder(std::move(programFolder_)), ui(ui_)
 {
     http.manager = network;
+    http.gates->policy.requestsPerSecond = SettingsRequestRate(programFolder).value_or(0);
+    http.gates->notify = [this](const QString& text) { setStatus(text); };
 }
 
 QString RunState::pathInProgramFolder(const QString& relativeName) const

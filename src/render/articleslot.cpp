@@ -1,5 +1,6 @@
 #include "render/articleslot.h"
 
+#include "text/certificatecheck.h"
 #include "text/networkfailure.h"
 #include "text/pagefetch.h"
 #include "text/redirectguard.h"
@@ -10,6 +11,7 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 namespace Render {
@@ -57,8 +59,25 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
     m_reply.reset(network.get(Text::GetRequest(url, timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
     Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite);
+    Text::WatchCertificate(m_reply.get());
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });
+}
+
+void ArticleSlot::refuse(const QString& why, DownloadWakeup& wakeup)
+{
+    abort();
+    m_refusal = why;
+    wakeup.wake();
+}
+
+void ArticleSlot::hold(int milliseconds, DownloadWakeup& wakeup)
+{
+    abort();
+    m_holding = true;
+    m_hold.setSingleShot(true);
+    m_wakes = QObject::connect(&m_hold, &QTimer::timeout, &wakeup, [&wakeup] { wakeup.wake(); });
+    m_hold.start(std::max(0, milliseconds));
 }
 
 bool ArticleSlot::completed() const
@@ -88,6 +107,8 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
     answer.body = m_reply->readAll();
     answer.failure = Text::ReplyFailureWords(m_reply.get());
     answer.contentType = m_reply->rawHeader("Content-Type");
+    answer.status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.retryAfter = m_reply->rawHeader("Retry-After");
     abort();
     return answer;
 }
@@ -97,6 +118,8 @@ void ArticleSlot::abort()
     QObject::disconnect(m_wakes);
     m_reply.reset();
     m_refusal.clear();
+    m_hold.stop();
+    m_holding = false;
 }
 
 } // namespace Render

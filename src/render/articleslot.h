@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <coroutine>
 #include <memory>
@@ -56,9 +57,17 @@ public:
     bool finished = false; // no article left for this slot
     int phase = 0;         // of its indicator: 0 "★", 1 "◆", 2 "■"
     int resends = 0;       // of the current row after time-outs
+    int waits = 0;         // of the current row: times it was asked again after its site asked to wait
 
     // Sends a GET for the address; the request gives up by itself after timeoutMs of silence.
     void send(QNetworkAccessManager& network, const QString& address, int timeoutMs, DownloadWakeup& wakeup);
+    // Sends no request: the row fails for the reason given, like a request that got no answer.
+    void refuse(const QString& why, DownloadWakeup& wakeup);
+    // Sends no request yet: the slot holds its row for the given time, then wakes the download, which
+    // sends it (its site is waited for).
+    void hold(int milliseconds, DownloadWakeup& wakeup);
+    bool holding() const { return m_holding; }
+    bool holdOver() const { return m_holding && !m_hold.isActive(); }
     // The request has an answer (or failed).
     bool completed() const;
     // A completed request: the body (empty when the request failed) and, unless the server answered with
@@ -68,6 +77,8 @@ public:
         QByteArray body;
         QString failure;
         QByteArray contentType; // the Content-Type header; it may name the page's character set
+        int status = 0;         // the HTTP status, 0 when no answer arrived
+        QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
     };
     // The completed answer; the request is released.
     Answer takeAnswer();
@@ -81,7 +92,9 @@ private:
     };
     std::unique_ptr<QNetworkReply, ReplyDeleter> m_reply;
     QMetaObject::Connection m_wakes;
-    QString m_refusal; // why the address was not requested: it is no web address
+    QString m_refusal; // why the address was not requested: it is no web address, or its site is closed
+    QTimer m_hold;
+    bool m_holding = false;
 };
 
 } // namespace Render

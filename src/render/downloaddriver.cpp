@@ -14,6 +14,7 @@
 #include "render/loginnotice.h"
 #include "text/pagecharset.h"
 #include "text/pagefetch.h"
+#include "text/sitegate.h"
 #include "text/textfiles.h"
 #include "text/textprimitives.h"
 #include "text/writefailure.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QUrl>
 
 #include <array>
 #include <exception>
@@ -85,6 +87,15 @@ public:
             for (int slot = 0; slot < SlotCount; ++slot) {
                 ArticleSlot& current = m_slots[size_t(slot)];
                 if (current.finished) {
+                    continue;
+                }
+                if (current.holding()) {
+                    // Its site is waited for: no time-out runs meanwhile.
+                    m_state.slotTicks[size_t(slot)] = 0;
+                    if (current.holdOver()) {
+                        send(slot);
+                        acted = true;
+                    }
                     continue;
                 }
                 if (current.completed()) {
@@ -194,6 +205,14 @@ private:
         settle(row, page, address, outcome, {});
     }
 
+    // The site of an article row's address; empty for an address that is never requested.
+    QString siteOf(int row) const
+    {
+        const QUrl url = Text::RequestUrl(m_state.articleFetchAddress(row));
+        return Text::IsWebUrl(url) ? Text::SiteGates::SiteKey(url) : QString();
+    }
+
+    // Sends the slot's request once its site takes one; until then the slot holds its row.
     void send(int slot)
     {
         ArticleSlot& current = m_slots[size_t(slot)];
@@ -201,8 +220,40 @@ private:
             current.finished = true;
             return;
         }
+        if (const QString site = siteOf(current.row); !site.isEmpty() && m_state.http.gates != nullptr) {
+            Text::SiteGates& gates = *m_state.http.gates;
+            if (const QString closed = gates.closedReason(site); !closed.isEmpty()) {
+                current.refuse(closed, m_wakeup);
+                return;
+            }
+            if (const qint64 wait = gates.msUntilOpen(site); wait > 0) {
+                current.hold(int(wait), m_wakeup);
+                return;
+            }
+            gates.started(site);
+        }
         current.send(*m_state.http.manager, m_state.articleFetchAddress(current.row), m_state.http.timeoutMs,
                      m_wakeup);
+    }
+
+    // Tells the site's gate of an answer. True when the row is asked again once the site takes requests;
+    // an answer that asks to wait too often gets its failure.
+    bool waitsForSite(ArticleSlot& current, ArticleSlot::Answer& answer, bool same)
+    {
+        const QString site = siteOf(current.row);
+        if (site.isEmpty() || m_state.http.gates == nullptr || answer.status == 0) {
+            return false;
+        }
+        const Text::SiteGates::Verdict verdict =
+            m_state.http.gates->answered(site, answer.status, answer.retryAfter, current.waits);
+        if (verdict.again && same) {
+            ++current.waits;
+            return true;
+        }
+        if (!verdict.failure.isEmpty()) {
+            answer.failure = verdict.failure;
+        }
+        return false;
     }
 
     // Sends the request of a newly taken row.
@@ -212,6 +263,7 @@ private:
         current.row = row;
         current.link = m_state.articles.link(row);
         current.resends = 0;
+        current.waits = 0;
         m_state.articles.setMark(row, Requested);
         send(slot);
     }
@@ -230,7 +282,11 @@ private:
         m_state.slotTicks[size_t(slot)] = 0;
         const int row = current.row;
         const bool same = sameArticle(current);
-        const ArticleSlot::Answer answer = current.takeAnswer();
+        ArticleSlot::Answer answer = current.takeAnswer();
+        if (waitsForSite(current, answer, same)) {
+            send(slot);
+            co_return;
+        }
         if (same) {
             m_state.articles.setMark(row, Handled);
         }
@@ -424,6 +480,13 @@ private:
     {
         if (m_state.listScrolling && m_lastRow > 5) {
             m_state.articles.setFirstVisibleRow(m_lastRow - 5);
+        }
+        if (m_state.http.gates != nullptr) {
+            // While a site is waited for, the status line says so and how long.
+            if (const QString waiting = m_state.http.gates->waitText(); !waiting.isEmpty()) {
+                m_state.setStatus(waiting);
+                return;
+            }
         }
         m_state.setStatus(QStringLiteral("下载文章：") + Num(m_lastRow) + u'/' +
                           Num(m_state.articles.articleCount()) + QStringLiteral(" 图片剩余:") +

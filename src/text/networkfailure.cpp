@@ -1,5 +1,6 @@
 #include "text/networkfailure.h"
 
+#include "text/certificatecheck.h"
 #include "text/replylimit.h"
 
 #include <QNetworkReply>
@@ -155,6 +156,9 @@ QString ReplyFailureWords(const QNetworkReply* reply)
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         return HttpStatusWords(status.toInt());
+    }
+    if (const QString certificate = CertificateFailure(reply); !certificate.isEmpty()) {
+        return certificate;
     }
     if (reply->error() != QNetworkReply::NoError) {
         return NetworkErrorWords(reply->error(), reply->errorString());

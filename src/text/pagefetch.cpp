@@ -1,8 +1,9 @@
 #include "text/pagefetch.h"
 
-#include "text/pagecharset.h"
+#include "text/certificatecheck.h"
 #include "text/failure.h"
 #include "text/networkfailure.h"
+#include "text/pagecharset.h"
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
 #include "text/requeststop.h"
@@ -147,7 +148,10 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
     return request;
 }
 
-QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
+namespace {
+
+// One request of FetchAnswer, without regard to its site.
+QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
 {
     if (http.manager == nullptr) {
         throw RequestFailure(QStringLiteral("没有网络连接"));
@@ -162,6 +166,7 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     GuardRedirects(reply.get(), RedirectReach::AnySite);
+    WatchCertificate(reply.get());
     if (!http.reach->answered) {
         WatchFirstAnswer(reply.get(), http.firstAnswerMs);
     }
@@ -189,6 +194,11 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
             http.reach->unreachable = unreachable;
             throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), unreachable));
         }
+        if (const QString certificate = CertificateFailure(reply.get()); !certificate.isEmpty()) {
+            // Asking again meets the same certificate.
+            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), certificate), address,
+                                   certificate);
+        }
         throw RequestFailure(QStringLiteral("%1：%2").arg(
             address.left(200), NetworkErrorWords(reply->error(), reply->errorString())));
     }
@@ -197,7 +207,40 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
     answer.status = status.toInt();
     answer.body = reply->readAll();
     answer.contentType = reply->rawHeader("Content-Type");
+    answer.retryAfter = reply->rawHeader("Retry-After");
     co_return answer;
+}
+
+} // namespace
+
+QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
+{
+    const QUrl url = RequestUrl(address);
+    if (http.gates == nullptr || !IsWebUrl(url)) {
+        co_return co_await FetchOnce(http, address);
+    }
+    SiteGates& gates = *http.gates;
+    const QString site = SiteGates::SiteKey(url);
+    for (int retries = 0;; ++retries) {
+        try {
+            co_await EnterSite(gates, site, http.stop);
+        } catch (const RequestFailure& failure) {
+            if (Stopped(http)) {
+                throw StoppedFailure(address);
+            }
+            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), failure.message()),
+                                   address, failure.message());
+        }
+        HttpAnswer answer = co_await FetchOnce(http, address);
+        const SiteGates::Verdict verdict = gates.answered(site, answer.status, answer.retryAfter, retries);
+        if (const QString closed = gates.closedReason(site);
+            !verdict.again && !closed.isEmpty() && verdict.failure == closed) {
+            throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), closed), address, closed);
+        }
+        if (!verdict.again) {
+            co_return answer;
+        }
+    }
 }
 
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/failure.h"
+#include "text/sitegate.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,6 +40,8 @@ struct HttpContext
     int firstAnswerMs = 5000;
     // Whether the network answers; shared by the copies of the context (fetches ahead).
     std::shared_ptr<NetworkReach> reach = std::make_shared<NetworkReach>();
+    // When each site may be asked again; shared like reach, and by every request of the run.
+    std::shared_ptr<SiteGates> gates = std::make_shared<SiteGates>();
 };
 
 struct HttpAnswer
@@ -46,6 +49,7 @@ struct HttpAnswer
     int status = 0; // HTTP status, 0 when no answer arrived
     QByteArray body;
     QByteArray contentType; // the Content-Type header as sent; it may name the body's character set
+    QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
 };
 
 // A request that failed in a way that asking again at once cannot mend: the network cannot be reached.
@@ -74,7 +78,9 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
 // One GET. Any HTTP answer (also 404 or 500) is returned; a request that cannot be made, is reset or
 // times out throws RequestFailure, and one that cannot reach the network also notes why in
 // http.reach. An address that is no web address, or a redirect that is refused,
-// throws Failure.
+// throws Failure. The request waits for its site's turn (http.gates); an answer that asks to wait (429,
+// 503) is asked again after the wait, a bounded number of times, and then returned. A site that is asked
+// no more throws AbandonedRequest naming why.
 QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 
 // The decoded body of any answer; throws RequestFailure when no answer arrives in time. The body is read in

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QNetworkAccessManager>
@@ -183,6 +184,61 @@ private Q_SLOTS:
         while (files.hasNext()) {
             const QString path = files.next();
             QVERIFY2(!TestSupport::ReadBytes(path).contains(secret), qPrintable(path));
+        }
+    }
+
+    // A site that asks to wait (429 or 503 with Retry-After in seconds or as a date) is waited for, with
+    // no request to it meanwhile and the status line saying how long, and backed up completely; one that
+    // asks for ever ends the run within its bounds, naming why each article is missing.
+    void waitsForASiteThatAsksToWait_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("leastGapMs");
+        QTest::addColumn<int>("mostGapMs");
+        QTest::newRow("burst, seconds") << QStringLiteral("429x5=5") << 0
+                                        << QStringLiteral("网站要求稍候，5秒后继续") << 4500 << 9000;
+        QTest::newRow("burst, date") << QStringLiteral("503x5=date+3") << 0 << QStringLiteral("网站要求稍候，")
+                                     << 1000 << 6000;
+        QTest::newRow("for ever") << QStringLiteral("429=0") << 5 << QStringLiteral("网站一直要求稍候") << 0
+                                  << 0;
+    }
+    void waitsForASiteThatAsksToWait()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QFETCH(int, leastGapMs);
+        QFETCH(int, mostGapMs);
+        const FakeWeb::SinaBlog blog({.articles = 12, .categories = 2, .images = 1, .comments = 0});
+        blog.install(m_web);
+        const QString articles = QStringLiteral("/s/blog_");
+        FakeWeb::addFault(m_web, *FakeWeb::Fault::parse(fault + u'@' + articles));
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> asked;
+        m_web.addFirstHandler([&](const FakeWeb::Request& request) -> std::optional<FakeWeb::Response> {
+            if (request.path.startsWith(articles)) {
+                asked.append(clock.elapsed());
+            }
+            return std::nullopt;
+        });
+
+        QTemporaryDir folder;
+        const ProgramRun run = RunProgram(folder, m_web.port(), QStringLiteral("0"), QStringLiteral("polite"),
+                                          blog.firstPageAddress());
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.out + run.err));
+        QVERIFY2(run.out.contains(said), qPrintable(run.out));
+        if (exitCode == 0) {
+            QVERIFY2(run.out.contains(QStringLiteral("保存12篇，失败0篇")), qPrintable(run.out));
+            // The five slots asked at once; the next request waited for the site.
+            QVERIFY(asked.size() > 5);
+            const qint64 gap = asked.at(5) - asked.at(4);
+            QVERIFY2(gap >= leastGapMs && gap <= mostGapMs, qPrintable(QString::number(gap)));
+        } else {
+            QCOMPARE(run.out.count(QStringLiteral("缺失\thttp")), 12);
+            QVERIFY(asked.size() < 60);
         }
     }
 

@@ -10,6 +10,7 @@
 #include "support/proxyweb.h"
 #include "support/testrun.h"
 #include "text/charset.h"
+#include "text/sitegate.h"
 #include "text/matching.h"
 #include "text/textfiles.h"
 
@@ -449,6 +450,37 @@ private slots:
         QCOMPARE(fileBytes(f.target(2)), SampleImages::png());
         QCOMPARE(m_server.requestLog().size(), 3);
         QCOMPARE(m_server.requestCount(good), 0);
+    }
+
+    // An image host that asks to wait is waited for and its images are fetched after all; one that asks
+    // for ever is asked no more, its images failing for that named reason.
+    void imagesWaitForTheirSite()
+    {
+        FakeWeb::addFault(m_server, *FakeWeb::Fault::parse(QStringLiteral("429x2=1@img\\.example\\.cn")));
+        FakeWeb::addFault(m_server, *FakeWeb::Fault::parse(QStringLiteral("503=0@pics\\.example\\.org")));
+        m_server.addHandler([](const FakeWeb::Request&) -> std::optional<Response> { return body(SampleImages::png()); });
+        FetchRun f;
+        Text::SitePolicy& policy = f.run.state->http.gates->policy;
+        policy.retriesPerItem = 3;
+        policy.waitsInARow = 2;
+        for (int i = 1; i <= 4; ++i) {
+            f.add(1, QStringLiteral("http://img.example.cn/%1.png").arg(i));
+        }
+        f.add(1, QStringLiteral("http://pics.example.org/1.png"));
+        f.add(1, QStringLiteral("http://pics.example.org/2.png"));
+        QElapsedTimer clock;
+        clock.start();
+        f.fetcher->StartAssetDownloads();
+        QVERIFY(f.waitDone());
+        QVERIFY(clock.elapsed() >= 900);
+        const QStringList results = f.results();
+        QCOMPARE(results.mid(0, 4), (QStringList{"●", "●", "●", "●"}));
+        for (const QString& result : results.mid(4)) {
+            QVERIFY2(result.startsWith(QStringLiteral("错误|网站一直要求稍候（HTTP 503")), qPrintable(result));
+        }
+        QVERIFY(f.run.ui.statusHistory.contains(QStringLiteral("网站要求稍候，1秒后继续（example.cn）")));
+        QCOMPARE(m_server.requestCount(QStringLiteral("http://img.example.cn/")), 6);
+        QVERIFY(m_server.requestCount(QStringLiteral("http://pics.example.org/")) <= 6);
     }
 
     void againTwiceAfterCompleteRun()

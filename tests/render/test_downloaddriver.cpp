@@ -312,6 +312,40 @@ private slots:
         QVERIFY(!QFile::exists(run.path(QStringLiteral("blog/failed.txt"))));
     }
 
+    // A site that starts refusing is paused once, and said so once, instead of failing every remaining
+    // article in seconds; one that still refuses after the pause is asked no more, each article missing
+    // for that named reason. No time-out runs out while a slot waits for the site.
+    void refusalsInARowPauseTheSite()
+    {
+        TestRun run;
+        MakeSinaTask(*run.state, 30);
+        Text::SitePolicy& policy = run.state->http.gates->policy;
+        policy.refusalsInARow = 3;
+        policy.refusalPauseMs = 1500;
+        policy.refusalPauses = 1;
+        FakeWeb::addFault(m_web, *FakeWeb::Fault::parse(QStringLiteral("403>5@/s/blog_")));
+        Download(run);
+        const QStringList paused =
+            run.ui.statusHistory.filter(QStringLiteral("网站连续拒绝访问（HTTP 403 禁止访问），暂停"));
+        QVERIFY2(!paused.isEmpty() && paused.first().contains(QStringLiteral("暂停2秒后继续（sina.com.cn）")),
+                 qPrintable(run.ui.statusHistory.join(u'\n')));
+        QCOMPARE(run.ui.statusHistory.filter(QStringLiteral("网站一直拒绝访问")).size(), 1);
+        // Five served, then two rounds of three refusals with what the other slots had under way meanwhile,
+        // then nothing more.
+        QVERIFY2(m_web.requestCount() <= 5 + 2 * (3 + 4), qPrintable(QString::number(m_web.requestCount())));
+        const Assets::BackupSummary summary = Assets::SummariseBackup(*run.state);
+        QCOMPARE(summary.articlesSaved, 5);
+        QCOMPARE(summary.articlesFailed, 25);
+        int refused = 0;
+        int closed = 0;
+        for (const Assets::BackupSummary::Item& item : summary.failed) {
+            refused += item.reason.startsWith(QStringLiteral("HTTP 403")) ? 1 : 0;
+            closed += item.reason.startsWith(QStringLiteral("网站一直拒绝访问")) ? 1 : 0;
+        }
+        QCOMPARE(refused + closed, 25);
+        QVERIFY(closed >= 10);
+    }
+
     void deletedTakesTheBlogsWordOrASecondLookAndIsLookedAtAgainDaily()
     {
         TestRun run;

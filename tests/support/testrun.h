@@ -22,6 +22,11 @@ struct TestRun
         state->http.timeoutMs = 3000;
         state->http.untilOkAttempts = 3;
         state->http.untilOkPauseMs = 20;
+        // An answer that asks to wait fails like any other, after a short wait; the suites of waiting
+        // ask for more.
+        state->http.gates->policy.retriesPerItem = 0;
+        state->http.gates->policy.shortestWaitMs = 20;
+        state->http.gates->policy.fallbackWaitMs = 20;
     }
     QString path(const QString& relative) const { return folder.path() + u'/' + relative; }
 };

@@ -12,12 +12,19 @@
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
 #include "text/requeststop.h"
+#include "text/retryafter.h"
+#include "text/sitegate.h"
 
 #include <QFile>
 #include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -37,6 +44,25 @@ qint64 PeakMemoryMb()
         }
     }
     return 0;
+}
+
+// A certificate for the host names (and its key) that openssl makes in the folder, as name.crt and name.key.
+bool MakeCertificate(const QString& folder, const QString& name, const QString& hosts)
+{
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                   QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=") + name, QStringLiteral("-addext"), QStringLiteral("subjectAltName=") + hosts,
+                   QStringLiteral("-keyout"), folder + u'/' + name + QStringLiteral(".key"), QStringLiteral("-out"),
+                   folder + u'/' + name + QStringLiteral(".crt")});
+    return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -65,6 +91,11 @@ private Q_SLOTS:
         m_http.timeoutMs = 500;
         m_http.untilOkAttempts = 3;
         m_http.untilOkPauseMs = 10;
+        // An answer that asks to wait is one attempt here, as any other failing answer.
+        m_http.gates->policy.retriesPerItem = 0;
+        m_http.gates->policy.shortestWaitMs = 10;
+        m_http.gates->policy.fallbackWaitMs = 10;
+        m_http.gates->policy.waitsInARow = 1000;
     }
     void init() { m_web.clear(); }
 
@@ -545,6 +576,190 @@ private Q_SLOTS:
             QVERIFY2(why.contains(port == closedPort ? QStringLiteral("refused") : QStringLiteral("没有回应")),
                      qPrintable(why));
         }
+    }
+
+    void retryAfterTakesSecondsAndDates_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<bool>("given");
+        QTest::addColumn<qint64>("waitMs");
+        QTest::newRow("seconds") << QByteArray(" 5 ") << true << qint64(5000);
+        QTest::newRow("zero") << QByteArray("0") << true << qint64(0);
+        QTest::newRow("days") << QByteArray("172800") << true << qint64(MaxSiteWaitMs);
+        QTest::newRow("more digits than a number") << QByteArray("99999999999999999999999") << true
+                                                   << qint64(MaxSiteWaitMs);
+        QTest::newRow("negative") << QByteArray("-5") << false << qint64(0);
+        QTest::newRow("garbage") << QByteArray("soon, please") << false << qint64(0);
+        QTest::newRow("fraction") << QByteArray("1.5") << false << qint64(0);
+        QTest::newRow("missing") << QByteArray() << false << qint64(0);
+        QTest::newRow("date") << QByteArray("Thu, 10 Dec 2026 07:00:30 GMT") << true << qint64(30000);
+        QTest::newRow("date of RFC 850") << QByteArray("Thursday, 10-Dec-26 07:01:00 GMT") << true << qint64(60000);
+        QTest::newRow("date of asctime") << QByteArray("Thu Dec 10 07:00:05 2026") << true << qint64(5000);
+        QTest::newRow("date gone by") << QByteArray("Thu, 10 Dec 2026 06:59:00 GMT") << true << qint64(-60000);
+        QTest::newRow("date next year") << QByteArray("Fri, 10 Dec 2027 07:00:00 GMT") << true
+                                        << qint64(MaxSiteWaitMs);
+        QTest::newRow("no date") << QByteArray("Thu, 99 Foo 2026 07:00:00 GMT") << false << qint64(0);
+    }
+    void retryAfterTakesSecondsAndDates()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(bool, given);
+        QFETCH(qint64, waitMs);
+        const QDateTime now(QDate(2026, 12, 10), QTime(7, 0), Qt::UTC);
+        const std::optional<qint64> wait = RetryAfterMs(header, now);
+        QCOMPARE(wait.has_value(), given);
+        if (given) {
+            QCOMPARE(*wait, waitMs);
+        }
+    }
+
+    // A site that asks to wait holds every request to it, and it alone, for the time it asks (within
+    // bounds), and says so once; a site that keeps asking, or keeps refusing after its pauses, is asked no
+    // more, and every request to it fails at once, naming why.
+    void sitesAskingToWaitAreWaitedFor()
+    {
+        SiteGates gates;
+        gates.policy.retriesPerItem = 2;
+        gates.policy.shortestWaitMs = 5;
+        QStringList told;
+        gates.notify = [&told](const QString& text) { told.append(text); };
+        const QString site = QStringLiteral("sina.com.cn");
+        const QString other = QStringLiteral("example.com");
+
+        SiteGates::Verdict verdict = gates.answered(site, 429, "2", 0);
+        QVERIFY(verdict.again);
+        QVERIFY(gates.msUntilOpen(site) > 1500 && gates.msUntilOpen(site) <= 2000);
+        QCOMPARE(gates.msUntilOpen(other), 0);
+        QCOMPARE(told, QStringList{QStringLiteral("网站要求稍候，2秒后继续（sina.com.cn）")});
+        // Answers to requests that were under way belong to the same wait; the longest wait counts.
+        QVERIFY(gates.answered(site, 503, "1", 1).again);
+        QCOMPARE(told.size(), 1);
+        verdict = gates.answered(site, 429, "700", 2);
+        QVERIFY(!verdict.again);
+        QVERIFY2(verdict.failure.contains(QStringLiteral("HTTP 429")), qPrintable(verdict.failure));
+        QVERIFY(gates.msUntilOpen(site) > 500 * 1000 && gates.msUntilOpen(site) <= MaxSiteWaitMs);
+        QVERIFY(gates.waitText().startsWith(QStringLiteral("网站要求稍候，600秒后继续")));
+
+        // Waits in a row close a site; any other answer between them starts the count anew.
+        gates.policy.waitsInARow = 2;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(gates.answered(other, 429, "0", 0).again);
+            QTest::qWait(10);
+            gates.answered(other, 200, {}, 0);
+        }
+        QVERIFY(gates.closedReason(other).isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            verdict = gates.answered(other, 429, "0", 0);
+            QTest::qWait(10);
+        }
+        QVERIFY(!verdict.again);
+        QVERIFY2(verdict.failure.startsWith(QStringLiteral("网站一直要求稍候")), qPrintable(verdict.failure));
+        QVERIFY_THROWS_EXCEPTION(RequestFailure, TestSupport::Wait(EnterSite(gates, other, nullptr)));
+
+        // Refusals in a row pause a site once, told once; refusals that still come close it.
+        const QString refusing = QStringLiteral("163.com");
+        gates.policy.refusalsInARow = 3;
+        gates.policy.refusalPauseMs = 40;
+        gates.policy.refusalPauses = 1;
+        gates.answered(refusing, 403, {}, 0);
+        gates.answered(refusing, 403, {}, 0);
+        gates.answered(refusing, 200, {}, 0);
+        gates.answered(refusing, 403, {}, 0);
+        gates.answered(refusing, 403, {}, 0);
+        QCOMPARE(gates.msUntilOpen(refusing), 0);
+        told.clear();
+        for (int i = 0; i < 5; ++i) {
+            gates.answered(refusing, 403, {}, 0);
+        }
+        QVERIFY(gates.msUntilOpen(refusing) > 0);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.at(0).startsWith(QStringLiteral("网站连续拒绝访问（HTTP 403 禁止访问），暂停1秒后继续")),
+                 qPrintable(told.at(0)));
+        QElapsedTimer clock;
+        clock.start();
+        TestSupport::Wait(EnterSite(gates, refusing, nullptr));
+        QVERIFY(clock.elapsed() >= 20);
+        QVERIFY(gates.closedReason(refusing).isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            gates.answered(refusing, 403, {}, 0);
+        }
+        QVERIFY(gates.closedReason(refusing).startsWith(QStringLiteral("网站一直拒绝访问")));
+    }
+
+    // A fetch waits for its site: the answer that asks to wait is asked again after it, and a request
+    // rate spaces the requests to one site.
+    void fetchesWaitForTheirSite()
+    {
+        HttpContext http = m_http;
+        http.gates = std::make_shared<SiteGates>();
+        http.gates->policy.shortestWaitMs = 5;
+        FakeWeb::addFault(m_web, *FakeWeb::Fault::parse(QStringLiteral("429x2=1@/busy")));
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/busy"), {200, QByteArray("served")});
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(TestSupport::Wait(FetchPage(http, QStringLiteral("http://blog.sina.com.cn/busy"), "UTF-8")),
+                 QStringLiteral("served"));
+        QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m_web.requestCount(QStringLiteral("http://blog.sina.com.cn/busy")), 3);
+
+        http.gates->policy.requestsPerSecond = 20;
+        m_web.addRoute(QStringLiteral("http://blog.sina.com.cn/calm"), {200, QByteArray("calm")});
+        clock.restart();
+        for (int i = 0; i < 5; ++i) {
+            TestSupport::Wait(FetchPage(http, QStringLiteral("http://blog.sina.com.cn/calm"), "UTF-8"));
+        }
+        QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // https: a site whose certificate is trusted is fetched, also after a redirect from its http address,
+    // which keeps the rest of the address; a certificate that is not trusted, or names another site,
+    // fails the fetch with the problem named, and is never passed over.
+    void fetchesHttpsAndNamesCertificateProblems()
+    {
+        QVERIFY2(QSslSocket::supportsSsl(), "the network layer has no TLS");
+        QTemporaryDir folder;
+        QVERIFY(MakeCertificate(folder.path(), QStringLiteral("trusted"),
+                                QStringLiteral("DNS:blog.example.com,DNS:*.example.com")));
+        QVERIFY(MakeCertificate(folder.path(), QStringLiteral("stranger"), QStringLiteral("DNS:blog.example.com")));
+        QVERIFY(MakeCertificate(folder.path(), QStringLiteral("elsewhere"), QStringLiteral("DNS:other.example.org")));
+        const auto certificate = [&](const QString& name) {
+            return QSslCertificate(ReadAll(folder.filePath(name + QStringLiteral(".crt"))), QSsl::Pem);
+        };
+        const auto key = [&](const QString& name) {
+            return QSslKey(ReadAll(folder.filePath(name + QStringLiteral(".key"))), QSsl::Rsa, QSsl::Pem);
+        };
+        QSslConfiguration trust = QSslConfiguration::defaultConfiguration();
+        trust.addCaCertificate(certificate(QStringLiteral("trusted")));
+        trust.addCaCertificate(certificate(QStringLiteral("elsewhere")));
+        QSslConfiguration::setDefaultConfiguration(trust);
+
+        m_web.setTls(certificate(QStringLiteral("trusted")), key(QStringLiteral("trusted")));
+        m_web.addRoute(QStringLiteral("https://blog.example.com/s/a.html?x=1"), {200, QByteArray("secure")});
+        QCOMPARE(fetch(QStringLiteral("https://blog.example.com/s/a.html?x=1"), "UTF-8"), QStringLiteral("secure"));
+        m_web.addRoute(QStringLiteral("http://blog.example.com/s/b.html?id=3"),
+                       {301, QByteArray(), {{"Location", "https://blog.example.com/s/b.html?id=3"}}});
+        m_web.addRoute(QStringLiteral("https://blog.example.com/s/b.html?id=3"), {200, QByteArray("moved")});
+        QCOMPARE(fetch(QStringLiteral("http://blog.example.com/s/b.html?id=3"), "UTF-8"), QStringLiteral("moved"));
+
+        const QList<QPair<QString, QString>> problems{{QStringLiteral("stranger"), QStringLiteral("证书不受信任")},
+                                                      {QStringLiteral("elsewhere"), QStringLiteral("证书与网站名称不符")}};
+        for (const auto& [name, words] : problems) {
+            m_web.setTls(certificate(name), key(name));
+            m_network.clearConnectionCache();
+            m_web.clearLog();
+            QString why;
+            try {
+                TestSupport::Wait(
+                    FetchPageUntilOk(m_http, QStringLiteral("https://blog.example.com/s/a.html?x=1"), "UTF-8"));
+            } catch (const Failure& failure) {
+                why = failure.message();
+            }
+            QVERIFY2(why.contains(words), qPrintable(name + QStringLiteral(": ") + why));
+            // Asking again meets the same certificate: the tunnel was asked for once.
+            QCOMPARE(m_web.requestCount(), 1);
+        }
+        m_web.setTls(QSslCertificate(), QSslKey());
+        m_network.clearConnectionCache();
     }
 
     // Retries that are called off: no further attempt is made, and a stop that comes in the same turn of

@@ -3,7 +3,9 @@
 #include "support/files.h"
 #include "support/proxyweb.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdlib>
 #include <memory>
 
 using FakeWeb::Response;
@@ -175,6 +178,40 @@ private slots:
         auto healthy = get(QStringLiteral("http://hi.baidu.com/lanxin/blog/index/1"));
         QVERIFY(waitFinished(healthy.get()));
         QCOMPARE(statusOf(healthy.get()), 200);
+    }
+
+    // Bursts and runs of answers: "xN" answers the first N matching requests, ">N" all after the first N,
+    // and "=RETRY" adds a Retry-After of seconds or a date.
+    void faultsAnswerBurstsAndRuns()
+    {
+        m_server.addHandler([](const FakeWeb::Request&) -> std::optional<Response> { return Response{200, "ok"}; });
+        for (const QString& text : {QStringLiteral("429x2=7@/burst$"), QStringLiteral("403>1@/later$"),
+                                    QStringLiteral("503=date+30@/dated$")}) {
+            const std::optional<FakeWeb::Fault> fault = FakeWeb::Fault::parse(text);
+            QVERIFY2(fault, qPrintable(text));
+            FakeWeb::addFault(m_server, *fault);
+        }
+        const auto answers = [this](const QString& url, int times) {
+            QList<int> statuses;
+            QByteArray retryAfter;
+            for (int i = 0; i < times; ++i) {
+                auto reply = get(url);
+                waitFinished(reply.get());
+                statuses.append(statusOf(reply.get()));
+                retryAfter = reply->rawHeader("Retry-After");
+            }
+            return std::make_pair(statuses, retryAfter);
+        };
+        QCOMPARE(answers(QStringLiteral("http://h.test/burst"), 2), std::make_pair(QList<int>{429, 429}, QByteArray("7")));
+        QCOMPARE(answers(QStringLiteral("http://h.test/burst"), 1).first, QList<int>{200});
+        QCOMPARE(answers(QStringLiteral("http://h.test/later"), 3).first, (QList<int>{200, 403, 403}));
+        const auto [dated, header] = answers(QStringLiteral("http://h.test/dated"), 1);
+        QCOMPARE(dated, QList<int>{503});
+        const QDateTime at =
+            QLocale::c().toDateTime(QString::fromLatin1(header), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+        QVERIFY2(at.isValid(), header.constData());
+        QVERIFY(std::abs(QDateTime::currentDateTimeUtc().secsTo(QDateTime(at.date(), at.time(), Qt::UTC)) - 30) <= 2);
+        QVERIFY(!FakeWeb::Fault::parse(QStringLiteral("429x@/a")));
     }
 
     void handlersAndPost()

@@ -2,6 +2,9 @@
 
 #include "server.h"
 
+#include <QDateTime>
+#include <QLocale>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,6 +39,28 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
         fault.answer.body = QByteArray(1024, 'x');
     } else if (what == QStringLiteral("headers")) {
         fault.answer.mode = Response::Mode::HeaderFlood;
+    } else if (const QRegularExpressionMatch limited =
+                   QRegularExpression(QStringLiteral("^(\\d{3})(?:x(\\d+)|>(\\d+))?(?:=(.*))?$")).match(what);
+               limited.hasMatch() && limited.captured(1).toInt() / 100 != 3 &&
+               (limited.hasCaptured(2) || limited.hasCaptured(3) || limited.hasCaptured(4))) {
+        const int code = limited.captured(1).toInt();
+        fault.answer.status = code;
+        fault.answer.body = QByteArray::number(code) + ' ' + reasonPhrase(code);
+        fault.answer.headers = {{"Content-Type", "text/html"}};
+        if (limited.hasCaptured(2)) {
+            fault.count = limited.captured(2).toInt();
+        }
+        if (limited.hasCaptured(3)) {
+            fault.after = limited.captured(3).toInt();
+        }
+        if (limited.hasCaptured(4)) {
+            const QString retry = limited.captured(4);
+            if (retry.startsWith(QLatin1String("date+"))) {
+                fault.retryAfterDateIn = retry.mid(5).toInt();
+            } else {
+                fault.answer.headers.append({"Retry-After", retry.toUtf8()});
+            }
+        }
     } else if (const qsizetype to = what.indexOf(u'='); to > 0 && what.left(to).toInt() / 100 == 3) {
         fault.answer.status = what.left(to).toInt();
         fault.answer.headers = {{"Location", what.mid(to + 1).toUtf8()}};
@@ -51,11 +76,28 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
     return fault;
 }
 
+std::optional<Response> Fault::answerNext(int* seen) const
+{
+    const int index = (*seen)++;
+    if (index < after || (count >= 0 && index >= after + count)) {
+        return std::nullopt;
+    }
+    Response response = answer;
+    if (retryAfterDateIn) {
+        const QDateTime at = QDateTime::currentDateTimeUtc().addSecs(*retryAfterDateIn);
+        response.headers.append(
+            {"Retry-After",
+             QLocale::c().toString(at, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'")).toLatin1()});
+    }
+    return response;
+}
+
 void addFault(Server& server, const Fault& fault)
 {
-    server.addFirstHandler([fault](const Request& request) -> std::optional<Response> {
+    auto seen = std::make_shared<int>(0);
+    server.addFirstHandler([fault, seen](const Request& request) -> std::optional<Response> {
         if (fault.pattern.match(request.url).hasMatch()) {
-            return fault.answer;
+            return fault.answerNext(seen.get());
         }
         return std::nullopt;
     });

@@ -1,5 +1,6 @@
-// fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [--log FILE] [generator
-// options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on 127.0.0.1:PORT" once ready.
+// fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [--log FILE] [--tls-cert FILE
+// --tls-key FILE] [generator options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on
+// 127.0.0.1:PORT" once ready.
 #include "fakeweb.h"
 #include "faults.h"
 
@@ -7,6 +8,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QSslCertificate>
+#include <QSslKey>
 
 #include <csignal>
 #include <cstdio>
@@ -67,6 +70,16 @@ int main(int argc, char* argv[])
         QStringLiteral("log"),
         QStringLiteral("Write a line per request to FILE: milliseconds since the epoch, method, address."),
         QStringLiteral("FILE"));
+    const QCommandLineOption certificateOption(
+        QStringLiteral("tls-cert"),
+        QStringLiteral(
+            "Play https sites too (a client's CONNECT) with this PEM certificate (needs --tls-key)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption keyOption(QStringLiteral("tls-key"),
+                                       QStringLiteral("The PEM private key of --tls-cert."),
+                                       QStringLiteral("FILE"));
+    parser.addOption(certificateOption);
+    parser.addOption(keyOption);
     parser.addOption(portOption);
     parser.addOption(logOption);
     parser.addOption(fixturesOption);
@@ -95,6 +108,21 @@ int main(int argc, char* argv[])
     for (const QString& fault : parser.values(failOption))
         FakeWeb::installFault(server, fault);
     server.setLatency(parser.value(latencyOption).toInt());
+    if (parser.isSet(certificateOption) || parser.isSet(keyOption)) {
+        QFile certificateFile(parser.value(certificateOption));
+        QFile keyFile(parser.value(keyOption));
+        if (!certificateFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "fakeweb: --tls-cert and --tls-key must name readable PEM files\n");
+            return 2;
+        }
+        const QSslCertificate certificate(&certificateFile, QSsl::Pem);
+        const QSslKey key(&keyFile, QSsl::Rsa, QSsl::Pem);
+        if (certificate.isNull() || key.isNull()) {
+            std::fprintf(stderr, "fakeweb: --tls-cert or --tls-key is no PEM certificate or RSA key\n");
+            return 2;
+        }
+        server.setTls(certificate, key);
+    }
     // Nobody asks this process for its requests: it keeps none, however long it runs.
     server.setKeepRequests(false);
     if (parser.isSet(logOption)) {

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 #include <QHostAddress>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
@@ -28,15 +30,17 @@ struct Parts
 Parts splitUrl(const QUrl& u)
 {
     Parts p;
+    const bool https = u.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const int defaultPort = https ? 443 : 80;
     p.host = u.host(QUrl::FullyEncoded).toLower();
-    const int port = u.port(80);
-    if (port != 80)
+    const int port = u.port(defaultPort);
+    if (port != defaultPort)
         p.host += QLatin1Char(':') + QString::number(port);
     p.path = u.path(QUrl::FullyEncoded);
     if (p.path.isEmpty())
         p.path = QStringLiteral("/");
     p.query = u.query(QUrl::FullyEncoded);
-    p.url = QStringLiteral("http://") + p.host + p.path;
+    p.url = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + p.host + p.path;
     if (!p.query.isEmpty())
         p.url += QLatin1Char('?') + p.query;
     return p;
@@ -194,6 +198,10 @@ private:
                 m_head = parseHead(QByteArrayView(m_buf).sliced(m_pos, end - m_pos));
                 m_pos = end + 4;
                 m_scan = m_pos;
+                if (m_head->pending.request.method == "CONNECT" && startTunnel(m_head->pending.request)) {
+                    m_head.reset();
+                    return;
+                }
                 if (m_head->pending.badStatus) {
                     enqueue(std::move(m_head->pending));
                     m_head.reset();
@@ -263,7 +271,7 @@ private:
 
         QUrl url;
         if (target.startsWith('/'))
-            url = QUrl::fromEncoded("http://" + host + target, QUrl::TolerantMode);
+            url = QUrl::fromEncoded((m_tunnel ? "https://" : "http://") + host + target, QUrl::TolerantMode);
         else if (target.contains("://"))
             url = QUrl::fromEncoded(target, QUrl::TolerantMode);
         if (url.isValid() && !url.isEmpty()) {
@@ -285,6 +293,30 @@ private:
             h.bodyLength = 0;
         }
         return h;
+    }
+
+    // A CONNECT to an https site: the connection becomes the site's secure connection, when the server
+    // plays https sites and nothing else waits on it.
+    bool startTunnel(const Request& request)
+    {
+        auto* secure = qobject_cast<QSslSocket*>(m_socket);
+        if (secure == nullptr || m_server->m_certificate.isNull() || m_tunnel || !m_queue.empty() ||
+            m_buf.size() > m_pos) {
+            return false;
+        }
+        m_server->record(request);
+        m_tunnel = true;
+        m_buf.clear();
+        m_pos = 0;
+        m_scan = 0;
+        secure->write("HTTP/1.1 200 Connection established\r\n\r\n");
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(m_server->m_certificate);
+        configuration.setPrivateKey(m_server->m_key);
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        secure->setSslConfiguration(configuration);
+        secure->startServerEncryption();
+        return true;
     }
 
     void enqueue(Pending&& p)
@@ -434,7 +466,18 @@ private:
     bool m_waiting = false; // an answer is delayed, withheld or the connection is closing
     bool m_closing = false; // no further requests are read
     bool m_finished = false;
+    bool m_tunnel = false; // the connection is an https site's, inside a CONNECT tunnel
 };
+
+void TunnelingTcpServer::incomingConnection(qintptr descriptor)
+{
+    auto* socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    addPendingConnection(socket);
+}
 
 } // namespace detail
 
@@ -464,6 +507,12 @@ bool Server::listen(quint16 port)
 quint16 Server::port() const
 {
     return m_tcp.serverPort();
+}
+
+void Server::setTls(const QSslCertificate& certificate, const QSslKey& key)
+{
+    m_certificate = certificate;
+    m_key = key;
 }
 
 QString Server::normalizedUrl(const QString& url)

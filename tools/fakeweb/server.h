@@ -7,6 +7,8 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QStringList>
 #include <QTcpServer>
 
@@ -17,7 +19,17 @@ namespace FakeWeb {
 
 namespace detail {
 class Connection;
-}
+
+// Takes every connection as a socket that can turn secure once a client asks for a tunnel.
+class TunnelingTcpServer : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+};
+} // namespace detail
 
 // A small HTTP/1.1 server on 127.0.0.1 that plays the web for tests, the demo and the benchmarks.
 // It answers proxy-style requests ("GET http://host/path HTTP/1.1") and origin-form requests with a
@@ -52,6 +64,10 @@ public:
     void logRequestsTo(QIODevice* device);
     // A server that runs for long keeps no requests in memory; requestCount() and the logs stay empty.
     void setKeepRequests(bool keep);
+    // Answers CONNECT requests (the way a client asks a proxy for an https site) with a tunnel in which
+    // this server itself plays the https site with the certificate and key given; its requests arrive
+    // with "https://" addresses. Without it a CONNECT gets 400.
+    void setTls(const QSslCertificate& certificate, const QSslKey& key);
     void clear();    // routes, handlers and the request log
     void clearLog(); // the request log only
 
@@ -68,7 +84,9 @@ private:
     void record(const Request& request);
     Response resolve(const Request& request) const;
 
-    QTcpServer m_tcp;
+    detail::TunnelingTcpServer m_tcp;
+    QSslCertificate m_certificate;
+    QSslKey m_key;
     QHash<QString, Response> m_routes;
     QList<Handler> m_firstHandlers;
     QList<Handler> m_handlers;

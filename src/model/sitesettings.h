@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace Model {
+
+// The settings file of the program folder, qvlrx.ini, which the user edits: its [network] section may
+// set rate=N, the most requests per second the program sends to one site (a fraction such as 0.5 is one
+// every two seconds). Without it the request slots alone set the pace.
+constexpr auto SettingsFileName = "qvlrx.ini";
+
+// The request rate the settings file sets; none when it sets none or none that is a number above 0.
+std::optional<double> SettingsRequestRate(const QString& programFolder);
+
+// A rate as the user writes it (in the settings file or after --rate): a number above 0, at most 1000.
+std::optional<double> ParseRequestRate(const QString& text);
+
+} // namespace Model
