@@ -169,7 +169,8 @@ void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
         }
         visited.append(to.toString());
         reply->setProperty(VisitedProperty, visited);
-        if (IsInternalHost(from.host()) || !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {
+        if (IsInternalHost(from.host()) || to.host().compare(from.host(), Qt::CaseInsensitive) == 0 ||
+            !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {
             Q_EMIT reply->redirectAllowed();
             return;
         }
