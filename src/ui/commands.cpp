@@ -6,6 +6,7 @@
 #include "model/taskfiles.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
+#include "output/markdownexport.h"
 #include "output/renamer.h"
 #include "output/txtconverter.h"
 #include "render/downloaddriver.h"
@@ -29,6 +30,11 @@ QCoro::Task<> PackChmCommand(Model::RunState& state)
 QCoro::Task<> PackEpubCommand(Model::RunState& state)
 {
     co_await Output::PackEpub(state);
+}
+
+QCoro::Task<> ExportMarkdownCommand(Model::RunState& state)
+{
+    co_await Output::ExportMarkdown(state);
 }
 
 } // namespace
@@ -116,6 +122,12 @@ void Commands::convertToText()
 {
     Model::RunState& state = m_state;
     m_runner.run(Command::ToText, [&state] { return Output::ConvertToText(state); });
+}
+
+void Commands::convertToMarkdown()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::ToMarkdown, [&state] { return ExportMarkdownCommand(state); });
 }
 
 void Commands::openProgramFolder()
