@@ -12,6 +12,7 @@
 #include "model/tasklock.h"
 #include "model/taskname.h"
 #include "output/epubwriter.h"
+#include "output/markdownexport.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 #include "ui/heartbeat.h"
@@ -75,12 +76,18 @@ void PrintSummary(const Model::RunState& state, const Assets::BackupSummary& sum
     }
 }
 
-// After the CHM: the EPUB when asked for, then the summary, which names the files made, and the exit.
-QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exitCode)
+// After the CHM: the EPUB and the Markdown when asked for, then the summary, which names the files made,
+// and the exit.
+QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, BatchOutputs outputs, int* exitCode)
 {
     bool packed = chmPacked;
-    if (epub) {
+    if (outputs.epub) {
         packed = co_await Output::PackEpub(state) && packed;
+    }
+    bool exported = true;
+    if (outputs.markdown) {
+        exported = co_await Output::ExportMarkdown(state);
+        packed = exported && packed;
     }
     const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
     const Assets::BackupSummary summary = Assets::SummariseBackup(state);
@@ -92,11 +99,18 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
         ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
         packed = false;
     }
-    if (epub) {
+    if (outputs.epub) {
         if (QFileInfo::exists(Output::EpubPath(state))) {
             ConsoleUserInterface::print(stdout, Output::EpubPath(state));
         } else {
             ConsoleUserInterface::print(stderr, QStringLiteral("生成EPUB失败"));
+        }
+    }
+    if (outputs.markdown) {
+        if (exported) {
+            ConsoleUserInterface::print(stdout, Output::MarkdownFolder(state));
+        } else {
+            ConsoleUserInterface::print(stderr, QStringLiteral("转换Markdown失败"));
         }
     }
     if (packed) {
@@ -125,7 +139,7 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
 }
 
 QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
-                     QString address, bool epub, int* exitCode)
+                     QString address, BatchOutputs outputs, int* exitCode)
 {
     try {
         co_await Discovery::Start(state, code, name, address);
@@ -165,12 +179,13 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     }
     // The heartbeat packs the CHM once the images and comments are done.
     QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat,
-                     [exitCode, epub, &state](bool packed) { Finish(state, packed, epub, exitCode); });
+                     [exitCode, outputs, &state](bool packed) { Finish(state, packed, outputs, exitCode); });
 }
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, BatchOutputs outputs,
+             SignalWatcher* watcher)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -226,7 +241,7 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
     heartbeat.start();
     // Started from the event loop, so that an early end can leave it.
     QTimer::singleShot(0, &heartbeat,
-                       [&]() { Backup(state, heartbeat, code, name, address, epub, &exitCode); });
+                       [&]() { Backup(state, heartbeat, code, name, address, outputs, &exitCode); });
     QCoreApplication::exec();
     return exitCode;
 }

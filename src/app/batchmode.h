@@ -8,15 +8,23 @@ namespace App {
 
 class SignalWatcher;
 
+// What a batch run makes besides the CHM.
+struct BatchOutputs
+{
+    bool epub = false;     // <task>.epub
+    bool markdown = false; // <task>-markdown, for a static site generator
+};
+
 // Runs the automatic backup that auto.cfg in the program folder describes, without a window and without
 // questions, printing every status text as a line and, at the end, a summary that names every missing
-// item. With epub, the EPUB is made after the CHM and the summary names both. Returns the process exit
-// code: 0 when the CHM (and the EPUB) was packed and nothing is missing, 2 for a bad auto.cfg, 3 when
+// item. With epub, the EPUB is made after the CHM, with markdown the Markdown export after them, and the
+// summary names them all. Returns the process exit code: 0 when the CHM (and what else was asked for) was
+// made and nothing is missing, 2 for a bad auto.cfg, 3 when
 // fewer than 5 articles were found, 4 when packing failed, 5 when packed but articles, images or comment
 // pages are missing (listed in failed.txt in the task folder), 6 when another run works on the task.
 // With a watcher, a signal ends the program (with 128 and the signal's number) after summing up what
 // was saved.
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub = false,
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, BatchOutputs outputs = {},
              SignalWatcher* watcher = nullptr);
 
 } // namespace App

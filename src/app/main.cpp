@@ -73,19 +73,21 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "qvlrx 卷轴匣: backs up a blog into a CHM e-book (and, with --epub, an EPUB book).\n"
+        "qvlrx 卷轴匣: backs up a blog into a CHM e-book (and, with --epub, an EPUB book; with --markdown,\n"
+        "Markdown files for a static site generator).\n"
         "Without options it opens its window. With --batch it runs the automatic backup that auto.cfg in "
         "the\n"
         "program folder describes, without a window and without questions, printing every status text.\n"
         "A backup that was interrupted or partly failed is completed by running it again.\n"
         "\n"
         "Exit status of --batch:\n"
-        "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
+        "  0  the CHM (with --epub also the EPUB, with --markdown also the Markdown) was made and nothing\n"
+        "     is missing\n"
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
         "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), or its <href> is\n"
         "     not an http or https address with a host of at most 2048 characters\n"
         "  3  fewer than 5 articles were found\n"
-        "  4  packing the CHM (with --epub, or the EPUB) failed\n"
+        "  4  packing the CHM (or, with --epub, the EPUB; with --markdown, the Markdown) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
         "     the summary and in failed.txt in the task folder, and the next run fetches it again\n"
         "  6  another backup of the same task is running (its task folder and process are named)\n"
@@ -102,14 +104,20 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     parser.addOption(QCommandLineOption(
         QStringLiteral("epub"),
         QStringLiteral("With --batch: make <task>.epub beside the CHM after packing it.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("markdown"),
+        QStringLiteral("With --batch: write <task>-markdown beside the task folder after packing: one\n"
+                       "Markdown file with YAML front matter per article, its pictures in images/.")));
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
-    return App::RunBatch(QCoreApplication::applicationDirPath(), network,
-                         parser.isSet(QStringLiteral("epub")), &watcher);
+    App::BatchOutputs outputs;
+    outputs.epub = parser.isSet(QStringLiteral("epub"));
+    outputs.markdown = parser.isSet(QStringLiteral("markdown"));
+    return App::RunBatch(QCoreApplication::applicationDirPath(), network, outputs, &watcher);
 }
 
 } // namespace
