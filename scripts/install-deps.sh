@@ -9,5 +9,5 @@ $SUDO apt-get install -y --no-install-recommends \
     g++ cmake ninja-build pkg-config ccache \
     qt6-base-dev qt6-base-dev-tools libqt6network6 libqt6widgets6 qt6-qpa-plugins qcoro-qt6-dev \
     fp-utils-3.2.2 libchm-bin p7zip-full \
-    libxml2-dev libzip-dev epubcheck default-jre-headless \
+    libxml2-dev libzip-dev epubcheck default-jre-headless hugo \
     xvfb xauth fonts-wqy-microhei
