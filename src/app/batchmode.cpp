@@ -100,8 +100,10 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, BatchOutputs output
         packed = false;
     }
     if (outputs.epub) {
-        if (QFileInfo::exists(Output::EpubPath(state))) {
-            ConsoleUserInterface::print(stdout, Output::EpubPath(state));
+        if (const QStringList books = Output::EpubFiles(state); !books.isEmpty()) {
+            for (const QString& book : books) {
+                ConsoleUserInterface::print(stdout, book);
+            }
         } else {
             ConsoleUserInterface::print(stderr, QStringLiteral("生成EPUB失败"));
         }
@@ -225,6 +227,8 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, Batch
         return AnotherRun;
     }
     state.task.TaskName = taskName;
+    state.epubVolumeArticles = outputs.volumeArticles;
+    state.epubVolumeMegabytes = outputs.volumeMegabytes;
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
     if (watcher != nullptr) {

@@ -13,6 +13,9 @@ struct BatchOutputs
 {
     bool epub = false;     // <task>.epub
     bool markdown = false; // <task>-markdown, for a static site generator
+    // A larger EPUB is written as volumes of at most these.
+    int volumeArticles = 2000;
+    int volumeMegabytes = 45;
 };
 
 // Runs the automatic backup that auto.cfg in the program folder describes, without a window and without

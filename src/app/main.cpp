@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
 
+#include <cstdio>
+
 namespace {
 
 // The program with its window: one network manager (it honours the system's proxy settings, http_proxy
@@ -108,6 +110,17 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         QStringLiteral("markdown"),
         QStringLiteral("With --batch: write <task>-markdown beside the task folder after packing: one\n"
                        "Markdown file with YAML front matter per article, its pictures in images/.")));
+    const QCommandLineOption volumeArticles(
+        QStringLiteral("epub-volume-articles"),
+        QStringLiteral("With --epub: at most this many articles in one EPUB; a larger blog is written as\n"
+                       "volumes \"<task> 第1卷.epub\", ... (default 2000)."),
+        QStringLiteral("count"), QStringLiteral("2000"));
+    const QCommandLineOption volumeMegabytes(
+        QStringLiteral("epub-volume-mb"),
+        QStringLiteral("With --epub: at most about this many megabytes in one EPUB volume (default 45)."),
+        QStringLiteral("megabytes"), QStringLiteral("45"));
+    parser.addOption(volumeArticles);
+    parser.addOption(volumeMegabytes);
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
@@ -115,6 +128,15 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     App::BatchOutputs outputs;
+    bool articlesRead = false;
+    bool megabytesRead = false;
+    outputs.volumeArticles = parser.value(volumeArticles).toInt(&articlesRead);
+    outputs.volumeMegabytes = parser.value(volumeMegabytes).toInt(&megabytesRead);
+    if (!articlesRead || !megabytesRead || outputs.volumeArticles < 1 || outputs.volumeMegabytes < 1) {
+        std::fprintf(stderr,
+                     "--epub-volume-articles and --epub-volume-mb take a whole number of at least 1\n");
+        return 2;
+    }
     outputs.epub = parser.isSet(QStringLiteral("epub"));
     outputs.markdown = parser.isSet(QStringLiteral("markdown"));
     return App::RunBatch(QCoreApplication::applicationDirPath(), network, outputs, &watcher);

@@ -206,12 +206,18 @@ private slots:
         QCOMPARE(nav.mid(2).replaceInStrings(QStringLiteral("#"), QStringLiteral("\"")),
                  ChmOutline(*run.state));
 
-        // Comment pages follow their article; the index pages come first.
+        // The cover and the contents open the book; comment pages follow their article; the index pages
+        // come first.
         const QStringList spine = SpineTitles(book);
-        QCOMPARE(spine.value(0), QStringLiteral("myblog"));
-        QCOMPARE(spine.value(1), QStringLiteral("全部清单"));
+        QCOMPARE(spine.mid(0, 4), (QStringList{QStringLiteral("myblog"), QStringLiteral("目录"),
+                                               QStringLiteral("myblog"), QStringLiteral("全部清单")}));
+        const QString cover = QString::fromUtf8(book.files.value(QStringLiteral("OEBPS/cover.svg")));
+        QVERIFY2(cover.contains(QStringLiteral(">myblog<")) &&
+                     cover.contains(QStringLiteral(">2011-05-03—2012-01-01<")) &&
+                     cover.contains(QStringLiteral(">") + run.state->profile().Name + u'<'),
+                 qPrintable(cover));
         const qsizetype first = spine.indexOf(QStringLiteral("第一篇 游记"));
-        QVERIFY(first > 1);
+        QVERIFY(first > 3);
         QCOMPARE(spine.value(first + 1), QStringLiteral("第一篇 游记"));
         QCOMPARE(spine.count(QStringLiteral("怪题 <b>&amp; \"引\" 100% ?#")), 2);
 
@@ -243,6 +249,9 @@ private slots:
         QVERIFY(opf.contains(QStringLiteral("<dc:source>http://blog.sina.com.cn/myblog</dc:source>")));
         QVERIFY(opf.contains(QStringLiteral("<dc:date>2024-03-05</dc:date>")));
         QVERIFY(opf.contains(QStringLiteral(">2024-03-05T10:00:00Z</meta>")));
+        QVERIFY(opf.contains(
+            QStringLiteral("href=\"cover.svg\" media-type=\"image/svg+xml\" properties=\"cover-image\"")));
+        QVERIFY(!opf.contains(QStringLiteral("belongs-to-collection")));
 
         if (!QFile::exists(Epubcheck)) {
             QSKIP("epubcheck is not installed");
