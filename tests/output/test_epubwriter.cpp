@@ -2,6 +2,7 @@
 #include "output/epubwriter.h"
 #include "output/projectfiles.h"
 #include "output/xhtmlcleaner.h"
+#include "render/articlepage.h"
 #include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
@@ -287,6 +288,81 @@ private slots:
         // The article whose page is gone has no chapter and no entry.
         QVERIFY(!NavOutline(after.files.value(QStringLiteral("OEBPS/nav.xhtml")))
                      .contains(QStringLiteral("  1.第二篇")));
+    }
+
+    // Past the article limit the book is written as volumes: no article lost, none in two volumes, a
+    // category that fits a volume kept whole, each volume a valid book that says its place in the whole.
+    // An article whose download failed is marked in the contents.
+    void largeBookIsWrittenInVolumes()
+    {
+        TestRun run;
+        Model::RunState& state = *run.state;
+        TaskFixture::Build(state);
+        const int failed =
+            state.addArticleRow(QStringLiteral("失败"), QStringLiteral("随笔"),
+                                QStringLiteral("blog_4a09.html"), QStringLiteral("2011-06-01"));
+        Render::SaveFallbackPage(state, failed);
+        for (int i = 1; i <= 4; ++i) {
+            const int row = state.addArticleRow(QStringLiteral("卷%1").arg(i), QStringLiteral("第1卷"),
+                                                QStringLiteral("blog_4e0%1.html").arg(i),
+                                                QStringLiteral("2012-0%1-01 10:00").arg(i));
+            TaskFixture::WritePage(state.articlePagePath(row), QStringLiteral("正文%1").arg(i));
+        }
+        TestSupport::WriteBytes(run.path(QStringLiteral("myblog.epub")), "one book before");
+        TestSupport::WriteBytes(run.path(QStringLiteral("myblog 第9卷.epub")), "a volume before");
+        state.epubVolumeArticles = 3;
+
+        QVERIFY(QCoro::waitFor(PackEpub(state)));
+        QCOMPARE(run.ui.status(), QStringLiteral("生成EPUB成功！共3卷"));
+        const QStringList files = EpubFiles(state);
+        QCOMPARE(files, (QStringList{run.path(QStringLiteral("myblog 第1卷.epub")),
+                                     run.path(QStringLiteral("myblog 第2卷.epub")),
+                                     run.path(QStringLiteral("myblog 第3卷.epub"))}));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("myblog.epub"))));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("myblog 第9卷.epub"))));
+
+        QStringList articles;
+        QList<QStringList> outlines;
+        for (int v = 0; v < files.size(); ++v) {
+            const Book book = Open(files.at(v));
+            const QStringList nav = NavOutline(book.files.value(QStringLiteral("OEBPS/nav.xhtml")));
+            outlines.append(nav);
+            const QStringList own = nav.filter(QRegularExpression(QStringLiteral("^  ")));
+            QVERIFY2(own.size() <= 3, qPrintable(nav.join(u'\n')));
+            articles += own;
+            const QString opf = QString::fromUtf8(book.files.value(QStringLiteral("OEBPS/content.opf")));
+            QVERIFY2(opf.contains(QStringLiteral("<dc:title>myblog 第%1卷（").arg(v + 1)) &&
+                         opf.contains(QStringLiteral(
+                             "property=\"belongs-to-collection\" id=\"collection\">myblog<")) &&
+                         opf.contains(QStringLiteral("property=\"group-position\">%1<").arg(v + 1)),
+                     qPrintable(opf));
+        }
+        QCOMPARE(outlines.at(0).mid(0, 2), (QStringList{QStringLiteral("首页"), QStringLiteral("全部清单")}));
+        // 随笔 fits the first volume whole; 第1卷 does not fit any, so it is split between its articles.
+        QCOMPARE(outlines.at(0).filter(QStringLiteral("随笔")).size(), 1);
+        QVERIFY2(outlines.at(0).contains(QStringLiteral("  1.失败（未能下载）")),
+                 qPrintable(outlines.at(0).join(u'\n')));
+        QCOMPARE(outlines.at(1).filter(QStringLiteral("第1卷(")).size(), 1);
+        QCOMPARE(outlines.at(2).filter(QStringLiteral("第1卷(")).size(), 1);
+        articles.sort();
+        QStringList expected;
+        for (const QString& entry : ChmOutline(state)) {
+            if (entry.startsWith(QLatin1String("  "))) {
+                expected.append(entry + (entry.endsWith(QStringLiteral("失败"))
+                                             ? QStringLiteral("（未能下载）")
+                                             : QString()));
+            }
+        }
+        expected.sort();
+        QCOMPARE(articles, expected);
+
+        if (!QFile::exists(Epubcheck)) {
+            QSKIP("epubcheck is not installed");
+        }
+        for (const QString& file : files) {
+            const auto [status, report] = CheckBook(file);
+            QVERIFY2(status == 0 && !report.contains(QLatin1String("ERROR")), qPrintable(report));
+        }
     }
 
     void articlesOfNoCategoryComeLast()
