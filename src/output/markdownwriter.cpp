@@ -381,6 +381,10 @@ private:
         };
         for (const QString& piece : run.split(u'\n')) {
             QString line = TrimSpaces(piece);
+            // Blanks of any kind at the end of a line show nothing; a line of nothing else is no line.
+            while (!line.isEmpty() && line.back().isSpace()) {
+                line.chop(1);
+            }
             // Runs of text meet with a blank on either side.
             while (line.contains(QStringLiteral("  "))) {
                 line.replace(QStringLiteral("  "), QStringLiteral(" "));

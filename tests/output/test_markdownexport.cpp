@@ -124,7 +124,8 @@ private slots:
             << QStringLiteral("<blockquote><p>甲</p><p>乙</p></blockquote><li>评论一</li><li>评论二</li>")
             << QStringLiteral("> 甲\n>\n> 乙\n\n- 评论一\n\n- 评论二\n");
         QTest::newRow("a Chinese indent stays")
-            << QStringLiteral("<p>\u3000\u3000首行&nbsp;</p>") << QStringLiteral("\u3000\u3000首行\u00a0\n");
+            << QStringLiteral("<p>\u3000\u3000首行&nbsp;</p><p>&nbsp;\u3000</p>")
+            << QStringLiteral("\u3000\u3000首行\n");
         QTest::newRow("nothing to show") << QStringLiteral("<script>x</script>  ") << QString();
     }
     void converter()
