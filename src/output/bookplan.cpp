@@ -46,16 +46,16 @@ BookPlan PlanBook(const Model::RunState& state)
 
     QSet<QString> planned;
     const auto indexPage = [&](QList<BookPage>& pages, const QString& name, const QString& title,
-                               const QString& navLabel = {}, int firstArticle = 0) {
+                               const QString& navLabel = {}, int firstArticle = 0, bool listsAll = false) {
         const QString path = Text::JoinPath(folder, name);
         if (!articlePages.contains(name) && !planned.contains(path) && Saved(path)) {
             planned.insert(path);
-            pages.append({path, title, navLabel, {}, firstArticle});
+            pages.append({path, title, navLabel, {}, firstArticle, {}, listsAll});
         }
     };
     indexPage(plan.frontMatter, QStringLiteral("index.html"), state.task.TaskName, QStringLiteral("首页"));
     indexPage(plan.frontMatter, QStringLiteral("all.htm"), QStringLiteral("全部清单"),
-              QStringLiteral("全部清单"));
+              QStringLiteral("全部清单"), 0, true);
 
     // Rows of each category, from the last data row up; rows of no counted category go last.
     QHash<QString, QList<int>> rowsOf;
@@ -99,7 +99,7 @@ BookPlan PlanBook(const Model::RunState& state)
         const QString safe = Text::SafeFileName(category);
         BookSection section;
         section.label = category + u'(' + Text::Num(categories.count(slot)) + u')';
-        indexPage(section.pages, safe + QStringLiteral(".htm"), category);
+        indexPage(section.pages, safe + QStringLiteral(".htm"), category, {}, 0, true);
         if (!section.pages.isEmpty()) {
             section.page = section.pages.constFirst().source;
         }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -73,38 +74,74 @@ PageWeight WeighPage(const QString& path)
 }
 
 QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limits,
-                                 const std::function<PageWeight(const QString&)>& weigh)
+                                 const std::function<PageWeight(const QString&)>& weighPage)
 {
+    // Every page is weighed once.
+    QHash<QString, PageWeight> weights;
+    const auto weigh = [&](const QString& source) {
+        const auto known = weights.constFind(source);
+        if (known != weights.constEnd()) {
+            return known.value();
+        }
+        const PageWeight weight = weighPage(source);
+        weights.insert(source, weight);
+        return weight;
+    };
     const int entryLimit = std::max(1, limits.entries - FixedEntries);
     const auto fits = [&](const Load& load) {
         return load.articles <= limits.articles && load.bytes <= limits.bytes && load.entries <= entryLimit;
     };
 
+    // Whether the book needs volumes at all.
+    Load whole;
+    for (const BookPage& page : plan.frontMatter) {
+        whole += LoadOf(weigh(page.source), 0);
+    }
+    for (const BookSection& section : plan.sections) {
+        for (const BookPage& page : section.pages) {
+            whole += LoadOf(weigh(page.source), 0);
+        }
+        for (const int index : section.indexes) {
+            whole += LoadOf(weigh(plan.chapters.at(index).source), 1);
+        }
+    }
+    if (fits(whole)) {
+        return {plan};
+    }
+
+    // In volumes, the lists of all articles go: each would be the size of the whole blog again, with
+    // links to other volumes that lead nowhere. The pages of twenty stay with their articles.
     QList<BookPlan> volumes(1);
     Load load;
     for (const BookPage& page : plan.frontMatter) {
-        volumes.last().frontMatter.append(page);
-        load += LoadOf(weigh(page.source), 0);
+        if (!page.listsAll) {
+            volumes.last().frontMatter.append(page);
+            load += LoadOf(weigh(page.source), 0);
+        }
     }
-    bool split = false;
 
     for (const BookSection& section : plan.sections) {
         QList<Load> chapters;
-        Load whole;
+        Load all;
         for (const int index : section.indexes) {
             chapters.append(LoadOf(weigh(plan.chapters.at(index).source), 1));
-            whole += chapters.last();
+            all += chapters.last();
+        }
+        QList<BookPage> sectionPages;
+        for (const BookPage& page : section.pages) {
+            if (!page.listsAll) {
+                sectionPages.append(page);
+            }
         }
         QList<Load> pages;
-        for (const BookPage& page : section.pages) {
+        for (const BookPage& page : sectionPages) {
             pages.append(LoadOf(weigh(page.source), 0));
-            whole += pages.last();
+            all += pages.last();
         }
         // A category that fits into a volume of its own is not split.
-        if (load.entries > 0 && !fits(load + whole) && fits(whole)) {
+        if (load.entries > 0 && !fits(load + all) && fits(all)) {
             volumes.append(BookPlan{});
             load = {};
-            split = true;
         }
 
         BookSection part{section.label, {}, {}, {}, {}};
@@ -118,7 +155,7 @@ QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limit
         // The index pages that list articles up to number (all of them for 0).
         const auto pagesDue = [&](int number, Load& need) {
             qsizetype k = nextPage;
-            while (k < section.pages.size() && (number == 0 || section.pages.at(k).firstArticle <= number)) {
+            while (k < sectionPages.size() && (number == 0 || sectionPages.at(k).firstArticle <= number)) {
                 need += pages.at(k);
                 ++k;
             }
@@ -126,11 +163,7 @@ QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limit
         };
         const auto placePages = [&](qsizetype upTo) {
             for (; nextPage < upTo; ++nextPage) {
-                const BookPage& page = section.pages.at(nextPage);
-                part.pages.append(page);
-                if (page.source == section.page) {
-                    part.page = page.source;
-                }
+                part.pages.append(sectionPages.at(nextPage));
             }
         };
         for (qsizetype k = 0; k < section.indexes.size(); ++k) {
@@ -141,7 +174,6 @@ QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limit
                 closePart();
                 volumes.append(BookPlan{});
                 load = {};
-                split = true;
             }
             placePages(upTo);
             part.indexes.append(int(volumes.last().chapters.size()));
@@ -154,14 +186,10 @@ QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limit
         if (load.entries > 0 && !fits(load + rest) && part.pages.isEmpty() && part.indexes.isEmpty()) {
             volumes.append(BookPlan{});
             load = {};
-            split = true;
         }
         placePages(upTo);
         load += rest;
         closePart();
-    }
-    if (!split) {
-        return {plan};
     }
     // A volume left without pages (nothing but a first category too large for it) is none.
     volumes.removeIf([](const BookPlan& volume) {

@@ -31,9 +31,10 @@ PageWeight WeighPage(const QString& path);
 
 // Splits the plan into volumes within the limits, in reading order, no article split across two. A
 // category starts a new volume when it would fit whole into one but no longer into the current volume;
-// a category larger than a volume is split between its articles. The home page and the list of all
-// articles open the first volume; a category's index pages go with its articles (the page of twenty
-// with the volume that holds the first of them). An article larger than a volume gets one of its own.
+// a category larger than a volume is split between its articles. The home page opens the first volume;
+// the pages that list every article (of the blog, of a category) are left out of volumes, and the other
+// index pages of a category go with its articles (the page of twenty with the volume that holds the
+// first of them). An article larger than a volume gets one of its own.
 // Without a need to split, the plan itself is the one volume.
 QList<BookPlan> SplitIntoVolumes(const BookPlan& plan, const VolumeLimits& limits,
                                  const std::function<PageWeight(const QString&)>& weigh = WeighPage);

@@ -337,7 +337,9 @@ private slots:
                          opf.contains(QStringLiteral("property=\"group-position\">%1<").arg(v + 1)),
                      qPrintable(opf));
         }
-        QCOMPARE(outlines.at(0).mid(0, 2), (QStringList{QStringLiteral("首页"), QStringLiteral("全部清单")}));
+        // The list of all articles would be the whole blog again in every volume.
+        QCOMPARE(outlines.at(0).value(0), QStringLiteral("首页"));
+        QVERIFY(!outlines.at(0).contains(QStringLiteral("全部清单")));
         // 随笔 fits the first volume whole; 第1卷 does not fit any, so it is split between its articles.
         QCOMPARE(outlines.at(0).filter(QStringLiteral("随笔")).size(), 1);
         QVERIFY2(outlines.at(0).contains(QStringLiteral("  1.失败（未能下载）")),
