@@ -69,8 +69,10 @@ QString WebAddress(const QString& href)
 class BookBuilder
 {
 public:
-    BookBuilder(const QString& taskFolder, EpubArchive& archive, const QSet<QString>& elsewhere)
-        : m_root(CleanAbsolute(taskFolder)), m_archive(archive), m_elsewhere(elsewhere)
+    // A volume links only to its own pages of the whole book (everything).
+    BookBuilder(const QString& taskFolder, EpubArchive& archive, const QSet<QString>& everything,
+                const QSet<QString>& own)
+        : m_root(CleanAbsolute(taskFolder)), m_archive(archive), m_everything(everything), m_own(own)
     {
     }
 
@@ -151,7 +153,7 @@ private:
             return web;
         }
         const QString target = localFile(href, folder);
-        if (target.isEmpty() || m_elsewhere.contains(target)) {
+        if (target.isEmpty() || (m_everything.contains(target) && !m_own.contains(target))) {
             return {};
         }
         if (const QString name = m_names.value(target); !name.isEmpty()) {
@@ -189,8 +191,9 @@ private:
 
     const QString m_root;
     EpubArchive& m_archive;
-    const QSet<QString>& m_elsewhere; // pages of the task in other volumes
-    QHash<QString, QString> m_names;  // saved page -> its page in the book
+    const QSet<QString>& m_everything;
+    const QSet<QString>& m_own;
+    QHash<QString, QString> m_names; // saved page -> its page in the book
     QSet<QString> m_added;
     QHash<QString, QString> m_images; // saved picture -> its file in the book (empty: not a picture)
     int m_pictures = 0;
@@ -234,15 +237,16 @@ QByteArray PlanText(const BookPlan& plan)
 
 // Writes one book of the plan to target, through a temporary file beside it. Pages of the task that are
 // in other volumes are not linked (their link text stays). Throws Text::Failure.
-QCoro::Task<> WriteBook(Model::RunState& state, const BookPlan& plan, QSet<QString> elsewhere,
-                        BookMetadata metadata, CoverText cover, QString target, int* done, int chapters)
+QCoro::Task<> WriteBook(Model::RunState& state, const BookPlan& plan, QSet<QString> everything,
+                        QSet<QString> own, BookMetadata metadata, CoverText cover, QString target, int* done,
+                        int chapters)
 {
     const QString partial = target + QStringLiteral(".part");
     try {
         EpubArchive archive(partial);
         archive.addBytes(QStringLiteral("META-INF/container.xml"),
                          ContainerXml(PackageFolder + QStringLiteral("content.opf")));
-        BookBuilder book(state.taskFolder(), archive, elsewhere);
+        BookBuilder book(state.taskFolder(), archive, everything, own);
         for (const BookPage& page : plan.frontMatter) {
             book.reserve(page.source);
         }
@@ -474,7 +478,8 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         }
         try {
             const CoverText cover{taskName, platform, DateRange(plan), {}};
-            co_await WriteBook(state, plan, QSet<QString>(), metadata, cover, target, &done, chapters);
+            co_await WriteBook(state, plan, QSet<QString>(), QSet<QString>(), metadata, cover, target, &done,
+                               chapters);
         } catch (const Text::Failure& failure) {
             Fail(state, failure.message());
             co_return false;
@@ -504,9 +509,9 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         const CoverText cover{taskName, platform, dates,
                               number + QStringLiteral("，共") + Text::Num(count) + QStringLiteral("卷")};
         try {
-            const QSet<QString> elsewhere = everything - SourcesOf(volume);
+            const QSet<QString> own = SourcesOf(volume);
             const QString target = EpubVolumePath(state, v + 1);
-            co_await WriteBook(state, volume, elsewhere, metadata, cover, target, &done, chapters);
+            co_await WriteBook(state, volume, everything, own, metadata, cover, target, &done, chapters);
         } catch (const Text::Failure& failure) {
             Fail(state, failure.message());
             co_return false;
