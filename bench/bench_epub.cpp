@@ -9,7 +9,6 @@
 #include "model/userinterface.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
-#include "render/indexpages.h"
 #include "text/charset.h"
 #include "text/textfiles.h"
 
@@ -36,46 +35,6 @@ public:
     bool openWeb(const QString&) override { return true; }
 };
 
-// A 1 x 1 GIF.
-const QByteArray Picture(
-    "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00"
-    "\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-    43);
-
-void MakeTask(Model::RunState& state, int articles)
-{
-    BenchTask::StartTask(state);
-    const QString filler = BenchTask::Filler();
-    for (int i = 1; i <= articles; ++i) {
-        const int row = BenchTask::AddArticle(state, i);
-        const QString category = state.articles.category(row);
-        const QString link = state.articles.link(row);
-        const QString folder = state.categoryFolder(category);
-        const QString picture = QStringLiteral("http___simg.sinajs.cn_%1.gif").arg(i);
-        QString page =
-            QStringLiteral("<title>第%1篇 文章</title>\r\n<font color=#339933 size=5>第%1篇 文章</font>"
-                           "<br><font color=#993333 size=3>分类: %2<br>日期: 2012-04-19 08:00</font><br>"
-                           "原文地址: <a target=_blank href=http://blog.sina.com.cn/s/%3>"
-                           "http://blog.sina.com.cn/s/%3</a><hr size=1 color=#C0C0C0>")
-                .arg(i)
-                .arg(category, link) +
-            filler + QStringLiteral("<img src=\"%1\">").arg(picture);
-        Text::WriteBytesFileAt(Text::JoinPath(folder, picture), Picture);
-        if (i % 10 == 0) {
-            const QString comments = QStringLiteral("http___blog.sina.com.cn_s_comment_%1_1.html").arg(i);
-            page +=
-                QStringLiteral("<hr size=1 color=#a0C0C0><font color=#339933 size=5>评论:</font><a href=%1>"
-                               "<b>1</b></a>&nbsp;")
-                    .arg(comments);
-            Text::WriteTextFileAt(Text::JoinPath(folder, comments),
-                                  QStringLiteral("<br><li>读者：好文章，写得真好。</li>").repeated(50));
-        }
-        Text::WriteTextFileAt(state.articlePagePath(row), page);
-        state.articles.setMark(row, QStringLiteral("●"));
-    }
-    QCoro::waitFor(Render::WriteIndexPages(state));
-}
-
 double Megabytes(const QString& path)
 {
     return double(QFileInfo(path).size()) / (1024.0 * 1024.0);
@@ -95,7 +54,7 @@ int main(int argc, char* argv[])
 
     QElapsedTimer clock;
     clock.start();
-    MakeTask(state, articles);
+    BenchTask::MakeDownloadedTask(state, articles);
     std::printf("task of %d articles made in %.2f s\n", articles, Seconds(clock));
 
     clock.restart();

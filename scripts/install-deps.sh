@@ -12,5 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools libqt6network6 libqt6widgets6 qt6-qpa-plugins qcoro-qt6-dev \
     libssl3 openssl ca-certificates \
     fp-utils-3.2.2 libchm-bin p7zip-full \
-    libxml2-dev libzip-dev epubcheck default-jre-headless \
+    libxml2-dev libzip-dev epubcheck default-jre-headless hugo \
     xvfb xauth fonts-wqy-microhei

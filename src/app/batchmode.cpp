@@ -13,6 +13,7 @@
 #include "model/tasklogin.h"
 #include "model/taskname.h"
 #include "output/epubwriter.h"
+#include "output/markdownexport.h"
 #include "text/failure.h"
 #include "text/textfiles.h"
 #include "text/unrecognisedpage.h"
@@ -94,12 +95,18 @@ void PrintSummary(const Model::RunState& state, const Assets::BackupSummary& sum
     }
 }
 
-// After the CHM: the EPUB when asked for, then the summary, which names the files made, and the exit.
-QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exitCode)
+// After the CHM: the EPUB and the Markdown when asked for, then the summary, which names the files made,
+// and the exit.
+QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, BatchOptions outputs, int* exitCode)
 {
     bool packed = chmPacked;
-    if (epub) {
+    if (outputs.epub) {
         packed = co_await Output::PackEpub(state) && packed;
+    }
+    bool exported = true;
+    if (outputs.markdown) {
+        exported = co_await Output::ExportMarkdown(state);
+        packed = exported && packed;
     }
     const QString chm = state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".chm"));
     const Assets::BackupSummary summary = Assets::SummariseBackup(state);
@@ -111,11 +118,20 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
         ConsoleUserInterface::print(stderr, QStringLiteral("打包CHM失败"));
         packed = false;
     }
-    if (epub) {
-        if (QFileInfo::exists(Output::EpubPath(state))) {
-            ConsoleUserInterface::print(stdout, Output::EpubPath(state));
+    if (outputs.epub) {
+        if (const QStringList books = Output::EpubFiles(state); !books.isEmpty()) {
+            for (const QString& book : books) {
+                ConsoleUserInterface::print(stdout, book);
+            }
         } else {
             ConsoleUserInterface::print(stderr, QStringLiteral("生成EPUB失败"));
+        }
+    }
+    if (outputs.markdown) {
+        if (exported) {
+            ConsoleUserInterface::print(stdout, Output::MarkdownFolder(state));
+        } else {
+            ConsoleUserInterface::print(stderr, QStringLiteral("转换Markdown失败"));
         }
     }
     if (packed) {
@@ -146,7 +162,7 @@ QCoro::Task<> Finish(Model::RunState& state, bool chmPacked, bool epub, int* exi
 }
 
 QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code, QString name,
-                     QString address, bool epub, int* exitCode)
+                     QString address, BatchOptions outputs, int* exitCode)
 {
     try {
         co_await Discovery::Start(state, code, name, address);
@@ -193,13 +209,13 @@ QCoro::Task<> Backup(Model::RunState& state, Ui::Heartbeat& heartbeat, int code,
     }
     // The heartbeat packs the CHM once the images and comments are done.
     QObject::connect(&heartbeat, &Ui::Heartbeat::packFinished, &heartbeat,
-                     [exitCode, epub, &state](bool packed) { Finish(state, packed, epub, exitCode); });
+                     [exitCode, outputs, &state](bool packed) { Finish(state, packed, outputs, exitCode); });
 }
 
 } // namespace
 
-int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool epub, SignalWatcher* watcher,
-             const QString& cookieFile, std::optional<double> rate)
+int RunBatch(const QString& programFolder, QNetworkAccessManager& network, BatchOptions options,
+             SignalWatcher* watcher)
 {
     ConsoleUserInterface ui;
     const QString platformField = Model::ReadAutoConfigField(programFolder, 0);
@@ -239,7 +255,8 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
         return AnotherRun;
     }
     state.task.TaskName = taskName;
-    state.task.CookieFile = cookieFile.isEmpty() ? Model::AutoConfigCookieFile(programFolder) : cookieFile;
+    state.task.CookieFile = options.cookieFile.isEmpty() ? Model::AutoConfigCookieFile(programFolder)
+                                                          : options.cookieFile;
     try {
         // With the user's login nothing logs out; without one this run's network holds no login at all.
         if (const QString login = Model::UseTaskLogin(state); !login.isEmpty()) {
@@ -249,9 +266,11 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
         ConsoleUserInterface::print(stderr, failure.message());
         return BadSettings;
     }
-    if (rate) {
-        state.http.gates->policy.requestsPerSecond = *rate;
+    if (options.rate) {
+        state.http.gates->policy.requestsPerSecond = *options.rate;
     }
+    state.epubVolumeArticles = options.volumeArticles;
+    state.epubVolumeMegabytes = options.volumeMegabytes;
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
     if (watcher != nullptr) {
@@ -268,7 +287,7 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, bool 
     heartbeat.start();
     // Started from the event loop, so that an early end can leave it.
     QTimer::singleShot(0, &heartbeat,
-                       [&]() { Backup(state, heartbeat, code, name, address, epub, &exitCode); });
+                       [&]() { Backup(state, heartbeat, code, name, address, outputs, &exitCode); });
     QCoreApplication::exec();
     return exitCode;
 }

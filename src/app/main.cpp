@@ -78,26 +78,28 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "qvlrx 卷轴匣: backs up a blog into a CHM e-book (and, with --epub, an EPUB book).\n"
+        "qvlrx 卷轴匣: backs up a blog into a CHM e-book (and, with --epub, an EPUB book; with --markdown,\n"
+        "Markdown files for a static site generator).\n"
         "Without options it opens its window. With --batch it runs the automatic backup that auto.cfg in "
         "the\n"
         "program folder describes, without a window and without questions, printing every status text.\n"
         "A backup that was interrupted or partly failed is completed by running it again.\n"
         "\n"
         "Exit status of --batch:\n"
-        "  0  the CHM (with --epub also the EPUB) was packed and nothing is missing\n"
+        "  0  the CHM (with --epub also the EPUB, with --markdown also the Markdown) was made and nothing\n"
+        "     is missing\n"
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
         "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), its <href> is\n"
         "     not an http or https address with a host of at most 2048 characters, the cookie file\n"
         "     (--cookies or <cookies>) cannot be read, or --rate is no number above 0\n"
         "  3  fewer than 5 articles were found\n"
-        "  4  packing the CHM (with --epub, or the EPUB) failed\n"
+        "  4  packing the CHM (or, with --epub, the EPUB; with --markdown, the Markdown) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
         "     the summary and in failed.txt in the task folder, and the next run fetches it again\n"
         "  6  another backup of the same task is running (its task folder and process are named)\n"
         "  7  files cannot be written: the task folder cannot be made or written, or the disk is full,\n"
-        "     read-only or not writable (one message names the cause and the folder); a full disk while\n"
-        "     compiling the CHM ends with 4\n"
+        "     read-only or not writable (one message names the cause and the folder), also while the\n"
+        "     index pages, the CHM or the EPUB are written\n"
         "  8  the network could not be reached: the proxy (host and port) or the network, with the error\n"
         "  9  fewer than 5 articles were found because a list page answered without any of the rows the\n"
         "     program knows (\"页面格式无法识别：缺少…\"): the site has changed, or the address leads\n"
@@ -124,6 +126,21 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         QStringLiteral("With --batch: send at most N requests per second to each site (0.5: one every two "
                        "seconds); overrides rate= of qvlrx.ini."),
         QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("markdown"),
+        QStringLiteral("With --batch: write <task>-markdown beside the task folder after packing: one\n"
+                       "Markdown file with YAML front matter per article, its pictures in images/.")));
+    const QCommandLineOption volumeArticles(
+        QStringLiteral("epub-volume-articles"),
+        QStringLiteral("With --epub: at most this many articles in one EPUB; a larger blog is written as\n"
+                       "volumes \"<task> 第1卷.epub\", ... (default 2000)."),
+        QStringLiteral("count"), QStringLiteral("2000"));
+    const QCommandLineOption volumeMegabytes(
+        QStringLiteral("epub-volume-mb"),
+        QStringLiteral("With --epub: at most about this many megabytes in one EPUB volume (default 45)."),
+        QStringLiteral("megabytes"), QStringLiteral("45"));
+    parser.addOption(volumeArticles);
+    parser.addOption(volumeMegabytes);
     parser.process(app);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
@@ -140,10 +157,22 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
+    App::BatchOptions outputs;
     const QString cookies = parser.value(cookiesOption);
-    return App::RunBatch(QCoreApplication::applicationDirPath(), network,
-                         parser.isSet(QStringLiteral("epub")), &watcher,
-                         cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath(), rate);
+    outputs.cookieFile = cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath();
+    outputs.rate = rate;
+    bool articlesRead = false;
+    bool megabytesRead = false;
+    outputs.volumeArticles = parser.value(volumeArticles).toInt(&articlesRead);
+    outputs.volumeMegabytes = parser.value(volumeMegabytes).toInt(&megabytesRead);
+    if (!articlesRead || !megabytesRead || outputs.volumeArticles < 1 || outputs.volumeMegabytes < 1) {
+        std::fprintf(stderr,
+                     "--epub-volume-articles and --epub-volume-mb take a whole number of at least 1\n");
+        return 2;
+    }
+    outputs.epub = parser.isSet(QStringLiteral("epub"));
+    outputs.markdown = parser.isSet(QStringLiteral("markdown"));
+    return App::RunBatch(QCoreApplication::applicationDirPath(), network, outputs, &watcher);
 }
 
 } // namespace

@@ -55,6 +55,10 @@ public:
     // Set when a failed request ended the search early: the rows found are not the whole blog.
     std::optional<SearchInterruption> searchInterruption;
 
+    // How much one volume of an EPUB may hold; a larger book is written as volumes.
+    int epubVolumeArticles = 2000;
+    int epubVolumeMegabytes = 45;
+
     bool listScrolling = true;    // appended rows scroll into view
     bool neteasePathForm = false; // NetEase blog addressed as host/account
 

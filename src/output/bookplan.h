@@ -15,6 +15,10 @@ struct BookPage
     QString source; // the saved page
     QString title;
     QString navLabel = {}; // front matter listed in the contents: its entry there
+    QString date = {};     // an article's day ("2011-05-03"), when its date says one
+    int firstArticle = 0;  // an index page of twenty: the number of the first article it lists
+    QString mark = {};     // an article whose page only points to the web: why, for the contents
+    bool listsAll = false; // an index page that lists every article of the blog or of a category
 };
 
 // A heading of the book's contents: a category with its articles.

@@ -96,6 +96,30 @@ QByteArray PackageDocument(const BookMetadata& metadata, const QList<ManifestIte
     out.writeAttribute(QStringLiteral("property"), QStringLiteral("dcterms:modified"));
     out.writeCharacters(utc.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")));
     out.writeEndElement();
+    if (metadata.position > 0) {
+        const auto refine = [&out](const QString& property, const QString& value) {
+            out.writeStartElement(QStringLiteral("meta"));
+            out.writeAttribute(QStringLiteral("refines"), QStringLiteral("#collection"));
+            out.writeAttribute(QStringLiteral("property"), property);
+            out.writeCharacters(value);
+            out.writeEndElement();
+        };
+        out.writeStartElement(QStringLiteral("meta"));
+        out.writeAttribute(QStringLiteral("property"), QStringLiteral("belongs-to-collection"));
+        out.writeAttribute(QStringLiteral("id"), QStringLiteral("collection"));
+        out.writeCharacters(Label(metadata.collection));
+        out.writeEndElement();
+        refine(QStringLiteral("collection-type"), QStringLiteral("series"));
+        refine(QStringLiteral("group-position"), QString::number(metadata.position));
+    }
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (items.at(i).properties == QLatin1String("cover-image")) {
+            // Readers of the older format look for the cover here.
+            out.writeEmptyElement(QStringLiteral("meta"));
+            out.writeAttribute(QStringLiteral("name"), QStringLiteral("cover"));
+            out.writeAttribute(QStringLiteral("content"), QStringLiteral("item") + QString::number(i + 1));
+        }
+    }
     out.writeEndElement(); // metadata
 
     out.writeStartElement(QStringLiteral("manifest"));

@@ -14,8 +14,10 @@ struct BookMetadata
 {
     QString identifier; // urn:uuid:...
     QString title;
-    QString source;     // the blog's address
-    QDateTime backedUp; // the date of the backup
+    QString source;          // the blog's address
+    QDateTime backedUp;      // the date of the backup
+    QString collection = {}; // a volume: the book it is part of
+    int position = 0;        // a volume: its number in the collection, from 1
 };
 
 // A file of the book; every page in reading order goes into the spine.

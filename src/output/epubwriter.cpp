@@ -2,8 +2,10 @@
 
 #include "assets/backupsummary.h"
 #include "model/runstate.h"
+#include "output/bookcover.h"
 #include "output/bookplan.h"
 #include "output/bookstamp.h"
+#include "output/bookvolumes.h"
 #include "output/epubarchive.h"
 #include "output/epubpackage.h"
 #include "output/helpcompiler.h"
@@ -68,8 +70,10 @@ QString WebAddress(const QString& href)
 class BookBuilder
 {
 public:
-    BookBuilder(const QString& taskFolder, EpubArchive& archive)
-        : m_root(CleanAbsolute(taskFolder)), m_archive(archive)
+    // A volume links only to its own pages of the whole book (everything).
+    BookBuilder(const QString& taskFolder, EpubArchive& archive, const QSet<QString>& everything,
+                const QSet<QString>& own)
+        : m_root(CleanAbsolute(taskFolder)), m_archive(archive), m_everything(everything), m_own(own)
     {
     }
 
@@ -150,7 +154,7 @@ private:
             return web;
         }
         const QString target = localFile(href, folder);
-        if (target.isEmpty()) {
+        if (target.isEmpty() || (m_everything.contains(target) && !m_own.contains(target))) {
             return {};
         }
         if (const QString name = m_names.value(target); !name.isEmpty()) {
@@ -188,6 +192,8 @@ private:
 
     const QString m_root;
     EpubArchive& m_archive;
+    const QSet<QString>& m_everything;
+    const QSet<QString>& m_own;
     QHash<QString, QString> m_names; // saved page -> its page in the book
     QSet<QString> m_added;
     QHash<QString, QString> m_images; // saved picture -> its file in the book (empty: not a picture)
@@ -197,6 +203,14 @@ private:
 void Fail(Model::RunState& state, const QString& reason)
 {
     state.setStatus(QStringLiteral("生成EPUB失败：") + reason);
+}
+
+// A book that could not be written for its folder's sake (a full disk) stops the run's writing.
+void StopWritingOnFolderFailure(Model::RunState& state, const Text::Failure& failure)
+{
+    if (const auto* folder = dynamic_cast<const Text::WriteFailure*>(&failure)) {
+        state.StopWriting(folder->cause());
+    }
 }
 
 // Puts the finished book in place of the old one in one step.
@@ -215,7 +229,8 @@ QByteArray PlanText(const BookPlan& plan)
     const auto addPages = [&lines](const QString& heading, const QList<BookPage>& pages) {
         lines.append(heading);
         for (const BookPage& page : pages) {
-            lines.append(page.source + u'\t' + page.title + u'\t' + page.navLabel);
+            lines.append(page.source + u'\t' + page.title + u'\t' + page.navLabel + u'\t' + page.date +
+                         u'\t' + page.mark);
         }
     };
     addPages(QStringLiteral("front"), plan.frontMatter);
@@ -229,56 +244,18 @@ QByteArray PlanText(const BookPlan& plan)
     return lines.join(u'\n').toUtf8();
 }
 
-} // namespace
-
-QString EpubPath(const Model::RunState& state)
+// Writes one book of the plan to target, through a temporary file beside it. Pages of the task that are
+// in other volumes are not linked (their link text stays). Throws Text::Failure.
+QCoro::Task<> WriteBook(Model::RunState& state, const BookPlan& plan, QSet<QString> everything,
+                        QSet<QString> own, BookMetadata metadata, CoverText cover, QString target, int* done,
+                        int chapters)
 {
-    return state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".epub"));
-}
-
-QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
-{
-    if (packing) {
-        co_return false;
-    }
-    PackingFlag flag;
-
-    if (const QString problem = UnpackableTask(state); !problem.isEmpty()) {
-        Fail(state, problem);
-        co_return false;
-    }
-    const QString taskName = state.task.TaskName;
-    const QString taskFolder = state.taskFolder();
-    // Everything read from the article list is read now: rows may change while the book is made.
-    const BookPlan plan = PlanBook(state);
-    if (plan.frontMatter.isEmpty() && plan.chapters.isEmpty()) {
-        Fail(state, QStringLiteral("任务文件夹里没有已下载的文章"));
-        co_return false;
-    }
-    const BookMetadata metadata{BookIdentifier(taskName, state.task.BlogAddress), taskName,
-                                state.task.BlogAddress, backedUp};
-    const QString target = EpubPath(state);
     const QString partial = target + QStringLiteral(".part");
-
-    // A book made from the same plan and the same files stays as it is; its date is the one it was made on.
-    const QString stampPath = Text::JoinPath(taskFolder, StampName);
-    BookInputs inputs("epub 1");
-    inputs.addText("title", taskName);
-    inputs.addText("source", state.task.BlogAddress);
-    inputs.add("plan", PlanText(plan));
-    inputs.addListing(taskFolder,
-                      FolderFiles(taskFolder, {QString::fromLatin1(Assets::BackupSummary::FailedListName)}));
-    if (BookIsCurrent(stampPath, target, inputs)) {
-        state.setStatus(BookReusedText(target));
-        state.ui.openLocal(target);
-        co_return true;
-    }
-
     try {
         EpubArchive archive(partial);
         archive.addBytes(QStringLiteral("META-INF/container.xml"),
                          ContainerXml(PackageFolder + QStringLiteral("content.opf")));
-        BookBuilder book(taskFolder, archive);
+        BookBuilder book(state.taskFolder(), archive, everything, own);
         for (const BookPage& page : plan.frontMatter) {
             book.reserve(page.source);
         }
@@ -302,8 +279,6 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
                 co_await Text::LetEventsRun();
             }
         }
-        const int chapters = int(plan.chapters.size());
-        int done = 0;
         for (const BookSection& section : plan.sections) {
             for (const BookPage& page : section.pages) {
                 if (breathe(book.add(page))) {
@@ -311,8 +286,8 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
                 }
             }
             for (const int index : section.indexes) {
-                ++done;
-                state.setStatus(QStringLiteral("生成EPUB第") + Text::Num(done) + u'/' + Text::Num(chapters) +
+                ++*done;
+                state.setStatus(QStringLiteral("生成EPUB第") + Text::Num(*done) + u'/' + Text::Num(chapters) +
                                 QStringLiteral("篇"));
                 if (breathe(book.add(plan.chapters.at(index)))) {
                     co_await Text::LetEventsRun();
@@ -330,7 +305,7 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
             NavEntry entry{section.label, section.page.isEmpty() ? QString() : book.nameOf(section.page), {}};
             for (qsizetype k = 0; k < section.indexes.size(); ++k) {
                 const BookPage& chapter = plan.chapters.at(section.indexes.at(k));
-                entry.children.append({Text::Num(section.numbers.at(k)) + u'.' + chapter.title,
+                entry.children.append({Text::Num(section.numbers.at(k)) + u'.' + chapter.title + chapter.mark,
                                        book.nameOf(chapter.source),
                                        {}});
             }
@@ -341,12 +316,20 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         }
 
         if (contents.isEmpty()) {
-            contents.append({taskName, book.items.constFirst().href, {}});
+            contents.append({metadata.title, book.items.constFirst().href, {}});
         }
-        archive.addBytes(PackageFolder + QStringLiteral("nav.xhtml"), NavDocument(taskName, contents));
+        archive.addBytes(PackageFolder + QStringLiteral("cover.svg"), CoverSvg(cover));
+        archive.addBytes(PackageFolder + QStringLiteral("cover.xhtml"),
+                         CoverPage(metadata.title, QStringLiteral("cover.svg")));
+        archive.addBytes(PackageFolder + QStringLiteral("nav.xhtml"),
+                         NavDocument(QStringLiteral("目录"), contents));
         archive.addBytes(PackageFolder + QStringLiteral("style.css"), StyleSheet);
-        QList<ManifestItem> items{{QStringLiteral("nav.xhtml"), XhtmlType, false, QStringLiteral("nav")},
-                                  {QStringLiteral("style.css"), QStringLiteral("text/css"), false, {}}};
+        // The cover first, then the contents, then the pages.
+        QList<ManifestItem> items{{QStringLiteral("cover.xhtml"), XhtmlType, true, {}},
+                                  {QStringLiteral("nav.xhtml"), XhtmlType, true, QStringLiteral("nav")},
+                                  {QStringLiteral("style.css"), QStringLiteral("text/css"), false, {}},
+                                  {QStringLiteral("cover.svg"), QStringLiteral("image/svg+xml"), false,
+                                   QStringLiteral("cover-image")}};
         items.append(book.items);
         archive.addBytes(PackageFolder + QStringLiteral("content.opf"), PackageDocument(metadata, items));
 
@@ -354,17 +337,201 @@ QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
         co_await Text::LetEventsRun();
         archive.close();
         MoveIntoPlace(partial, target);
-    } catch (const Text::Failure& failure) {
+    } catch (const Text::Failure&) {
         QFile::remove(partial);
-        if (const auto* folder = dynamic_cast<const Text::WriteFailure*>(&failure)) {
-            state.StopWriting(folder->cause());
+        throw;
+    }
+}
+
+// The first and the last day of the book's articles.
+QString DateRange(const BookPlan& plan)
+{
+    QString first;
+    QString last;
+    for (const BookPage& chapter : plan.chapters) {
+        if (chapter.date.isEmpty()) {
+            continue;
         }
-        Fail(state, failure.message());
+        if (first.isEmpty() || chapter.date < first) {
+            first = chapter.date;
+        }
+        if (last.isEmpty() || chapter.date > last) {
+            last = chapter.date;
+        }
+    }
+    if (first.isEmpty()) {
+        return {};
+    }
+    return first == last ? first : first + QStringLiteral("—") + last;
+}
+
+QSet<QString> SourcesOf(const BookPlan& plan)
+{
+    QSet<QString> sources;
+    for (const BookPage& page : plan.frontMatter) {
+        sources.insert(CleanAbsolute(page.source));
+    }
+    for (const BookSection& section : plan.sections) {
+        for (const BookPage& page : section.pages) {
+            sources.insert(CleanAbsolute(page.source));
+        }
+    }
+    for (const BookPage& page : plan.chapters) {
+        sources.insert(CleanAbsolute(page.source));
+    }
+    return sources;
+}
+
+// The volume number of a file name of the task's volumes; 0 for any other name.
+int VolumeNumber(const QString& taskName, const QString& fileName)
+{
+    const QString prefix = taskName + QStringLiteral(" 第");
+    const QString suffix = QStringLiteral("卷.epub");
+    if (!fileName.startsWith(prefix) || !fileName.endsWith(suffix) ||
+        fileName.size() <= prefix.size() + suffix.size()) {
+        return 0;
+    }
+    const QString number = fileName.mid(prefix.size(), fileName.size() - prefix.size() - suffix.size());
+    for (const QChar c : number) {
+        if (c < u'0' || c > u'9') {
+            return 0;
+        }
+    }
+    return number.toInt();
+}
+
+// Removes the volumes of an earlier book from number `from` on.
+void RemoveVolumes(const Model::RunState& state, int from)
+{
+    QDir folder(state.programFolder);
+    for (const QString& name : folder.entryList({QStringLiteral("*.epub")}, QDir::Files)) {
+        if (VolumeNumber(state.task.TaskName, name) >= from) {
+            folder.remove(name);
+        }
+    }
+}
+
+} // namespace
+
+QString EpubPath(const Model::RunState& state)
+{
+    return state.pathInProgramFolder(state.task.TaskName + QStringLiteral(".epub"));
+}
+
+QString EpubVolumePath(const Model::RunState& state, int volume)
+{
+    return state.pathInProgramFolder(state.task.TaskName + QStringLiteral(" 第") + Text::Num(volume) +
+                                     QStringLiteral("卷.epub"));
+}
+
+QStringList EpubFiles(const Model::RunState& state)
+{
+    if (QFileInfo::exists(EpubPath(state))) {
+        return {EpubPath(state)};
+    }
+    QStringList volumes;
+    for (int n = 1; QFileInfo::exists(EpubVolumePath(state, n)); ++n) {
+        volumes.append(EpubVolumePath(state, n));
+    }
+    return volumes;
+}
+
+QCoro::Task<bool> PackEpub(Model::RunState& state, QDateTime backedUp)
+{
+    if (packing) {
         co_return false;
     }
-    StampBook(stampPath, target, inputs);
-    state.setStatus(QStringLiteral("生成EPUB成功！"));
-    state.ui.openLocal(target);
+    PackingFlag flag;
+
+    if (const QString problem = UnpackableTask(state); !problem.isEmpty()) {
+        Fail(state, problem);
+        co_return false;
+    }
+    const QString taskName = state.task.TaskName;
+    const QString taskFolder = state.taskFolder();
+    // Everything read from the article list is read now: rows may change while the book is made.
+    const BookPlan plan = PlanBook(state);
+    if (plan.frontMatter.isEmpty() && plan.chapters.isEmpty()) {
+        Fail(state, QStringLiteral("任务文件夹里没有已下载的文章"));
+        co_return false;
+    }
+    VolumeLimits limits;
+    limits.articles = std::max(1, state.epubVolumeArticles);
+    limits.bytes = qint64(std::max(1, state.epubVolumeMegabytes)) * 1024 * 1024;
+    const QList<BookPlan> volumes = SplitIntoVolumes(plan, limits);
+    const int chapters = int(plan.chapters.size());
+    const QString platform = state.profile().Name;
+    int done = 0;
+
+    if (volumes.size() == 1) {
+        const BookMetadata metadata{BookIdentifier(taskName, state.task.BlogAddress), taskName,
+                                    state.task.BlogAddress, backedUp};
+        const QString target = EpubPath(state);
+
+        // A book made from the same plan and the same files stays as it is; its date is the one it was made
+        // on.
+        const QString stampPath = Text::JoinPath(taskFolder, StampName);
+        BookInputs inputs("epub 2");
+        inputs.addText("title", taskName);
+        inputs.addText("source", state.task.BlogAddress);
+        inputs.addText("platform", platform);
+        inputs.add("plan", PlanText(plan));
+        inputs.addListing(
+            taskFolder,
+            FolderFiles(taskFolder, {QString::fromLatin1(Assets::BackupSummary::FailedListName)}));
+        if (BookIsCurrent(stampPath, target, inputs)) {
+            RemoveVolumes(state, 1);
+            state.setStatus(BookReusedText(target));
+            state.ui.openLocal(target);
+            co_return true;
+        }
+        try {
+            const CoverText cover{taskName, platform, DateRange(plan), {}};
+            co_await WriteBook(state, plan, QSet<QString>(), QSet<QString>(), metadata, cover, target, &done,
+                               chapters);
+        } catch (const Text::Failure& failure) {
+            StopWritingOnFolderFailure(state, failure);
+            Fail(state, failure.message());
+            co_return false;
+        }
+        RemoveVolumes(state, 1);
+        StampBook(stampPath, target, inputs);
+        state.setStatus(QStringLiteral("生成EPUB成功！"));
+        state.ui.openLocal(target);
+        co_return true;
+    }
+
+    const QSet<QString> everything = SourcesOf(plan);
+    const int count = int(volumes.size());
+    for (int v = 0; v < count; ++v) {
+        const BookPlan& volume = volumes.at(v);
+        const QString number = QStringLiteral("第") + Text::Num(v + 1) + QStringLiteral("卷");
+        const QString dates = DateRange(volume);
+        const QString title =
+            taskName + u' ' + number +
+            (dates.isEmpty() ? QString() : QStringLiteral("（") + dates + QStringLiteral("）"));
+        const BookMetadata metadata{BookIdentifier(taskName + u' ' + number, state.task.BlogAddress),
+                                    title,
+                                    state.task.BlogAddress,
+                                    backedUp,
+                                    taskName,
+                                    v + 1};
+        const CoverText cover{taskName, platform, dates,
+                              number + QStringLiteral("，共") + Text::Num(count) + QStringLiteral("卷")};
+        try {
+            const QSet<QString> own = SourcesOf(volume);
+            const QString target = EpubVolumePath(state, v + 1);
+            co_await WriteBook(state, volume, everything, own, metadata, cover, target, &done, chapters);
+        } catch (const Text::Failure& failure) {
+            StopWritingOnFolderFailure(state, failure);
+            Fail(state, failure.message());
+            co_return false;
+        }
+    }
+    QFile::remove(EpubPath(state));
+    RemoveVolumes(state, count + 1);
+    state.setStatus(QStringLiteral("生成EPUB成功！共") + Text::Num(count) + QStringLiteral("卷"));
+    state.ui.openLocal(EpubVolumePath(state, 1));
     co_return true;
 }
 

@@ -83,4 +83,24 @@ QString ImageExtension(const QString& mediaType)
     return QStringLiteral(".jpg");
 }
 
+QString PictureExtension(const QByteArray& head)
+{
+    if (head.startsWith("\x89PNG\r\n\x1a\n")) {
+        return QStringLiteral(".png");
+    }
+    if (head.startsWith("\xff\xd8\xff")) {
+        return QStringLiteral(".jpg");
+    }
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a")) {
+        return QStringLiteral(".gif");
+    }
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") {
+        return QStringLiteral(".webp");
+    }
+    if (head.startsWith("BM") && head.size() >= 26) {
+        return QStringLiteral(".bmp");
+    }
+    return {};
+}
+
 } // namespace Output

@@ -16,13 +16,14 @@ namespace Ui {
 
 // The long commands the window starts; each runs as a coroutine while the window stays responsive.
 enum class Command {
-    Discovery, // 新建 (through the new-task dialog) and the automatic start
-    Download,  // 下载
-    Import,    // 导入
-    PackChm,   // 生成CHM
-    PackEpub,  // 生成EPUB
-    ToText,    // 转TXT
-    Rename,    // 改名
+    Discovery,  // 新建 (through the new-task dialog) and the automatic start
+    Download,   // 下载
+    Import,     // 导入
+    PackChm,    // 生成CHM
+    PackEpub,   // 生成EPUB
+    ToText,     // 转TXT
+    ToMarkdown, // 转Markdown
+    Rename,     // 改名
 };
 
 // Starts the window's long commands and keeps track of them: a command is not started a second time

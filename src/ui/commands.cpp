@@ -7,6 +7,7 @@
 #include "model/tasklogin.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
+#include "output/markdownexport.h"
 #include "output/renamer.h"
 #include "output/txtconverter.h"
 #include "render/downloaddriver.h"
@@ -32,6 +33,11 @@ const QString BusyWithTaskText = QStringLiteral("当前任务正在处理中，�
 QCoro::Task<> PackEpubCommand(Model::RunState& state)
 {
     co_await Output::PackEpub(state);
+}
+
+QCoro::Task<> ExportMarkdownCommand(Model::RunState& state)
+{
+    co_await Output::ExportMarkdown(state);
 }
 
 } // namespace
@@ -142,6 +148,12 @@ void Commands::convertToText()
 {
     Model::RunState& state = m_state;
     m_runner.run(Command::ToText, [&state] { return Output::ConvertToText(state); });
+}
+
+void Commands::convertToMarkdown()
+{
+    Model::RunState& state = m_state;
+    m_runner.run(Command::ToMarkdown, [&state] { return ExportMarkdownCommand(state); });
 }
 
 void Commands::openProgramFolder()

@@ -44,6 +44,7 @@ public:
     void packEpub();
     // 转TXT
     void convertToText();
+    void convertToMarkdown();
     // 目录: opens the program folder (not the task folder).
     void openProgramFolder();
     // 改名

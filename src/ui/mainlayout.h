@@ -46,8 +46,10 @@ inline constexpr TwipsRect Command8{6240, 120, 615, 375};  // 改名
 inline constexpr TwipsRect Command9{6960, 120, 1455, 375}; // 再次下载图片
 // 生成EPUB joins the row at its end; the window is one button wider for it.
 inline constexpr TwipsRect Command10{8520, 120, 975, 375}; // 生成EPUB
-inline constexpr TwipsRect Label3{240, 555, 3000, 255};    // version line
-inline constexpr TwipsRect Label2{3345, 570, 6840, 255};   // status line
+// 转Markdown follows it, the window one button wider again.
+inline constexpr TwipsRect Command11{9600, 120, 1215, 375}; // 转Markdown
+inline constexpr TwipsRect Label3{240, 555, 3000, 255};     // version line
+inline constexpr TwipsRect Label2{3345, 570, 6840, 255};    // status line
 inline constexpr TwipsRect List1{240, 840, 8655, 1500};
 inline constexpr int Label5Left[5] = {3570, 3915, 4275, 4635, 4995};
 inline constexpr int Label5Top = 2355;
@@ -61,7 +63,7 @@ inline constexpr TwipsRect Msh2{240, 3000, 8655, 2775};
 inline constexpr int FrameWidthTwips = 120;
 inline constexpr int FrameHeightTwips = 510;
 // The outer window at design size.
-inline constexpr int DesignWidthTwips = 10335;
+inline constexpr int DesignWidthTwips = 11655;
 inline constexpr int DesignHeightTwips = 6815;
 QSize DesignClientSize(); // in pixels
 

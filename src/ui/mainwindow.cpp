@@ -80,6 +80,8 @@ void MainWindow::buildControls()
         {8, QStringLiteral("改名"), QStringLiteral("改名"), L::Command8},
         {9, QStringLiteral("再次下载图片"), QStringLiteral("执行多次可确保图片一个不漏"), L::Command9},
         {10, QStringLiteral("生成EPUB"), QStringLiteral("打包成EPUB电子书"), L::Command10},
+        {11, QStringLiteral("转Markdown"), QStringLiteral("转成Markdown，可用于Hugo、Hexo等建站工具"),
+         L::Command11},
     };
     for (const auto& button : buttons) {
         auto* widget = new QPushButton(button.caption, this);
@@ -163,6 +165,7 @@ void MainWindow::Load(Model::RunState& state)
     connect(m_command[8], &QPushButton::clicked, m_commands, &Commands::renamePages);
     connect(m_command[9], &QPushButton::clicked, m_commands, &Commands::fetchImagesAgain);
     connect(m_command[10], &QPushButton::clicked, m_commands, &Commands::packEpub);
+    connect(m_command[11], &QPushButton::clicked, m_commands, &Commands::convertToMarkdown);
 
     setVersionLine(QStringLiteral("版本:") + QString::number(Heartbeat::Version));
     StartupInitialise();

@@ -84,7 +84,7 @@ private:
     Shell& m_shell;
     Model::RunState* m_state = nullptr;
 
-    std::array<QPushButton*, 11> m_command{}; // Command1 to Command10; 0 unused
+    std::array<QPushButton*, 12> m_command{}; // Command1 to Command11; 0 unused
     VersionLine* m_versionLine = nullptr;     // Label3
     QLabel* m_statusLine = nullptr;           // Label2
     QListWidget* m_list = nullptr;            // List1

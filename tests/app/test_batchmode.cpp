@@ -242,7 +242,8 @@ private Q_SLOTS:
         }
     }
 
-    // --epub: the book of the same backup follows the CHM, and it is a valid EPUB.
+    // --epub --markdown: the book of the same backup follows the CHM, and it is a valid EPUB; the Markdown
+    // export holds every saved article.
     void packsTheEpubAfterTheChm()
     {
         const FakeWeb::SinaBlog blog(
@@ -252,11 +253,21 @@ private Q_SLOTS:
         QTemporaryDir folder;
         WriteAutoConfig(folder.path(), QStringLiteral("0"), blog.firstPageAddress());
         QNetworkAccessManager network;
-        QCOMPARE(App::RunBatch(folder.path(), network, true), 0);
+        QCOMPARE(App::RunBatch(folder.path(), network, {.epub = true, .markdown = true}), 0);
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("batchdemo.chm"))));
         const QString epub = folder.filePath(QStringLiteral("batchdemo.epub"));
         QVERIFY(QFile::exists(epub));
         QVERIFY(!QFile::exists(epub + QStringLiteral(".part")));
+        QSet<QString> pages;
+        QDirIterator it(folder.filePath(QStringLiteral("batchdemo")), {QStringLiteral("blog_*.html")},
+                        QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            pages.insert(it.next());
+        }
+        QCOMPARE(QDir(folder.filePath(QStringLiteral("batchdemo-markdown")))
+                     .entryList({QStringLiteral("*.md")}, QDir::Files)
+                     .size(),
+                 pages.size());
 
         const QString epubcheck = QStringLiteral("/usr/share/java/epubcheck.jar");
         if (!QFile::exists(epubcheck)) {

@@ -2,6 +2,7 @@
 #include "output/epubwriter.h"
 #include "output/projectfiles.h"
 #include "output/xhtmlcleaner.h"
+#include "render/articlepage.h"
 #include "support/files.h"
 #include "support/testrun.h"
 #include "taskfixture.h"
@@ -206,12 +207,18 @@ private slots:
         QCOMPARE(nav.mid(2).replaceInStrings(QStringLiteral("#"), QStringLiteral("\"")),
                  ChmOutline(*run.state));
 
-        // Comment pages follow their article; the index pages come first.
+        // The cover and the contents open the book; comment pages follow their article; the index pages
+        // come first.
         const QStringList spine = SpineTitles(book);
-        QCOMPARE(spine.value(0), QStringLiteral("myblog"));
-        QCOMPARE(spine.value(1), QStringLiteral("全部清单"));
+        QCOMPARE(spine.mid(0, 4), (QStringList{QStringLiteral("myblog"), QStringLiteral("目录"),
+                                               QStringLiteral("myblog"), QStringLiteral("全部清单")}));
+        const QString cover = QString::fromUtf8(book.files.value(QStringLiteral("OEBPS/cover.svg")));
+        QVERIFY2(cover.contains(QStringLiteral(">myblog<")) &&
+                     cover.contains(QStringLiteral(">2011-05-03—2012-01-01<")) &&
+                     cover.contains(QStringLiteral(">") + run.state->profile().Name + u'<'),
+                 qPrintable(cover));
         const qsizetype first = spine.indexOf(QStringLiteral("第一篇 游记"));
-        QVERIFY(first > 1);
+        QVERIFY(first > 3);
         QCOMPARE(spine.value(first + 1), QStringLiteral("第一篇 游记"));
         QCOMPARE(spine.count(QStringLiteral("怪题 <b>&amp; \"引\" 100% ?#")), 2);
 
@@ -243,6 +250,9 @@ private slots:
         QVERIFY(opf.contains(QStringLiteral("<dc:source>http://blog.sina.com.cn/myblog</dc:source>")));
         QVERIFY(opf.contains(QStringLiteral("<dc:date>2024-03-05</dc:date>")));
         QVERIFY(opf.contains(QStringLiteral(">2024-03-05T10:00:00Z</meta>")));
+        QVERIFY(opf.contains(
+            QStringLiteral("href=\"cover.svg\" media-type=\"image/svg+xml\" properties=\"cover-image\"")));
+        QVERIFY(!opf.contains(QStringLiteral("belongs-to-collection")));
 
         if (!QFile::exists(Epubcheck)) {
             QSKIP("epubcheck is not installed");
@@ -278,6 +288,83 @@ private slots:
         // The article whose page is gone has no chapter and no entry.
         QVERIFY(!NavOutline(after.files.value(QStringLiteral("OEBPS/nav.xhtml")))
                      .contains(QStringLiteral("  1.第二篇")));
+    }
+
+    // Past the article limit the book is written as volumes: no article lost, none in two volumes, a
+    // category that fits a volume kept whole, each volume a valid book that says its place in the whole.
+    // An article whose download failed is marked in the contents.
+    void largeBookIsWrittenInVolumes()
+    {
+        TestRun run;
+        Model::RunState& state = *run.state;
+        TaskFixture::Build(state);
+        const int failed =
+            state.addArticleRow(QStringLiteral("失败"), QStringLiteral("随笔"),
+                                QStringLiteral("blog_4a09.html"), QStringLiteral("2011-06-01"));
+        Render::SaveFallbackPage(state, failed);
+        for (int i = 1; i <= 4; ++i) {
+            const int row = state.addArticleRow(QStringLiteral("卷%1").arg(i), QStringLiteral("第1卷"),
+                                                QStringLiteral("blog_4e0%1.html").arg(i),
+                                                QStringLiteral("2012-0%1-01 10:00").arg(i));
+            TaskFixture::WritePage(state.articlePagePath(row), QStringLiteral("正文%1").arg(i));
+        }
+        TestSupport::WriteBytes(run.path(QStringLiteral("myblog.epub")), "one book before");
+        TestSupport::WriteBytes(run.path(QStringLiteral("myblog 第9卷.epub")), "a volume before");
+        state.epubVolumeArticles = 3;
+
+        QVERIFY(QCoro::waitFor(PackEpub(state)));
+        QCOMPARE(run.ui.status(), QStringLiteral("生成EPUB成功！共3卷"));
+        const QStringList files = EpubFiles(state);
+        QCOMPARE(files, (QStringList{run.path(QStringLiteral("myblog 第1卷.epub")),
+                                     run.path(QStringLiteral("myblog 第2卷.epub")),
+                                     run.path(QStringLiteral("myblog 第3卷.epub"))}));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("myblog.epub"))));
+        QVERIFY(!QFile::exists(run.path(QStringLiteral("myblog 第9卷.epub"))));
+
+        QStringList articles;
+        QList<QStringList> outlines;
+        for (int v = 0; v < files.size(); ++v) {
+            const Book book = Open(files.at(v));
+            const QStringList nav = NavOutline(book.files.value(QStringLiteral("OEBPS/nav.xhtml")));
+            outlines.append(nav);
+            const QStringList own = nav.filter(QRegularExpression(QStringLiteral("^  ")));
+            QVERIFY2(own.size() <= 3, qPrintable(nav.join(u'\n')));
+            articles += own;
+            const QString opf = QString::fromUtf8(book.files.value(QStringLiteral("OEBPS/content.opf")));
+            QVERIFY2(opf.contains(QStringLiteral("<dc:title>myblog 第%1卷（").arg(v + 1)) &&
+                         opf.contains(QStringLiteral(
+                             "property=\"belongs-to-collection\" id=\"collection\">myblog<")) &&
+                         opf.contains(QStringLiteral("property=\"group-position\">%1<").arg(v + 1)),
+                     qPrintable(opf));
+        }
+        // The list of all articles would be the whole blog again in every volume.
+        QCOMPARE(outlines.at(0).value(0), QStringLiteral("首页"));
+        QVERIFY(!outlines.at(0).contains(QStringLiteral("全部清单")));
+        // 随笔 fits the first volume whole; 第1卷 does not fit any, so it is split between its articles.
+        QCOMPARE(outlines.at(0).filter(QStringLiteral("随笔")).size(), 1);
+        QVERIFY2(outlines.at(0).contains(QStringLiteral("  1.失败（未能下载）")),
+                 qPrintable(outlines.at(0).join(u'\n')));
+        QCOMPARE(outlines.at(1).filter(QStringLiteral("第1卷(")).size(), 1);
+        QCOMPARE(outlines.at(2).filter(QStringLiteral("第1卷(")).size(), 1);
+        articles.sort();
+        QStringList expected;
+        for (const QString& entry : ChmOutline(state)) {
+            if (entry.startsWith(QLatin1String("  "))) {
+                expected.append(entry + (entry.endsWith(QStringLiteral("失败"))
+                                             ? QStringLiteral("（未能下载）")
+                                             : QString()));
+            }
+        }
+        expected.sort();
+        QCOMPARE(articles, expected);
+
+        if (!QFile::exists(Epubcheck)) {
+            QSKIP("epubcheck is not installed");
+        }
+        for (const QString& file : files) {
+            const auto [status, report] = CheckBook(file);
+            QVERIFY2(status == 0 && !report.contains(QLatin1String("ERROR")), qPrintable(report));
+        }
     }
 
     void articlesOfNoCategoryComeLast()

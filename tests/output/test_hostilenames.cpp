@@ -1,11 +1,13 @@
 // A blog whose categories, titles, links and image addresses try to lead the program out of its folder:
-// downloading, fetching images, writing index pages, converting to text, renaming and packing must leave
-// every file inside the program folder, read no local file and request nothing but the fake web.
+// downloading, fetching images, writing index pages, converting to text and to Markdown, renaming and
+// packing must leave every file inside the program folder, read no local file and request nothing but the
+// fake web.
 
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
+#include "output/markdownexport.h"
 #include "output/renamer.h"
 #include "output/txtconverter.h"
 #include "render/articlepage.h"
@@ -154,6 +156,7 @@ private slots:
         TestSupport::Wait(Render::DownloadDriver(state));
         QVERIFY(done.count() > 0 || done.wait(30000));
         TestSupport::Wait(Output::ConvertToText(state));
+        QVERIFY(TestSupport::Wait(Output::ExportMarkdown(state)));
         QVERIFY(TestSupport::Wait(Output::PackEpub(state)));
         Output::HelpCompilerSettings compiler;
         compiler.silenceLimitMs = 60000;

@@ -120,6 +120,24 @@ private slots:
             run.find<QLabel>(QStringLiteral("Label2"))->text().startsWith(QStringLiteral("生成EPUB失败：")));
     }
 
+    // 转Markdown ends the row after 生成EPUB, inside the window, and reports in the status line.
+    void markdownCommandEndsTheRow()
+    {
+        namespace L = Ui::MainLayout;
+        WindowRun run;
+        QPushButton* markdown = Button(run, 11);
+        QCOMPARE(markdown->text(), QStringLiteral("转Markdown"));
+        QCOMPARE(markdown->geometry(), L::PixelRect(L::Command11));
+        QVERIFY(markdown->geometry().right() < run.window->width());
+        for (int number = 1; number <= 10; ++number) {
+            QVERIFY(!Button(run, number)->geometry().intersects(markdown->geometry()));
+        }
+        // Without a task there is nothing to convert.
+        QTest::mouseClick(markdown, Qt::LeftButton);
+        QTRY_VERIFY(
+            run.find<QLabel>(QStringLiteral("Label2"))->text().startsWith(QStringLiteral("转换Markdown失败：")));
+    }
+
     void resizeRuleFollowsTheWindowAbove3200Twips()
     {
         namespace L = Ui::MainLayout;
