@@ -287,7 +287,7 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, Batch
     heartbeat.start();
     // Started from the event loop, so that an early end can leave it.
     QTimer::singleShot(0, &heartbeat,
-                       [&]() { Backup(state, heartbeat, code, name, address, outputs, &exitCode); });
+                       [&]() { Backup(state, heartbeat, code, name, address, options, &exitCode); });
     QCoreApplication::exec();
     return exitCode;
 }
