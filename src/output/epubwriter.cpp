@@ -31,7 +31,13 @@ namespace {
 
 const QString PackageFolder = QStringLiteral("OEBPS/");
 const QString XhtmlType = QStringLiteral("application/xhtml+xml");
-const QByteArray StyleSheet = "img { max-width: 100%; height: auto; }\n";
+const QByteArray StyleSheet = "img { max-width: 100%; height: auto; }\n"
+                              "div.table { display: table; border-collapse: collapse; margin: 0.5em 0; }\n"
+                              "div.caption { display: table-caption; }\n"
+                              "div.rows { display: table-row-group; }\n"
+                              "div.row { display: table-row; }\n"
+                              "div.cell { display: table-cell; padding: 0.1em 0.4em; vertical-align: top; "
+                              "border: 1px solid #ccc; }\n";
 
 // What the book was made from; hidden, so never part of a book.
 const QString StampName = QStringLiteral(".qvlrx-epub");

@@ -32,7 +32,8 @@ enum class Kind {
 struct Rule
 {
     Kind kind = Kind::Unwrap;
-    const char* as = nullptr; // the element written, when not the element's own name
+    const char* as = nullptr;   // the element written, when not the element's own name
+    const char* role = nullptr; // its class, for a table laid out by the book's style sheet
 };
 
 // What may stand where: anything (flow), text and inline elements only (phrasing), list items only.
@@ -73,18 +74,19 @@ const QHash<QByteArray, Rule>& Rules()
         {"colgroup", {Kind::Drop}},
         {"area", {Kind::Drop}},
         {"wbr", {Kind::Drop}},
-        // Blocks.
+        // Blocks. A table's parts become blocks that the style sheet lays out as a table again: a reader
+        // shows rows and cells, and no cell's markup can break the page.
         {"div", {Kind::Block}},
         {"blockquote", {Kind::Block}},
         {"center", {Kind::Block, "div"}},
-        {"table", {Kind::Block, "div"}},
-        {"caption", {Kind::Block, "div"}},
-        {"thead", {Kind::Block, "div"}},
-        {"tbody", {Kind::Block, "div"}},
-        {"tfoot", {Kind::Block, "div"}},
-        {"tr", {Kind::Block, "div"}},
-        {"td", {Kind::Block, "div"}},
-        {"th", {Kind::Block, "div"}},
+        {"table", {Kind::Block, "div", "table"}},
+        {"caption", {Kind::Block, "div", "caption"}},
+        {"thead", {Kind::Block, "div", "rows"}},
+        {"tbody", {Kind::Block, "div", "rows"}},
+        {"tfoot", {Kind::Block, "div", "rows"}},
+        {"tr", {Kind::Block, "div", "row"}},
+        {"td", {Kind::Block, "div", "cell"}},
+        {"th", {Kind::Block, "div", "cell"}},
         {"form", {Kind::Block, "div"}},
         {"fieldset", {Kind::Block, "div"}},
         {"legend", {Kind::Block, "div"}},
@@ -290,6 +292,9 @@ private:
                 return;
             }
             m_out.writeStartElement(name);
+            if (rule.role != nullptr) {
+                m_out.writeAttribute(QStringLiteral("class"), QString::fromLatin1(rule.role));
+            }
             children(node,
                      rule.kind == Kind::Block       ? Context::Flow
                      : rule.kind == Kind::TextBlock ? Context::Phrasing

@@ -217,7 +217,8 @@ private slots:
         for (const QString& attribute : reading.attributes) {
             QVERIFY2(attribute.startsWith(QLatin1String("a@href=")) ||
                          attribute.startsWith(QLatin1String("img@src=")) ||
-                         attribute.startsWith(QLatin1String("img@alt=")),
+                         attribute.startsWith(QLatin1String("img@alt=")) ||
+                         attribute.startsWith(QLatin1String("div@class=")),
                      qPrintable(attribute));
         }
         QVERIFY(cleaned.xhtml.contains("<title>标题 &amp; &lt;题&gt;</title>"));
@@ -236,6 +237,18 @@ private slots:
                               QStringLiteral("a@href=http://blog.invalid/x"),
                               QStringLiteral("img@src=images/image1.jpg"), QStringLiteral("img@alt=图")}));
         QCOMPARE(reading.text, QStringLiteral("本书别处网上无址丢图"));
+    }
+
+    // A table keeps its rows and cells apart, for the style sheet to lay out as a table.
+    void tablesKeepTheirRowsAndCells()
+    {
+        const QByteArray page = Gb(QStringLiteral("<table><tr><td>1</td><td>随笔</td></tr><tr><td>2"));
+        const QByteArray xhtml = CleanPage(page, QStringLiteral("t"), {}).xhtml;
+        QVERIFY2(
+            xhtml.contains("<div class=\"table\"><div class=\"row\"><div class=\"cell\">1</div><div "
+                           "class=\"cell\">随笔</div></div><div class=\"row\"><div class=\"cell\">2</div>"
+                           "</div></div>"),
+            xhtml.constData());
     }
 
     void pageTitleIsTakenWhenNoneIsGiven()
