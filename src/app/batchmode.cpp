@@ -269,8 +269,8 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, Batch
     if (options.rate) {
         state.http.gates->policy.requestsPerSecond = *options.rate;
     }
-    state.epubVolumeArticles = options.volumeArticles;
-    state.epubVolumeMegabytes = options.volumeMegabytes;
+    state.epubVolumeArticles = options.volumeArticles.value_or(state.epubVolumeArticles);
+    state.epubVolumeMegabytes = options.volumeMegabytes.value_or(state.epubVolumeMegabytes);
     Assets::AssetFetcher fetcher(state);
     Ui::Heartbeat heartbeat(state);
     if (watcher != nullptr) {

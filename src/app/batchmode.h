@@ -15,9 +15,9 @@ struct BatchOptions
 {
     bool epub = false;     // <task>.epub
     bool markdown = false; // <task>-markdown, for a static site generator
-    // A larger EPUB is written as volumes of at most these.
-    int volumeArticles = 2000;
-    int volumeMegabytes = 45;
+    // A larger EPUB is written as volumes of at most these; when not given, as the settings file says.
+    std::optional<int> volumeArticles;
+    std::optional<int> volumeMegabytes;
     // The user's cookie file (--cookies), whose login the requests carry; when empty, auto.cfg's optional
     // <cookies> field names it. A cookie file that cannot be read ends the run with 2.
     QString cookieFile;

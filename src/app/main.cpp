@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -132,13 +133,16 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
                        "Markdown file with YAML front matter per article, its pictures in images/.")));
     const QCommandLineOption volumeArticles(
         QStringLiteral("epub-volume-articles"),
-        QStringLiteral("With --epub: at most this many articles in one EPUB; a larger blog is written as\n"
-                       "volumes \"<task> 第1卷.epub\", ... (default 2000)."),
-        QStringLiteral("count"), QStringLiteral("2000"));
+        QStringLiteral(
+            "With --epub: at most this many articles in one EPUB; a larger blog is written as\n"
+            "volumes \"<task> 第1卷.epub\", ... (default: articles= under [epub] in qvlrx.ini, else 2000)."),
+        QStringLiteral("count"));
     const QCommandLineOption volumeMegabytes(
         QStringLiteral("epub-volume-mb"),
-        QStringLiteral("With --epub: at most about this many megabytes in one EPUB volume (default 45)."),
-        QStringLiteral("megabytes"), QStringLiteral("45"));
+        QStringLiteral(
+            "With --epub: at most about this many megabytes in one EPUB volume (default: mb= under\n"
+            "[epub] in qvlrx.ini, else 45)."),
+        QStringLiteral("megabytes"));
     parser.addOption(volumeArticles);
     parser.addOption(volumeMegabytes);
     parser.process(app);
@@ -161,14 +165,19 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
     const QString cookies = parser.value(cookiesOption);
     outputs.cookieFile = cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath();
     outputs.rate = rate;
-    bool articlesRead = false;
-    bool megabytesRead = false;
-    outputs.volumeArticles = parser.value(volumeArticles).toInt(&articlesRead);
-    outputs.volumeMegabytes = parser.value(volumeMegabytes).toInt(&megabytesRead);
-    if (!articlesRead || !megabytesRead || outputs.volumeArticles < 1 || outputs.volumeMegabytes < 1) {
-        std::fprintf(stderr,
-                     "--epub-volume-articles and --epub-volume-mb take a whole number of at least 1\n");
-        return 2;
+    for (const auto& [option, limit] : {std::pair{&volumeArticles, &outputs.volumeArticles},
+                                        std::pair{&volumeMegabytes, &outputs.volumeMegabytes}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        bool read = false;
+        const int value = parser.value(*option).toInt(&read);
+        if (!read || value < 1) {
+            std::fprintf(stderr,
+                         "--epub-volume-articles and --epub-volume-mb take a whole number of at least 1\n");
+            return 2;
+        }
+        *limit = value;
     }
     outputs.epub = parser.isSet(QStringLiteral("epub"));
     outputs.markdown = parser.isSet(QStringLiteral("markdown"));

@@ -14,6 +14,8 @@ RunState::RunState(QString programFolder_, UserInterface& ui_, QNetworkAccessMan
 {
     http.manager = network;
     http.gates->policy.requestsPerSecond = SettingsRequestRate(programFolder).value_or(0);
+    epubVolumeArticles = SettingsVolumeArticles(programFolder).value_or(epubVolumeArticles);
+    epubVolumeMegabytes = SettingsVolumeMegabytes(programFolder).value_or(epubVolumeMegabytes);
     http.gates->notify = [this](const QString& text) { setStatus(text); };
 }
 

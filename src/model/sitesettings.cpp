@@ -9,14 +9,44 @@
 
 namespace Model {
 
-std::optional<double> SettingsRequestRate(const QString& programFolder)
+namespace {
+
+// A value of the settings file as the user wrote it; empty when the file or the key is missing.
+QString SettingsValue(const QString& programFolder, const QString& key)
 {
     const QString path = Text::JoinPath(programFolder, QString::fromLatin1(SettingsFileName));
     if (!QFileInfo(path).isFile()) {
-        return std::nullopt;
+        return {};
     }
     const QSettings settings(path, QSettings::IniFormat);
-    return ParseRequestRate(settings.value(QStringLiteral("network/rate")).toString());
+    return settings.value(key).toString();
+}
+
+std::optional<int> PositiveWhole(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<double> SettingsRequestRate(const QString& programFolder)
+{
+    return ParseRequestRate(SettingsValue(programFolder, QStringLiteral("network/rate")));
+}
+
+std::optional<int> SettingsVolumeArticles(const QString& programFolder)
+{
+    return PositiveWhole(SettingsValue(programFolder, QStringLiteral("epub/articles")));
+}
+
+std::optional<int> SettingsVolumeMegabytes(const QString& programFolder)
+{
+    return PositiveWhole(SettingsValue(programFolder, QStringLiteral("epub/mb")));
 }
 
 std::optional<double> ParseRequestRate(const QString& text)

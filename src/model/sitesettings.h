@@ -14,6 +14,11 @@ constexpr auto SettingsFileName = "qvlrx.ini";
 // The request rate the settings file sets; none when it sets none or none that is a number above 0.
 std::optional<double> SettingsRequestRate(const QString& programFolder);
 
+// The EPUB volume limits the settings file's [epub] section sets: articles=N (the most articles in one
+// EPUB) and mb=N (about the most megabytes); none where it sets none that is a whole number above 0.
+std::optional<int> SettingsVolumeArticles(const QString& programFolder);
+std::optional<int> SettingsVolumeMegabytes(const QString& programFolder);
+
 // A rate as the user writes it (in the settings file or after --rate): a number above 0, at most 1000.
 std::optional<double> ParseRequestRate(const QString& text);
 
