@@ -54,20 +54,29 @@ PageWeight WeighPage(const QString& path)
     // The references a saved page makes to files beside it; the addresses are ASCII in every code page.
     static const QRegularExpression reference(QStringLiteral(R"((?:src|href)\s*=\s*["']?([^"'\s>]+))"),
                                               QRegularExpression::CaseInsensitiveOption);
-    const QString text = QString::fromLatin1(file.readAll());
     const QString folder = QFileInfo(path).absolutePath();
     QSet<QString> seen;
-    for (auto it = reference.globalMatch(text); it.hasNext();) {
-        const QString name = it.next().captured(1);
-        if (name.contains(u':') || name.startsWith(u'/') || name.contains(QLatin1String("..")) ||
-            seen.contains(name)) {
-            continue;
-        }
-        seen.insert(name);
-        const QFileInfo info(folder + u'/' + name);
-        if (info.isFile()) {
-            weight.bytes += info.size();
-            ++weight.entries;
+    // Read a piece at a time: the page that lists every article of a large blog is tens of megabytes. The
+    // pieces overlap by more than a reference is long, and a name is counted once, so a reference cut by
+    // a piece's end is found whole in the next (a cut name names no file).
+    constexpr qint64 Piece = 1024 * 1024;
+    constexpr qsizetype Overlap = 4096;
+    QByteArray bytes;
+    while (!file.atEnd()) {
+        bytes = bytes.right(Overlap) + file.read(Piece);
+        const QString text = QString::fromLatin1(bytes);
+        for (auto it = reference.globalMatch(text); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (name.contains(u':') || name.startsWith(u'/') || name.contains(QLatin1String("..")) ||
+                seen.contains(name)) {
+                continue;
+            }
+            seen.insert(name);
+            const QFileInfo info(folder + u'/' + name);
+            if (info.isFile()) {
+                weight.bytes += info.size();
+                ++weight.entries;
+            }
         }
     }
     return weight;
