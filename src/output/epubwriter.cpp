@@ -2,6 +2,7 @@
 
 #include "assets/backupsummary.h"
 #include "model/runstate.h"
+#include "output/bookaddresses.h"
 #include "output/bookcover.h"
 #include "output/bookplan.h"
 #include "output/bookstamp.h"
@@ -54,23 +55,6 @@ struct PackingFlag
     PackingFlag(const PackingFlag&) = delete;
     PackingFlag& operator=(const PackingFlag&) = delete;
 };
-
-QString CleanAbsolute(const QString& path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-// An address on the web, written the way a book may hold it; empty when it is none.
-QString WebAddress(const QString& href)
-{
-    const QUrl url(href, QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
-        url.host().isEmpty()) {
-        return {};
-    }
-    return QString::fromLatin1(url.toEncoded(QUrl::FullyEncoded));
-}
 
 // Collects the pages and pictures of the book as they are cleaned and added to the archive.
 class BookBuilder

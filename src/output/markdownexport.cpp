@@ -2,6 +2,7 @@
 
 #include "model/localpage.h"
 #include "model/runstate.h"
+#include "output/bookaddresses.h"
 #include "output/imagetypes.h"
 #include "output/markdownwriter.h"
 #include "output/packabletask.h"
@@ -44,23 +45,6 @@ struct ExportingFlag
     ExportingFlag(const ExportingFlag&) = delete;
     ExportingFlag& operator=(const ExportingFlag&) = delete;
 };
-
-QString CleanAbsolute(const QString& path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-// An address on the web as a link may hold it; empty when it is none.
-QString WebAddress(const QString& href)
-{
-    const QUrl url(href, QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
-        url.host().isEmpty()) {
-        return {};
-    }
-    return QString::fromLatin1(url.toEncoded(QUrl::FullyEncoded));
-}
 
 // A saved file a page refers to, inside the task folder; empty when there is none.
 QString LocalFile(const QString& reference, const QString& folder, const QString& root)

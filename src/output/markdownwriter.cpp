@@ -150,27 +150,13 @@ bool HasTemplateOpening(const QString& text)
     return false;
 }
 
-// Keeps the characters a text file may hold: no control characters but the line break, no lone
-// surrogates, no non-characters.
+// Keeps the characters a text file may hold (those XML may hold), each tab and line break as a blank.
 QString PrintableText(const QString& text)
 {
-    QString kept;
-    kept.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c)) {
-            if (i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-                kept += text.at(i);
-                kept += text.at(i + 1);
-                ++i;
-            }
-            continue;
-        }
+    QString kept = XmlSafeText(text);
+    for (QChar& c : kept) {
         if (c == u'\t' || c == u'\n' || c == u'\r') {
-            kept += QChar(u' ');
-        } else if ((c >= 0x20 && c < 0x7F) || (c > 0x9F && c < 0xD800) || (c >= 0xE000 && c <= 0xFFFD)) {
-            kept += QChar(c);
+            c = u' ';
         }
     }
     return kept;
