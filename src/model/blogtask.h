@@ -14,6 +14,10 @@ struct BlogTask
     bool FetchComments = false;
     // The user's cookie file (cookies.txt), whose login the task's requests carry; empty: no login.
     QString CookieFile;
+    // Where the task's pages come from: the live site (the default), or a web archive's captures of it.
+    bool FromArchive = false;
+    // With FromArchive: the blog as it was around this day, "YYYYMMDD"; empty: the newest captures.
+    QString ArchiveDate;
 };
 
 // Comments are fetched for Sina articles only: for any other platform the switch means nothing, however
