@@ -12,6 +12,7 @@
 #include "model/tasklock.h"
 #include "model/tasklogin.h"
 #include "model/taskname.h"
+#include "model/tasksource.h"
 #include "output/epubwriter.h"
 #include "output/markdownexport.h"
 #include "text/failure.h"
@@ -266,7 +267,16 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, Batch
         ConsoleUserInterface::print(stderr, failure.message());
         return BadSettings;
     }
-    if (options.rate) {
+    if (options.archiveDate) {
+        state.task.FromArchive = true;
+        state.task.ArchiveDate = *options.archiveDate;
+    }
+    if (const QString source = Model::UseTaskSource(state); !source.isEmpty()) {
+        state.setStatus(source);
+    }
+    if (state.task.FromArchive && options.archiveRate) {
+        state.http.gates->policy.requestsPerSecond = *options.archiveRate;
+    } else if (!state.task.FromArchive && options.rate) {
         state.http.gates->policy.requestsPerSecond = *options.rate;
     }
     state.epubVolumeArticles = options.volumeArticles.value_or(state.epubVolumeArticles);

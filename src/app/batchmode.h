@@ -23,6 +23,11 @@ struct BatchOptions
     QString cookieFile;
     // The most requests per second to each site (--rate), in place of the settings file's.
     std::optional<double> rate;
+    // From a web archive (--archive[=YYYYMMDD]): the day asked for, empty for the newest captures; when
+    // not given, auto.cfg's optional <archive> field says where the pages come from.
+    std::optional<QString> archiveDate;
+    // The most requests per second to the archive (--archive-rate), in place of the settings file's.
+    std::optional<double> archiveRate;
 };
 
 // Runs the automatic backup that auto.cfg in the program folder describes, without a window and without

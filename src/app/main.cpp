@@ -4,6 +4,7 @@
 #include "assets/assetfetcher.h"
 #include "model/runstate.h"
 #include "model/sitesettings.h"
+#include "model/tasksource.h"
 #include "render/downloadprogress.h"
 #include "text/proxycache.h"
 #include "ui/heartbeat.h"
@@ -75,7 +76,7 @@ bool WantsConsole(int argc, char* argv[])
     return false;
 }
 
-int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
+int RunConsole(App::SignalWatcher& watcher)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -92,7 +93,8 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         "  2  auto.cfg is missing, does not name a platform from 0 to 16, names an unusable task\n"
         "     (empty, \".\", \"..\", a \"/\" or a control character, over 250 bytes), its <href> is\n"
         "     not an http or https address with a host of at most 2048 characters, the cookie file\n"
-        "     (--cookies or <cookies>) cannot be read, or --rate is no number above 0\n"
+        "     (--cookies or <cookies>) cannot be read, --rate is no number above 0, or the archive\n"
+        "     date (--archive=YYYYMMDD or <archive>) is no day between 1996 and today\n"
         "  3  fewer than 5 articles were found\n"
         "  4  packing the CHM (or, with --epub, the EPUB; with --markdown, the Markdown) failed\n"
         "  5  the CHM was packed, but articles, images or comment pages are missing: each is named in\n"
@@ -145,7 +147,31 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
         QStringLiteral("megabytes"));
     parser.addOption(volumeArticles);
     parser.addOption(volumeMegabytes);
-    parser.process(app);
+    const QCommandLineOption archiveOption(
+        QStringLiteral("archive"),
+        QStringLiteral("With --batch: take every page from a web archive instead of the site (a blog that is\n"
+                       "gone): --archive for the newest captures, --archive=YYYYMMDD for the blog as it was\n"
+                       "around that day; wins over <archive> in auto.cfg. The archive is the Internet\n"
+                       "Archive, or address= under [archive] in qvlrx.ini, or $QVLRX_ARCHIVE."));
+    const QCommandLineOption archiveRateOption(
+        QStringLiteral("archive-rate"),
+        QStringLiteral("With --archive: send the archive at most N requests per second (default: rate=\n"
+                       "under [archive] in qvlrx.ini, else 2; at most connections= of them at once, else 2)."),
+        QStringLiteral("N"));
+    parser.addOption(archiveOption);
+    parser.addOption(archiveRateOption);
+    // "--archive=YYYYMMDD": the option's value is optional, which the parser does not know.
+    QStringList arguments = QCoreApplication::arguments();
+    std::optional<QString> archiveDate;
+    for (QString& argument : arguments) {
+        if (argument == QLatin1String("--archive")) {
+            archiveDate = QString();
+        } else if (argument.startsWith(QLatin1String("--archive="))) {
+            archiveDate = argument.mid(int(qstrlen("--archive=")));
+            argument = QStringLiteral("--archive");
+        }
+    }
+    parser.process(arguments);
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }
@@ -159,12 +185,30 @@ int RunConsole(QCoreApplication& app, App::SignalWatcher& watcher)
             return 2;
         }
     }
+    if (archiveDate) {
+        if (const QString problem = Model::ArchiveDateProblem(*archiveDate); !problem.isEmpty()) {
+            std::fprintf(stderr, "--archive=YYYYMMDD: %s\n", qPrintable(problem));
+            return 2;
+        }
+    }
+    std::optional<double> archiveRate;
+    if (parser.isSet(archiveRateOption)) {
+        archiveRate = Model::ParseRequestRate(parser.value(archiveRateOption));
+        if (!archiveRate) {
+            std::fprintf(stderr,
+                         "--archive-rate: a number of requests per second above 0 and at most 1000, not \"%s\"\n",
+                         qPrintable(parser.value(archiveRateOption)));
+            return 2;
+        }
+    }
     Text::CachedSystemProxies::install();
     QNetworkAccessManager network;
     App::BatchOptions outputs;
     const QString cookies = parser.value(cookiesOption);
     outputs.cookieFile = cookies.isEmpty() ? QString() : QFileInfo(cookies).absoluteFilePath();
     outputs.rate = rate;
+    outputs.archiveDate = archiveDate;
+    outputs.archiveRate = archiveRate;
     for (const auto& [option, limit] : {std::pair{&volumeArticles, &outputs.volumeArticles},
                                         std::pair{&volumeMegabytes, &outputs.volumeMegabytes}}) {
         if (!parser.isSet(*option)) {
@@ -194,7 +238,7 @@ int main(int argc, char* argv[])
         QCoreApplication::setApplicationName(QStringLiteral("qvlrx"));
         QCoreApplication::setApplicationVersion(QString::number(Ui::Heartbeat::Version));
         App::SignalWatcher watcher;
-        return RunConsole(app, watcher);
+        return RunConsole(watcher);
     }
     QApplication app(argc, argv);
     App::SignalWatcher watcher;

@@ -267,9 +267,12 @@ QString AssetFetcher::SendRequest(int slot)
     if (m_state.http.manager == nullptr || !Text::IsWebUrl(url)) {
         return QStringLiteral("不是网址：") + job.address.left(200);
     }
+    // From an archive an image is asked for as one, so that it comes as it was served.
+    const QUrl requested = Text::SourceUrl(
+        m_state.http, url, job.kind < Model::AssetQueue::CommentKind ? Text::Replay::Image : Text::Replay::Page);
     if (m_state.http.gates != nullptr) {
         Text::SiteGates& gates = *m_state.http.gates;
-        const QString site = Text::SiteGates::SiteKey(url);
+        const QString site = Text::SiteGates::SiteKey(requested);
         if (const QString closed = gates.closedReason(site); !closed.isEmpty()) {
             return closed;
         }
@@ -278,9 +281,9 @@ QString AssetFetcher::SendRequest(int slot)
             job.hold.start(int(wait));
             return {};
         }
-        gates.started(site);
+        job.ticket = gates.started(site);
     }
-    QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(url, RequestTimeoutMs));
+    QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(requested, RequestTimeoutMs));
     job.reply = reply;
     Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
     Text::GuardRedirects(reply, Text::RedirectReach::SameSite);
@@ -308,6 +311,7 @@ void AssetFetcher::ReplyFinished(int slot)
         return;
     }
     m_slots[slot].reply.clear();
+    m_slots[slot].ticket.release();
     reply->deleteLater();
 
     // An answer that asks to wait is asked again once the site takes requests, a bounded number of times.
@@ -333,6 +337,10 @@ void AssetFetcher::ReplyFinished(int slot)
     // transfer time-out cancels a request that still has its slot, so a cancelled one timed out.
     if (const QString refusal = Text::RedirectFailure(reply); !refusal.isEmpty()) {
         EndJob(slot, ErrorMark + refusal);
+    } else if (const QString missing = m_state.http.archive != nullptr ? Text::MissingCaptureWords(status)
+                                                                      : QString();
+               !missing.isEmpty()) {
+        EndJob(slot, ErrorMark + missing);
     } else if (const QString failure = Text::ReplyFailureWords(reply); !failure.isEmpty()) {
         EndJob(slot, ErrorMark + failure);
     } else {

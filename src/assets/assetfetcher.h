@@ -1,7 +1,10 @@
 #pragma once
 
+#include "text/sitegate.h"
+
 #include <QByteArray>
 #include <QHash>
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -76,6 +79,7 @@ private:
         int waits = 0;        // times the job was asked for again after its site asked to wait
         QTimer hold;          // runs while the job waits for its site
         bool holding = false; // the job waits for its site; its request is sent when hold ends
+        Text::SiteTicket ticket; // one of its site's connections, while the request is under way
         bool active() const { return !reply.isNull() || holding; }
     };
 

@@ -4,6 +4,7 @@
 #include "assets/assetnames.h"
 #include "assets/jobrecord.h"
 #include "discovery/announcedarticles.h"
+#include "model/capturerecord.h"
 #include "model/localpage.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
@@ -146,6 +147,9 @@ QString BackupSummary::countsText() const
     if (!searchInterruption.isEmpty()) {
         text += QStringLiteral("；查找文章中断，文章可能不全（") + searchInterruption + QStringLiteral("）");
     }
+    if (!archive.isEmpty()) {
+        text += QStringLiteral("；") + archive;
+    }
     text += QStringLiteral("；图片") + Num(images) + QStringLiteral("张：保存") + Num(images - imagesFailed) +
             QStringLiteral("张，失败") + Num(imagesFailed) + QStringLiteral("张");
     if (commentPages > 0) {
@@ -178,6 +182,18 @@ BackupSummary SummariseBackup(const Model::RunState& state)
                 {state.task.BlogAddress, QStringLiteral("博客显示") + Num(summary.announced) +
                                              QStringLiteral("篇，只找到") + Num(summary.articles) +
                                              QStringLiteral("篇")});
+        }
+    }
+    if (state.task.FromArchive) {
+        QStringList parts;
+        if (state.archiveFinding) {
+            parts << state.archiveFinding->describe();
+        }
+        if (const QString range = Model::CaptureRecord(state.taskFolder()).rangeText(); !range.isEmpty()) {
+            parts << QStringLiteral("存档日期") + range;
+        }
+        if (!parts.isEmpty()) {
+            summary.archive = QStringLiteral("存档：") + parts.join(QStringLiteral("，"));
         }
     }
     if (const auto& interruption = state.searchInterruption) {

@@ -34,6 +34,9 @@ struct BackupSummary
     int surplus = 0;    // rows beyond the announced count: a sign of a list read wrongly
     // What ended the search early (a list page that could not be read), empty when it ran to its end.
     QString searchInterruption;
+    // For a blog from a web archive: where its rows came from and the days of the captures its pages
+    // came from ("存档：列表页找到N篇，存档索引补充M篇；存档日期2009-03-01 至 2015-06-30").
+    QString archive;
     // The record of queued jobs could not be read whole (the saved pages stood in for it), or could not
     // be written: a later run may not know every job, so the backup is not complete.
     bool jobRecordDamaged = false;

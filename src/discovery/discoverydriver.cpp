@@ -1,6 +1,7 @@
 #include "discovery/discoverydriver.h"
 
 #include "discovery/announcedarticles.h"
+#include "discovery/archivedarticles.h"
 #include "discovery/finders.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
@@ -10,6 +11,7 @@
 #include "text/failure.h"
 #include "text/textprimitives.h"
 #include "text/unrecognisedpage.h"
+#include "text/webarchive.h"
 #include "text/writefailure.h"
 
 #include <QFile>
@@ -185,9 +187,22 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         state.searchInterruption = Model::SearchInterruption{htp, QString::fromLocal8Bit(error.what())};
     }
 
+    QString missingList; // a list page the archive holds no capture of, where its index stood in
+    if (state.http.archive != nullptr) {
+        // The archive's index knows the articles whose list pages it never captured.
+        co_await FindArchivedArticles(state);
+        if (state.searchInterruption && state.archiveFinding->indexProblem.isEmpty() &&
+            state.searchInterruption->reason == QString::fromUtf8(Text::NoCaptureText)) {
+            missingList = state.searchInterruption->describe();
+            state.searchInterruption.reset();
+        }
+    }
+
     if (state.searchInterruption) {
         // The list is incomplete: the checkpoint stays so that the search can be resumed.
-        state.setStatus(InterruptedStatus(state));
+        state.setStatus(InterruptedStatus(state) + (state.archiveFinding ? QStringLiteral("；") +
+                                                                             state.archiveFinding->describe()
+                                                                       : QString()));
     } else if (state.articles.gridRowCount() < 3 && !unrecognisedList.isEmpty()) {
         state.setStatus(unrecognisedList + QStringLiteral("，网站可能已改版，或地址有误"));
     } else if (state.articles.gridRowCount() < 3) {
@@ -195,6 +210,13 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
     } else if (!unrecognisedList.isEmpty()) {
         // The rows before the page that was not understood are kept; the list may lack the rest.
         state.setStatus(FinishedStatus(state) + QStringLiteral("；") + unrecognisedList);
+        QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
+    } else if (state.archiveFinding) {
+        QString text = FinishedStatus(state) + QStringLiteral("；") + state.archiveFinding->describe();
+        if (!missingList.isEmpty()) {
+            text += QStringLiteral("；") + missingList;
+        }
+        state.setStatus(text);
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     } else {
         state.setStatus(FinishedStatus(state));

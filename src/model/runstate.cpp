@@ -85,6 +85,7 @@ void RunState::ResetArticleList()
     categories.reset();
     announcedArticles.reset();
     searchInterruption.reset();
+    archiveFinding.reset();
 }
 
 QString RunState::readAutoConfigField(int index) const

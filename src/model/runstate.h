@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/archivefinding.h"
 #include "model/articlelist.h"
 #include "model/articlenames.h"
 #include "model/assetqueue.h"
@@ -54,6 +55,8 @@ public:
     std::optional<int> announcedArticles;
     // Set when a failed request ended the search early: the rows found are not the whole blog.
     std::optional<SearchInterruption> searchInterruption;
+    // For a blog from a web archive: how many rows its list pages gave and how many the archive's index.
+    std::optional<ArchiveFinding> archiveFinding;
 
     // How much one volume of an EPUB may hold; a larger book is written as volumes.
     int epubVolumeArticles = 2000;

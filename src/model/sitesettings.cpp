@@ -1,6 +1,7 @@
 #include "model/sitesettings.h"
 
 #include "text/textfiles.h"
+#include "text/webarchive.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -47,6 +48,27 @@ std::optional<int> SettingsVolumeArticles(const QString& programFolder)
 std::optional<int> SettingsVolumeMegabytes(const QString& programFolder)
 {
     return PositiveWhole(SettingsValue(programFolder, QStringLiteral("epub/mb")));
+}
+
+QString SettingsArchiveBase(const QString& programFolder)
+{
+    for (const QString& written : {qEnvironmentVariable("QVLRX_ARCHIVE"),
+                                   SettingsValue(programFolder, QStringLiteral("archive/address"))}) {
+        if (const QString base = Text::ArchiveBase(written); !base.isEmpty()) {
+            return base;
+        }
+    }
+    return QString::fromLatin1(Text::DefaultArchiveBase);
+}
+
+double SettingsArchiveRate(const QString& programFolder)
+{
+    return ParseRequestRate(SettingsValue(programFolder, QStringLiteral("archive/rate"))).value_or(2.0);
+}
+
+int SettingsArchiveConnections(const QString& programFolder)
+{
+    return PositiveWhole(SettingsValue(programFolder, QStringLiteral("archive/connections"))).value_or(2);
 }
 
 std::optional<double> ParseRequestRate(const QString& text)

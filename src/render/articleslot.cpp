@@ -5,6 +5,7 @@
 #include "text/pagefetch.h"
 #include "text/redirectguard.h"
 #include "text/replylimit.h"
+#include "text/webarchive.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -45,10 +46,11 @@ ArticleSlot::~ArticleSlot()
     abort();
 }
 
-void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, int timeoutMs,
-                       DownloadWakeup& wakeup)
+void ArticleSlot::send(const Text::HttpContext& http, const QString& address, DownloadWakeup& wakeup)
 {
+    Text::SiteTicket held = std::move(ticket);
     abort();
+    ticket = std::move(held);
     const QUrl url = Text::RequestUrl(address);
     if (!Text::IsWebUrl(url)) {
         // Never requested: the row fails like a request that got no answer.
@@ -56,7 +58,7 @@ void ArticleSlot::send(QNetworkAccessManager& network, const QString& address, i
         wakeup.wake();
         return;
     }
-    m_reply.reset(network.get(Text::GetRequest(url, timeoutMs)));
+    m_reply.reset(http.manager->get(Text::GetRequest(Text::SourceUrl(http, url), http.timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
     Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite);
     Text::WatchCertificate(m_reply.get());
@@ -89,6 +91,7 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
 {
     Answer answer;
     if (!m_refusal.isEmpty()) {
+        ticket.release();
         answer.failure = std::exchange(m_refusal, QString());
         return answer;
     }
@@ -109,6 +112,7 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
     answer.contentType = m_reply->rawHeader("Content-Type");
     answer.status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.retryAfter = m_reply->rawHeader("Retry-After");
+    answer.capture = Text::CaptureTimestamp(m_reply->url());
     abort();
     return answer;
 }
@@ -117,6 +121,7 @@ void ArticleSlot::abort()
 {
     QObject::disconnect(m_wakes);
     m_reply.reset();
+    ticket.release();
     m_refusal.clear();
     m_hold.stop();
     m_holding = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/sitegate.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -9,6 +11,10 @@
 #include <memory>
 
 class QNetworkAccessManager;
+
+namespace Text {
+struct HttpContext;
+}
 class QNetworkReply;
 
 namespace Render {
@@ -59,8 +65,12 @@ public:
     int resends = 0;       // of the current row after time-outs
     int waits = 0;         // of the current row: times it was asked again after its site asked to wait
 
-    // Sends a GET for the address; the request gives up by itself after timeoutMs of silence.
-    void send(QNetworkAccessManager& network, const QString& address, int timeoutMs, DownloadWakeup& wakeup);
+    // One of its site's connections while a request is under way; released with the request.
+    Text::SiteTicket ticket;
+
+    // Sends a GET for the address (to its capture, for an archive task); the request gives up by itself
+    // after the context's timeout of silence.
+    void send(const Text::HttpContext& http, const QString& address, DownloadWakeup& wakeup);
     // Sends no request: the row fails for the reason given, like a request that got no answer.
     void refuse(const QString& why, DownloadWakeup& wakeup);
     // Sends no request yet: the slot holds its row for the given time, then wakes the download, which
@@ -79,6 +89,7 @@ public:
         QByteArray contentType; // the Content-Type header; it may name the page's character set
         int status = 0;         // the HTTP status, 0 when no answer arrived
         QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
+        QString capture;        // from an archive: the timestamp of the capture that answered
     };
     // The completed answer; the request is released.
     Answer takeAnswer();

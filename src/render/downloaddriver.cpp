@@ -1,6 +1,7 @@
 #include "render/downloaddriver.h"
 
 #include "assets/assetfetcher.h"
+#include "model/capturerecord.h"
 #include "model/localpage.h"
 #include "model/pagerecord.h"
 #include "model/runstate.h"
@@ -209,7 +210,7 @@ private:
     QString siteOf(int row) const
     {
         const QUrl url = Text::RequestUrl(m_state.articleFetchAddress(row));
-        return Text::IsWebUrl(url) ? Text::SiteGates::SiteKey(url) : QString();
+        return Text::IsWebUrl(url) ? Text::SiteGates::SiteKey(Text::SourceUrl(m_state.http, url)) : QString();
     }
 
     // Sends the slot's request once its site takes one; until then the slot holds its row.
@@ -230,10 +231,9 @@ private:
                 current.hold(int(wait), m_wakeup);
                 return;
             }
-            gates.started(site);
+            current.ticket = gates.started(site);
         }
-        current.send(*m_state.http.manager, m_state.articleFetchAddress(current.row), m_state.http.timeoutMs,
-                     m_wakeup);
+        current.send(m_state.http, m_state.articleFetchAddress(current.row), m_wakeup);
     }
 
     // Tells the site's gate of an answer. True when the row is asked again once the site takes requests;
@@ -283,6 +283,11 @@ private:
         const int row = current.row;
         const bool same = sameArticle(current);
         ArticleSlot::Answer answer = current.takeAnswer();
+        if (m_state.http.archive != nullptr) {
+            if (const QString missing = Text::MissingCaptureWords(answer.status); !missing.isEmpty()) {
+                answer.failure = missing;
+            }
+        }
         if (waitsForSite(current, answer, same)) {
             send(slot);
             co_return;
@@ -313,6 +318,10 @@ private:
             }
             if (saved) {
                 settle(row, page, address, outcome, answer.failure);
+                if (answer.failure.isEmpty() && (outcome == PageOutcome::Written ||
+                                                 outcome == PageOutcome::WrittenWithoutComments)) {
+                    noteCapture(page, answer.capture);
+                }
             }
         }
         if (outcome == PageOutcome::TryAgain) {
@@ -433,12 +442,43 @@ private:
             break;
         }
         }
+        if (m_state.http.archive != nullptr && entry.outcome != Saved && failure.isEmpty()) {
+            // A capture of the site's notice, its login page or a page without the article is no sign that
+            // the article is gone: another capture may hold it, and the next run asks again.
+            entry = failedEntry(page, address, missingArticleReason(outcome));
+        }
         keep(page, entry);
         if (WantsFallbackPage(outcome)) {
             try {
                 SaveFallbackPage(m_state, row);
             } catch (const std::exception&) {
             }
+        }
+    }
+
+    // Why a capture that the archive holds is not the article.
+    static QString missingArticleReason(PageOutcome outcome)
+    {
+        const QString missing = QString::fromUtf8(Text::NoCaptureText);
+        switch (outcome) {
+        case PageOutcome::LoginNeeded:
+            return missing + QStringLiteral("（存档的是登录页）");
+        case PageOutcome::Deleted:
+            return missing + QStringLiteral("（存档的是网站的提示页）");
+        default:
+            return missing + QStringLiteral("（存档的页面没有正文）");
+        }
+    }
+
+    // Remembers the capture a saved page came from (archive tasks).
+    void noteCapture(const QString& page, const QString& capture)
+    {
+        if (m_state.http.archive == nullptr || capture.isEmpty()) {
+            return;
+        }
+        if (!Model::CaptureRecord::Note(m_state.records, m_state.taskFolder(), page, capture)) {
+            m_state.noteUnwritableRecord(
+                Text::JoinPath(m_state.taskFolder(), QString::fromLatin1(Model::CaptureRecord::FileName)));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "render/indexpages.h"
 
+#include "model/capturerecord.h"
 #include "model/articlenames.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
@@ -393,6 +394,13 @@ QCoro::Task<> WriteIndexPages(Model::RunState& state, QDateTime now)
                 state.profile().Name + QStringLiteral("博客：<a target=_blank  href=") +
                 state.task.BlogAddress + u'>' + state.task.TaskName +
                 QStringLiteral("</a></B></font></td></tr>"));
+    if (state.task.FromArchive) {
+        // A book rebuilt from an archive says how old its pages are.
+        const QString range = Model::CaptureRecord(state.taskFolder()).rangeText();
+        file.append(QStringLiteral("<tr><td align=center colspan=5>本书的网页取自网页存档") +
+                    (range.isEmpty() ? QString() : QStringLiteral("，存档日期") + range) +
+                    QStringLiteral("</td></tr>"));
+    }
     file.append(StyleC);
     file.append(QStringLiteral("<tr><td width=5%><center>所有</center></td><td width=28% ><p class= "
                                "style4><A title=点此查看所有文章") +

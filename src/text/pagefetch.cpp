@@ -104,6 +104,12 @@ QCoro::Task<QString> FetchRepeating(HttpContext& http, QString address, QString 
         }
         try {
             const HttpAnswer answer = co_await FetchAnswer(http, address);
+            if (http.archive != nullptr) {
+                if (const QString missing = MissingCaptureWords(answer.status); !missing.isEmpty()) {
+                    throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), missing), address,
+                                           missing);
+                }
+            }
             QString page = DecodePage(answer.body, charset, answer.contentType);
             lastWords = AnswerProblem(answer, page, wanted);
             if (lastWords.isEmpty()) {
@@ -138,6 +144,14 @@ bool IsWebUrl(const QUrl& url)
            (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
+QUrl SourceUrl(const HttpContext& http, const QUrl& url, Replay kind)
+{
+    if (http.archive == nullptr) {
+        return url;
+    }
+    return ReplayUrl(*http.archive, url, kind);
+}
+
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 {
     QNetworkRequest request(url);
@@ -163,7 +177,8 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     if (Stopped(http)) {
         throw StoppedFailure(address);
     }
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(GetRequest(url, http.timeoutMs)));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(
+        http.manager->get(GetRequest(SourceUrl(http, url), http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     GuardRedirects(reply.get(), RedirectReach::AnySite);
     WatchCertificate(reply.get());
@@ -208,6 +223,9 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     answer.body = reply->readAll();
     answer.contentType = reply->rawHeader("Content-Type");
     answer.retryAfter = reply->rawHeader("Retry-After");
+    if (http.archive != nullptr) {
+        answer.capture = CaptureTimestamp(reply->url());
+    }
     co_return answer;
 }
 
@@ -220,10 +238,11 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
         co_return co_await FetchOnce(http, address);
     }
     SiteGates& gates = *http.gates;
-    const QString site = SiteGates::SiteKey(url);
+    const QString site = SiteGates::SiteKey(SourceUrl(http, url));
     for (int retries = 0;; ++retries) {
+        SiteTicket ticket;
         try {
-            co_await EnterSite(gates, site, http.stop);
+            ticket = co_await EnterSite(gates, site, http.stop);
         } catch (const RequestFailure& failure) {
             if (Stopped(http)) {
                 throw StoppedFailure(address);

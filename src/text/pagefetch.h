@@ -2,6 +2,7 @@
 
 #include "text/failure.h"
 #include "text/sitegate.h"
+#include "text/webarchive.h"
 
 #include <QByteArray>
 #include <QString>
@@ -42,6 +43,9 @@ struct HttpContext
     std::shared_ptr<NetworkReach> reach = std::make_shared<NetworkReach>();
     // When each site may be asked again; shared like reach, and by every request of the run.
     std::shared_ptr<SiteGates> gates = std::make_shared<SiteGates>();
+    // When set, every request goes to this archive's capture of its address instead of to the site: the
+    // site itself is never asked.
+    std::shared_ptr<const WebArchive> archive;
 };
 
 struct HttpAnswer
@@ -50,6 +54,7 @@ struct HttpAnswer
     QByteArray body;
     QByteArray contentType; // the Content-Type header as sent; it may name the body's character set
     QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
+    QString capture;        // from an archive: the timestamp of the capture that answered
 };
 
 // A request that failed in a way that asking again at once cannot mend: the network cannot be reached.
@@ -71,6 +76,9 @@ QUrl RequestUrl(const QString& address);
 // requested, so that nothing a page holds (a file: or data: address, say) makes it read a local file.
 bool IsWebUrl(const QUrl& url);
 
+// Where a request for the address goes: the address itself, or its capture in the context's archive.
+QUrl SourceUrl(const HttpContext& http, const QUrl& url, Replay kind = Replay::Page);
+
 // The GET request every part of the program sends: it gives up after timeoutMs of silence, and its
 // redirects wait for GuardRedirects (redirectguard.h) to allow them.
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs);
@@ -86,6 +94,9 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address);
 // The decoded body of any answer; throws RequestFailure when no answer arrives in time. The body is read in
 // the character set the answer declares; charset is the one used when it declares none (DecodePage).
 QCoro::Task<QString> FetchPage(HttpContext& http, QString address, QString charset);
+
+// From an archive, an answer that says the archive holds no capture of the page is not asked again: the
+// fetches below then throw RequestFailure with NoCaptureText as the reason at once.
 
 // Repeats until an answer with status 200 and a non-empty body arrives, at most untilOkAttempts times
 // with a growing pause between attempts; then throws RequestFailure naming the address and why. An

@@ -12,10 +12,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace Text {
 
 namespace {
+
+constexpr int ConnectionPollMs = 50;
 
 QString Seconds(qint64 milliseconds)
 {
@@ -41,13 +44,40 @@ void SiteGates::tell(const QString& text) const
     }
 }
 
+SiteTicket::SiteTicket(SiteTicket&& other) noexcept
+    : m_gates(std::exchange(other.m_gates, nullptr)), m_site(std::move(other.m_site))
+{
+}
+
+SiteTicket& SiteTicket::operator=(SiteTicket&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_gates = std::exchange(other.m_gates, nullptr);
+        m_site = std::move(other.m_site);
+    }
+    return *this;
+}
+
+void SiteTicket::release()
+{
+    if (SiteGates* gates = std::exchange(m_gates, nullptr)) {
+        gates->ended(m_site);
+    }
+}
+
 qint64 SiteGates::msUntilOpen(const QString& site) const
 {
     const auto it = m_sites.constFind(site);
     if (it == m_sites.cend()) {
         return 0;
     }
-    return std::max<qint64>(0, std::max(it->openAt, it->nextTurn) - now());
+    const qint64 wait = std::max<qint64>(0, std::max(it->openAt, it->nextTurn) - now());
+    if (wait == 0 && policy.connectionsPerSite > 0 && it->underWay >= policy.connectionsPerSite) {
+        // Every connection is taken: look again soon (a request ends unannounced to the waiters).
+        return ConnectionPollMs;
+    }
+    return wait;
 }
 
 QString SiteGates::waitText() const
@@ -67,17 +97,29 @@ QString SiteGates::closedReason(const QString& site) const
     return m_sites.value(site).closed;
 }
 
-void SiteGates::started(const QString& site)
+SiteTicket SiteGates::started(const QString& site)
 {
     if (!m_clock.isValid()) {
         m_clock.start();
     }
-    if (policy.requestsPerSecond <= 0) {
-        return;
-    }
     Site& state = m_sites[site];
-    const auto gap = qint64(std::ceil(1000.0 / policy.requestsPerSecond));
-    state.nextTurn = std::max(state.nextTurn, now()) + gap;
+    ++state.underWay;
+    SiteTicket ticket;
+    ticket.m_gates = this;
+    ticket.m_site = site;
+    if (policy.requestsPerSecond > 0) {
+        const auto gap = qint64(std::ceil(1000.0 / policy.requestsPerSecond));
+        state.nextTurn = std::max(state.nextTurn, now()) + gap;
+    }
+    return ticket;
+}
+
+void SiteGates::ended(const QString& site)
+{
+    const auto it = m_sites.find(site);
+    if (it != m_sites.end() && it->underWay > 0) {
+        --it->underWay;
+    }
 }
 
 SiteGates::Verdict SiteGates::answered(const QString& site, int status, const QByteArray& retryAfter,
@@ -152,7 +194,7 @@ SiteGates::Verdict SiteGates::answered(const QString& site, int status, const QB
     return verdict;
 }
 
-QCoro::Task<> EnterSite(SiteGates& gates, QString site, RequestStop* stop)
+QCoro::Task<SiteTicket> EnterSite(SiteGates& gates, QString site, RequestStop* stop)
 {
     for (;;) {
         if (const QString closed = gates.closedReason(site); !closed.isEmpty()) {
@@ -163,8 +205,7 @@ QCoro::Task<> EnterSite(SiteGates& gates, QString site, RequestStop* stop)
         }
         const qint64 wait = gates.msUntilOpen(site);
         if (wait <= 0) {
-            gates.started(site);
-            co_return;
+            co_return gates.started(site);
         }
         if (stop != nullptr) {
             co_await PauseUnlessStopped(*stop, int(wait));

@@ -28,6 +28,28 @@ struct SitePolicy
     int refusalsInARow = 3;     // 403 answers in a row that pause a site
     int refusalPauseMs = 60000; // the first such pause; every further one is twice as long
     int refusalPauses = 3;      // pauses after which a site that still refuses is asked no more
+    int connectionsPerSite = 0; // requests under way to one site at once; 0: as many as the slots take
+};
+
+class SiteGates;
+
+// A request under way to a site: it holds one of the site's connections until it is released or ends.
+class [[nodiscard]] SiteTicket
+{
+public:
+    SiteTicket() = default;
+    ~SiteTicket() { release(); }
+    SiteTicket(SiteTicket&& other) noexcept;
+    SiteTicket& operator=(SiteTicket&& other) noexcept;
+    SiteTicket(const SiteTicket&) = delete;
+    SiteTicket& operator=(const SiteTicket&) = delete;
+
+    void release();
+
+private:
+    friend class SiteGates;
+    SiteGates* m_gates = nullptr; // the gates outlive every request made through them
+    QString m_site;
 };
 
 // Keeps the program polite to the sites it backs up: per site, a request starts only when the site is
@@ -52,8 +74,9 @@ public:
     QString waitText() const;
     // Why the site is asked no more; empty while it is.
     QString closedReason(const QString& site) const;
-    // A request to the site starts now: it takes the site's turn of the request rate.
-    void started(const QString& site);
+    // A request to the site starts now: it takes the site's turn of the request rate and one of its
+    // connections, which the ticket holds until the request ends.
+    SiteTicket started(const QString& site);
 
     // What becomes of a request after its answer: asked again once the site opens, or failed for the
     // reason given (when it is not empty); otherwise the answer stands.
@@ -76,7 +99,10 @@ private:
         int pauses = 0;      // for refusals, since the last answer that was no refusal
         QString closed;
         QString pauseWords; // of its wait, "%1" standing for the seconds left
+        int underWay = 0;   // requests holding a ticket
     };
+    friend class SiteTicket;
+    void ended(const QString& site);
     qint64 now() const;
     void tell(const QString& text) const;
 
@@ -84,9 +110,10 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Waits, while events run, until a request to the site of the address may start, and takes its turn.
+// Waits, while events run, until a request to the site of the address may start, and takes its turn and
+// a connection, which the ticket holds.
 // Throws RequestFailure naming why when the site is closed, or when stop is stopped meanwhile (the wait
 // then ends early).
-QCoro::Task<> EnterSite(SiteGates& gates, QString site, RequestStop* stop);
+QCoro::Task<SiteTicket> EnterSite(SiteGates& gates, QString site, RequestStop* stop);
 
 } // namespace Text

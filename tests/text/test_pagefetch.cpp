@@ -677,7 +677,7 @@ private Q_SLOTS:
                  qPrintable(told.at(0)));
         QElapsedTimer clock;
         clock.start();
-        TestSupport::Wait(EnterSite(gates, refusing, nullptr));
+        const SiteTicket entered = TestSupport::Wait(EnterSite(gates, refusing, nullptr));
         QVERIFY(clock.elapsed() >= 20);
         QVERIFY(gates.closedReason(refusing).isEmpty());
         for (int i = 0; i < 3; ++i) {
