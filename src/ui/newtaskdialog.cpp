@@ -117,6 +117,10 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     m_archiveDate->setPlaceholderText(QStringLiteral("YYYY-MM-DD，留空为最新"));
     m_archiveDate->setToolTip(QStringLiteral("博客在这一天前后的样子；留空则取最新的存档"));
     m_archiveDate->setMaxLength(10);
+    // Wide enough to show the hint of the form whole.
+    m_archiveDate->setMinimumWidth(
+        m_archiveDate->fontMetrics().horizontalAdvance(m_archiveDate->placeholderText()) +
+        3 * m_archiveDate->fontMetrics().averageCharWidth());
     m_archiveDate->setEnabled(false);
     auto* source = new QHBoxLayout;
     source->addWidget(m_source);
