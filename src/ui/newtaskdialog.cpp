@@ -27,6 +27,9 @@ bool NameIsFolderName(int code)
     return code == Model::Sina || code == Model::Ifeng || code == Model::CerspEblog;
 }
 
+// The item of the source choice that takes the pages from a web archive; the live site is item 0.
+constexpr int ArchiveItem = 1;
+
 // Puts text into a line edit that is being typed in, keeping the cursor where the user left it.
 void ReplaceTyped(QLineEdit* edit, const QString& text)
 {
@@ -165,7 +168,7 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
 
 void NewTaskDialog::sourceChosen()
 {
-    m_archiveDate->setEnabled(m_source->currentIndex() == 1);
+    m_archiveDate->setEnabled(m_source->currentIndex() == ArchiveItem);
 }
 
 void NewTaskDialog::chooseCookieFile()
@@ -266,7 +269,7 @@ void NewTaskDialog::accept()
         QMessageBox::information(this, QString(), QStringLiteral("请输入正确信息"));
         return;
     }
-    const bool fromArchive = m_source->currentIndex() == 1;
+    const bool fromArchive = m_source->currentIndex() == ArchiveItem;
     QString archiveDate;
     if (fromArchive && !m_archiveDate->text().trimmed().isEmpty()) {
         const std::optional<QString> day = Model::ArchiveDay(m_archiveDate->text());
