@@ -1,5 +1,6 @@
 #include "model/autoconfig.h"
 
+#include "model/archivesource.h"
 #include "model/platformprofile.h"
 #include "text/charset.h"
 #include "text/failure.h"
@@ -94,6 +95,31 @@ QString AutoConfigCookieFile(const QString& programFolder)
         return {};
     }
     return QFileInfo(path).isAbsolute() ? path : Text::JoinPath(programFolder, path);
+}
+
+ArchiveSetting AutoConfigArchive(const QString& programFolder, const QDate& today)
+{
+    const QString field = ReadTaggedField(programFolder, QStringLiteral("archive"));
+    const QString value = field == Text::NotFound ? QString() : field.trimmed();
+    ArchiveSetting setting;
+    const auto is = [&value](const char* word) {
+        return value.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    };
+    if (value.isEmpty() || is("false") || value == QLatin1String("0")) {
+        return setting;
+    }
+    setting.fromArchive = true;
+    if (is("newest") || is("true") || value == QLatin1String("1")) {
+        return setting;
+    }
+    if (const std::optional<QString> day = ArchiveDay(value)) {
+        setting.day = *day;
+        setting.problem = ArchiveDayProblem(*day, today);
+    } else {
+        setting.problem = QStringLiteral("<archive> 应为 newest、True 或 YYYYMMDD 形式的日期，现为“") +
+                          value + QStringLiteral("”");
+    }
+    return setting;
 }
 
 std::optional<int> AutomaticPlatformCode(const QString& programFolder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -15,6 +16,19 @@ QString ReadAutoConfigField(const QString& programFolder, int index);
 // The optional field <cookies>: the user's cookie file for the automatic task, a path relative to the
 // program folder or absolute. Empty when the field is missing or empty.
 QString AutoConfigCookieFile(const QString& programFolder);
+
+// The optional field <archive>: where the automatic task's pages come from.
+struct ArchiveSetting
+{
+    bool fromArchive = false;
+    QString day;     // with fromArchive: the captures around this day, "YYYYMMDD"; empty: the newest
+    QString problem; // why the field cannot be used (then no automatic task may start); empty when it can
+};
+
+// Reads <archive>: missing, empty, "False" or "0" for the live site; "newest", "True" or "1" for the
+// newest captures of a web archive; a day as YYYYMMDD or YYYY-MM-DD for the captures around it (from
+// 1996 to today). Anything else is a problem.
+ArchiveSetting AutoConfigArchive(const QString& programFolder, const QDate& today = QDate::currentDate());
 
 // The platform of the automatic task: field 0 when it is a whole number from 0 to 16, none otherwise (then
 // no automatic task may start).

@@ -1,5 +1,6 @@
 #include "model/taskfiles.h"
 
+#include "model/archivesource.h"
 #include "model/autoconfig.h"
 #include "model/runstate.h"
 #include "model/tasklogin.h"
@@ -24,6 +25,10 @@ constexpr int RecordLines = 8; // six columns, two empty lines
 // Starts the header line that names the task's cookie file, after the switches; a task without one has
 // no such line, so its file reads as before.
 const QString CookieFileKey = QStringLiteral("Cookies=");
+// Starts the header line of a task that takes its pages from a web archive: the day of the captures or
+// NewestCaptures. Either optional line may come first.
+const QString ArchiveKey = QStringLiteral("Archive=");
+const QString NewestCaptures = QStringLiteral("newest");
 
 QString CheckpointPath(const RunState& state)
 {
@@ -77,6 +82,10 @@ QString TaskFileText(const RunState& state)
     if (!state.task.CookieFile.isEmpty()) {
         lines << CookieFileKey + OneLine(state.task.CookieFile);
     }
+    if (state.task.FromArchive) {
+        lines << ArchiveKey +
+                     (state.task.ArchiveDate.isEmpty() ? NewestCaptures : OneLine(state.task.ArchiveDate));
+    }
     lines << QString() << QString();
     const ArticleList& articles = state.articles;
     for (int row = 1; row <= articles.gridRowCount() - 2; ++row) {
@@ -116,8 +125,27 @@ TaskFile ParseTaskFile(const QString& text)
     file.fetchComments = ConfigTruth(lines.at(5));
 
     qsizetype headerLines = HeaderLines;
-    if (end > 6 && lines.at(6).startsWith(CookieFileKey)) {
-        file.cookieFile = lines.at(6).mid(CookieFileKey.size());
+    bool cookieLine = false;
+    bool archiveLine = false;
+    for (qsizetype i = 6; i < end; ++i) {
+        const QString& line = lines.at(i);
+        if (!cookieLine && line.startsWith(CookieFileKey)) {
+            file.cookieFile = line.mid(CookieFileKey.size());
+            cookieLine = true;
+        } else if (!archiveLine && line.startsWith(ArchiveKey)) {
+            const QString value = line.mid(ArchiveKey.size()).trimmed();
+            file.fromArchive = true;
+            if (value.compare(NewestCaptures, Qt::CaseInsensitive) != 0) {
+                const std::optional<QString> day = ArchiveDay(value);
+                if (!day) {
+                    throw Text::Failure(QStringLiteral("not a task file: no archive day in ") + line);
+                }
+                file.archiveDate = *day;
+            }
+            archiveLine = true;
+        } else {
+            break;
+        }
         ++headerLines;
     }
     if (end < headerLines) {
@@ -226,6 +254,8 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
     state.ResetArticleList();
     const bool complete = file.complete;
     const QString cookieFile = file.cookieFile;
+    const bool fromArchive = file.fromArchive;
+    const QString archiveDate = file.archiveDate;
     bool interrupted = false;
     try {
         co_await LoadTaskFile(state, std::move(file));
@@ -234,14 +264,17 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
     }
     // The task's login comes with it; an earlier task's goes.
     state.task.CookieFile = cookieFile;
+    // So do its source and day: a file without them is a task of the live site.
+    state.task.FromArchive = fromArchive;
+    state.task.ArchiveDate = archiveDate;
     QString login;
     try {
         login = UseTaskLogin(state);
     } catch (const Text::Failure& failure) {
         login = failure.message() + QStringLiteral("，下载时不带登录");
     }
-    const QString task =
-        QStringLiteral("导入") + state.profile().Name + QStringLiteral(": ") + state.task.TaskName;
+    const QString task = QStringLiteral("导入") + state.profile().Name + QStringLiteral(": ") +
+                         state.task.TaskName + ArchiveSourceNote(state.task);
     const QString count = Text::Num(state.articles.articleCount());
     QString text;
     if (interrupted) {

@@ -14,7 +14,8 @@ class RunState;
 // The task file (task name + ".ini" in the program folder) holds a saved article list:
 //   an empty line, the blog address, the platform code, the task name, the images and comments
 //   switches ("True"/"False"), for a task with a cookie file a line "Cookies=" and its path (never a
-//   cookie), two empty lines; then per article its row number, title, category, link,
+//   cookie), for a task taken from a web archive a line "Archive=" and the day ("YYYYMMDD") or "newest",
+//   two empty lines; then per article its row number, title, category, link,
 //   date and position in the category on six lines, followed by two empty lines. Every line ends in
 //   CR LF. Each record has exactly eight lines, so it is read line by line rather than split at empty
 //   lines: a column that is empty (an article without a date) survives the round trip.
@@ -37,6 +38,9 @@ struct TaskFile
     bool fetchImages = false;
     bool fetchComments = false;
     QString cookieFile; // empty when the task has none, as in every file written before there were any
+    // Where the pages come from: the live site in every file written before there were archive tasks.
+    bool fromArchive = false;
+    QString archiveDate; // with fromArchive: "YYYYMMDD", empty for the newest captures
     QList<TaskFileRecord> records;
     // False when the file ends inside a record or a record is out of line: the records before it were
     // read, the rest was not.
@@ -46,7 +50,8 @@ struct TaskFile
 // The task file's text for the current task and article list (without the last line end).
 QString TaskFileText(const RunState& state);
 
-// Reads a task file's text. Throws Text::Failure when its header is not that of a task file.
+// Reads a task file's text. Throws Text::Failure when its header is not that of a task file (an
+// "Archive=" line that names no day counts as such).
 TaskFile ParseTaskFile(const QString& text);
 // Reads a task file from disk. Throws Text::Failure when it cannot be read or is no task file.
 TaskFile ReadTaskFile(const QString& path);

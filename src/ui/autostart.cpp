@@ -1,6 +1,8 @@
 #include "ui/autostart.h"
 
+#include "model/archivesource.h"
 #include "model/autoconfig.h"
+#include "model/blogtask.h"
 #include "model/runstate.h"
 #include "model/taskname.h"
 
@@ -34,14 +36,26 @@ AutomaticStart ReadAutomaticStart(const Model::RunState& state)
             QStringLiteral("auto.cfg 设置有误：") + problem + QStringLiteral("，未执行全自动备份");
         return start;
     }
+    const Model::ArchiveSetting archive = Model::AutoConfigArchive(state.programFolder);
+    if (!archive.problem.isEmpty()) {
+        start.kind = AutomaticStart::Kind::Invalid;
+        start.question =
+            QStringLiteral("auto.cfg 设置有误：") + archive.problem + QStringLiteral("，未执行全自动备份");
+        return start;
+    }
     start.kind = AutomaticStart::Kind::Ready;
     start.platform = *platform;
     start.fetchImages = Model::ConfigTruth(state.readAutoConfigField(3));
     start.fetchComments = Model::ConfigTruth(state.readAutoConfigField(4));
     start.cookieFile = Model::AutoConfigCookieFile(state.programFolder);
+    start.fromArchive = archive.fromArchive;
+    start.archiveDate = archive.day;
+    Model::BlogTask source;
+    source.FromArchive = archive.fromArchive;
+    source.ArchiveDate = archive.day;
     start.question = QStringLiteral("即将执行全自动备份，是否继续？") + QStringLiteral("\r\n") +
                      state.profiles[*platform].Name + QStringLiteral("博客：") + start.name +
-                     QStringLiteral("\r\n");
+                     Model::ArchiveSourceNote(source) + QStringLiteral("\r\n");
     return start;
 }
 

@@ -21,12 +21,15 @@ struct AutomaticStart
     QString address;
     bool fetchImages = false;
     bool fetchComments = false;
-    QString cookieFile; // the optional <cookies> field, as a path; empty: none
-    QString question;   // the question put to the user (Ready), or the status text (Invalid)
+    QString cookieFile;       // the optional <cookies> field, as a path; empty: none
+    bool fromArchive = false; // the optional <archive> field: the pages come from a web archive
+    QString archiveDate;      // with fromArchive: "YYYYMMDD", empty for the newest captures
+    QString question;         // the question put to the user (Ready), or the status text (Invalid)
 };
 
 // Reads the automatic-mode settings: field 0 the platform code (0 to 16), 1 the task name, 2 the blog
-// address, 3 and 4 the images and comments switches; the optional <cookies> the user's cookie file.
+// address, 3 and 4 the images and comments switches; the optional <cookies> the user's cookie file and
+// <archive> the source of the pages.
 AutomaticStart ReadAutomaticStart(const Model::RunState& state);
 
 } // namespace Ui

@@ -86,6 +86,8 @@ void Commands::startTask(const NewTask& task)
     }
     m_state.task.FetchImages = task.fetchImages;
     m_state.task.FetchComments = task.fetchComments;
+    m_state.task.FromArchive = task.fromArchive;
+    m_state.task.ArchiveDate = task.fromArchive ? task.archiveDate : QString();
     Model::RunState& state = m_state;
     const NewTask started = task;
     m_runner.run(Command::Discovery, [&state, started] {

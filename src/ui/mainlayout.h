@@ -35,21 +35,21 @@ QFont SongFont();
 QFont HeiFont();
 
 // The controls at design size.
-inline constexpr TwipsRect Command1{120, 120, 735, 375};   // 新建
-inline constexpr TwipsRect Command2{960, 120, 735, 375};   // 下载
-inline constexpr TwipsRect Command6{1800, 120, 735, 375};  // 导入
-inline constexpr TwipsRect Command5{2640, 120, 735, 375};  // 导出
-inline constexpr TwipsRect Command3{3480, 120, 975, 375};  // 生成CHM
-inline constexpr TwipsRect Command7{4560, 120, 855, 375};  // 转TXT
-inline constexpr TwipsRect Command4{5520, 120, 615, 375};  // 目录
-inline constexpr TwipsRect Command8{6240, 120, 615, 375};  // 改名
-inline constexpr TwipsRect Command9{6960, 120, 1455, 375}; // 再次下载图片
-// 生成EPUB joins the row at its end; the window is one button wider for it.
-inline constexpr TwipsRect Command10{8520, 120, 975, 375}; // 生成EPUB
-// 转Markdown follows it, the window one button wider again.
-inline constexpr TwipsRect Command11{9600, 120, 1215, 375}; // 转Markdown
-inline constexpr TwipsRect Label3{240, 555, 3000, 255};     // version line
-inline constexpr TwipsRect Label2{3345, 570, 6840, 255};    // status line
+inline constexpr TwipsRect Command1{120, 120, 735, 375};  // 新建
+inline constexpr TwipsRect Command2{960, 120, 735, 375};  // 下载
+inline constexpr TwipsRect Command6{1800, 120, 735, 375}; // 导入
+inline constexpr TwipsRect Command5{2640, 120, 735, 375}; // 导出
+inline constexpr TwipsRect Command3{3480, 120, 975, 375}; // 生成CHM
+inline constexpr TwipsRect Command7{4560, 120, 855, 375}; // 转TXT
+// 转Markdown stands beside 转TXT, the other conversion; the commands after it move one button right.
+inline constexpr TwipsRect Command11{5520, 120, 1215, 375}; // 转Markdown
+inline constexpr TwipsRect Command4{6840, 120, 615, 375};   // 目录
+inline constexpr TwipsRect Command8{7560, 120, 615, 375};   // 改名
+inline constexpr TwipsRect Command9{8280, 120, 1455, 375};  // 再次下载图片
+// 生成EPUB ends the row; the window is wide enough for the two later commands.
+inline constexpr TwipsRect Command10{9840, 120, 975, 375}; // 生成EPUB
+inline constexpr TwipsRect Label3{240, 555, 3000, 255};    // version line
+inline constexpr TwipsRect Label2{3345, 570, 6840, 255};   // status line
 inline constexpr TwipsRect List1{240, 840, 8655, 1500};
 inline constexpr int Label5Left[5] = {3570, 3915, 4275, 4635, 4995};
 inline constexpr int Label5Top = 2355;

@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "model/archivesource.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
 #include "ui/autostart.h"
@@ -47,12 +48,14 @@ const QString HelpLines[] = {
     QStringLiteral("注意：本程序持续改进中，如发现问题可下载最新版试试"),
 };
 
+const QString ProgramTitle = QStringLiteral("qvlrx卷轴匣(博客备份工具)");
+
 } // namespace
 
 MainWindow::MainWindow(Shell& shell, QWidget* parent) : QWidget(parent), m_shell(shell)
 {
     setObjectName(QStringLiteral("form1"));
-    setWindowTitle(QStringLiteral("qvlrx卷轴匣(博客备份工具)"));
+    setWindowTitle(ProgramTitle);
     setFont(L::SongFont());
     buildControls();
     resize(L::DesignClientSize());
@@ -76,12 +79,12 @@ void MainWindow::buildControls()
         {5, QStringLiteral("导出"), QStringLiteral("保存文章清单"), L::Command5},
         {3, QStringLiteral("生成CHM"), QStringLiteral("打包成CHM"), L::Command3},
         {7, QStringLiteral("转TXT"), QStringLiteral("转成TXT格式"), L::Command7},
+        {11, QStringLiteral("转Markdown"), QStringLiteral("转成Markdown，可用于Hugo、Hexo等建站工具"),
+         L::Command11},
         {4, QStringLiteral("目录"), QStringLiteral("打开存放目录"), L::Command4},
         {8, QStringLiteral("改名"), QStringLiteral("改名"), L::Command8},
         {9, QStringLiteral("再次下载图片"), QStringLiteral("执行多次可确保图片一个不漏"), L::Command9},
         {10, QStringLiteral("生成EPUB"), QStringLiteral("打包成EPUB电子书"), L::Command10},
-        {11, QStringLiteral("转Markdown"), QStringLiteral("转成Markdown，可用于Hugo、Hexo等建站工具"),
-         L::Command11},
     };
     for (const auto& button : buttons) {
         auto* widget = new QPushButton(button.caption, this);
@@ -210,7 +213,9 @@ void MainWindow::startAutomatically()
                            .address = start.address,
                            .fetchImages = start.fetchImages,
                            .fetchComments = start.fetchComments,
-                           .cookieFile = start.cookieFile});
+                           .cookieFile = start.cookieFile,
+                           .fromArchive = start.fromArchive,
+                           .archiveDate = start.archiveDate});
 }
 
 void MainWindow::setVersionLine(const QString& text)
@@ -288,6 +293,21 @@ void MainWindow::open(const OpenTarget& target)
 void MainWindow::statusChanged(const QString& text)
 {
     m_statusLine->setText(text);
+    // A task that starts, is imported or resumed says so in the status line: the title follows it.
+    showTaskInTitle();
+}
+
+void MainWindow::showTaskInTitle()
+{
+    if (m_state == nullptr || m_state->task.TaskName.isEmpty()) {
+        setWindowTitle(ProgramTitle);
+        return;
+    }
+    const QString title = m_state->task.TaskName + Model::ArchiveSourceNote(m_state->task) +
+                          QStringLiteral(" - ") + ProgramTitle;
+    if (title != windowTitle()) {
+        setWindowTitle(title);
+    }
 }
 
 void MainWindow::listCleared()

@@ -76,6 +76,8 @@ private:
     void StartupInitialise();
     void startAutomatically();
     void applyResizeRule();
+    // The title names the current task and where its pages come from.
+    void showTaskInTitle();
     void showGridOf(TabStrip::Tab tab);
     void listEntryDoubleClicked(QListWidgetItem* item);
     void versionLineClicked();

@@ -1,11 +1,13 @@
 #include "ui/newtaskdialog.h"
 
+#include "model/archivesource.h"
 #include "model/platformprofile.h"
 #include "text/safefilename.h"
 #include "ui/platformchoices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -25,6 +27,9 @@ bool NameIsFolderName(int code)
     return code == Model::Sina || code == Model::Ifeng || code == Model::CerspEblog;
 }
 
+// The item of the source choice that takes the pages from a web archive; the live site is item 0.
+constexpr int ArchiveItem = 1;
+
 // Puts text into a line edit that is being typed in, keeping the cursor where the user left it.
 void ReplaceTyped(QLineEdit* edit, const QString& text)
 {
@@ -40,7 +45,8 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
       m_address(new QLineEdit(this)), m_addressLabel(new QLabel(QStringLiteral("地址"), this)),
       m_hint(new QLabel(this)), m_images(new QCheckBox(QStringLiteral("图片"), this)),
       m_comments(new QCheckBox(QStringLiteral("评论"), this)), m_cookieLabel(new QLabel(this)),
-      m_dropCookies(new QPushButton(QStringLiteral("不用"), this))
+      m_dropCookies(new QPushButton(QStringLiteral("不用"), this)), m_source(new QComboBox(this)),
+      m_archiveDate(new QLineEdit(this))
 {
     setWindowTitle(QStringLiteral("新增"));
     setModal(false);
@@ -100,6 +106,33 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     switches->addWidget(notice);
     switches->addStretch();
     grid->addLayout(switches, 4, 0, 1, 2);
+    // Where the pages come from, below the switches; a blog that is gone is read from a web archive.
+    auto* sourceLabel = new QLabel(QStringLiteral("来源"), this);
+    sourceLabel->setObjectName(QStringLiteral("SourceLabel"));
+    m_source->setObjectName(QStringLiteral("Source"));
+    m_source->addItem(QStringLiteral("网站"));
+    m_source->addItem(QStringLiteral("网页存档（已关闭的博客）"));
+    m_source->setToolTip(
+        QStringLiteral("博客已关闭或看不到时，从网页存档（如 Wayback Machine）里保存的网页备份"));
+    auto* dateLabel = new QLabel(QStringLiteral("存档日期"), this);
+    dateLabel->setObjectName(QStringLiteral("ArchiveDateLabel"));
+    m_archiveDate->setObjectName(QStringLiteral("ArchiveDate"));
+    m_archiveDate->setPlaceholderText(QStringLiteral("YYYY-MM-DD，留空为最新"));
+    m_archiveDate->setToolTip(QStringLiteral("博客在这一天前后的样子；留空则取最新的存档"));
+    m_archiveDate->setMaxLength(10);
+    // Wide enough to show the hint of the form whole.
+    m_archiveDate->setMinimumWidth(
+        m_archiveDate->fontMetrics().horizontalAdvance(m_archiveDate->placeholderText()) +
+        3 * m_archiveDate->fontMetrics().averageCharWidth());
+    m_archiveDate->setEnabled(false);
+    auto* source = new QHBoxLayout;
+    source->addWidget(m_source);
+    source->addSpacing(12);
+    source->addWidget(dateLabel);
+    source->addWidget(m_archiveDate);
+    source->addStretch();
+    grid->addWidget(sourceLabel, 5, 0);
+    grid->addLayout(source, 5, 1);
     // The login is chosen left of OK and Cancel, which stay where they are.
     auto* cookies = new QPushButton(QStringLiteral("使用登录Cookie…"), this);
     cookies->setObjectName(QStringLiteral("CookieButton"));
@@ -118,7 +151,7 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 5, 0, 1, 2);
+    grid->addLayout(buttons, 6, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     setMinimumWidth(440);
 
@@ -130,6 +163,12 @@ NewTaskDialog::NewTaskDialog(bool automaticMode, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &NewTaskDialog::reject);
     connect(cookies, &QPushButton::clicked, this, &NewTaskDialog::chooseCookieFile);
     connect(m_dropCookies, &QPushButton::clicked, this, [this] { setCookieFile(QString()); });
+    connect(m_source, &QComboBox::currentIndexChanged, this, &NewTaskDialog::sourceChosen);
+}
+
+void NewTaskDialog::sourceChosen()
+{
+    m_archiveDate->setEnabled(m_source->currentIndex() == ArchiveItem);
 }
 
 void NewTaskDialog::chooseCookieFile()
@@ -230,6 +269,21 @@ void NewTaskDialog::accept()
         QMessageBox::information(this, QString(), QStringLiteral("请输入正确信息"));
         return;
     }
+    const bool fromArchive = m_source->currentIndex() == ArchiveItem;
+    QString archiveDate;
+    if (fromArchive && !m_archiveDate->text().trimmed().isEmpty()) {
+        const std::optional<QString> day = Model::ArchiveDay(m_archiveDate->text());
+        const QString problem =
+            day ? Model::ArchiveDayProblem(*day, QDate::currentDate())
+                : QStringLiteral("存档日期请按 YYYY-MM-DD 填写（例如 2015-06-01），或留空取最新的存档");
+        if (!problem.isEmpty()) {
+            QMessageBox::information(this, QString(), problem);
+            m_archiveDate->setFocus();
+            m_archiveDate->selectAll();
+            return;
+        }
+        archiveDate = *day;
+    }
     hide();
     NewTask task;
     task.platform = m_platform->currentIndex();
@@ -239,6 +293,8 @@ void NewTaskDialog::accept()
     // A disabled switch keeps its mark but does not apply: comments exist for Sina articles only.
     task.fetchComments = m_comments->isEnabled() && m_comments->isChecked();
     task.cookieFile = m_cookieFile;
+    task.fromArchive = fromArchive;
+    task.archiveDate = archiveDate;
     Q_EMIT taskRequested(task);
 }
 

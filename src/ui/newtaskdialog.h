@@ -18,7 +18,9 @@ struct NewTask
     QString address;
     bool fetchImages = false;
     bool fetchComments = false;
-    QString cookieFile; // the user's cookie file, whose login the task uses; empty: none
+    QString cookieFile;       // the user's cookie file, whose login the task uses; empty: none
+    bool fromArchive = false; // the pages come from a web archive rather than the live site
+    QString archiveDate;      // with fromArchive: the captures around this day, "YYYYMMDD"; empty: the newest
 };
 
 // The new-task dialog 新增 (Form2): the user picks the platform, types the name and, for three platforms,
@@ -38,8 +40,8 @@ public:
     // Chooses the platform of a list item, as a click on it does.
     void choosePlatform(int index);
 
-    // OK (确定): without a platform the user is told "请输入正确信息" and the dialog stays; otherwise it
-    // hides and hands the task over.
+    // OK (确定): without a platform the user is told "请输入正确信息" and the dialog stays, as it does with
+    // an archive day that is no day, before 1996 or after today; otherwise it hides and hands the task over.
     void accept() override;
     // Cancel (取消): the dialog hides, nothing else changes.
     void reject() override;
@@ -57,6 +59,7 @@ private:
     void nameEdited();
     void addressEdited();
     void chooseCookieFile();
+    void sourceChosen();
 
     QComboBox* m_platform;  // Combo1
     QLineEdit* m_name;      // Text1
@@ -67,6 +70,8 @@ private:
     QCheckBox* m_comments;  // Check2
     QLabel* m_cookieLabel;
     QPushButton* m_dropCookies;
+    QComboBox* m_source;      // the live site or a web archive
+    QLineEdit* m_archiveDate; // the day of the captures, YYYY-MM-DD; empty: the newest
     QString m_cookieFile;
 };
 

@@ -99,13 +99,59 @@ private slots:
         QCOMPARE(Model::ReadAutoConfigField(run.folder.path(), 0), found ? QStringLiteral("0") : name);
     }
 
+    // <archive> takes the automatic task's pages from a web archive: the newest captures or those
+    // around a day from 1996 to today; anything else must stop the run rather than back up the live site.
+    void archiveField_data()
+    {
+        QTest::addColumn<QString>("field"); // null: no such tag
+        QTest::addColumn<bool>("fromArchive");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<bool>("problem");
+        QTest::newRow("absent") << QString() << false << QString() << false;
+        QTest::newRow("empty") << QStringLiteral("") << false << QString() << false;
+        QTest::newRow("false") << QStringLiteral("False") << false << QString() << false;
+        QTest::newRow("zero") << QStringLiteral("0") << false << QString() << false;
+        QTest::newRow("newest") << QStringLiteral(" Newest ") << true << QString() << false;
+        QTest::newRow("true") << QStringLiteral("True") << true << QString() << false;
+        QTest::newRow("one") << QStringLiteral("1") << true << QString() << false;
+        QTest::newRow("day") << QStringLiteral("20150601") << true << QStringLiteral("20150601") << false;
+        QTest::newRow("day with dashes")
+            << QStringLiteral("2015-06-01") << true << QStringLiteral("20150601") << false;
+        QTest::newRow("today") << QStringLiteral("2026-12-10") << true << QStringLiteral("20261210") << false;
+        QTest::newRow("before the archives")
+            << QStringLiteral("19951231") << true << QStringLiteral("19951231") << true;
+        QTest::newRow("to come") << QStringLiteral("20261211") << true << QStringLiteral("20261211") << true;
+        QTest::newRow("no such day") << QStringLiteral("20150230") << true << QString() << true;
+        QTest::newRow("word") << QStringLiteral("yesterday") << true << QString() << true;
+        QTest::newRow("other number") << QStringLiteral("2") << true << QString() << true;
+    }
+    void archiveField()
+    {
+        QFETCH(QString, field);
+        QFETCH(bool, fromArchive);
+        QFETCH(QString, day);
+        QFETCH(bool, problem);
+        TestRun run;
+        Text::WriteTextFile(run.folder.path(), QStringLiteral("auto.cfg"),
+                            QStringLiteral("\r\n<blog>0</blog>") +
+                                (field.isNull()
+                                     ? QString()
+                                     : QStringLiteral("<archive>") + field + QStringLiteral("</archive>")));
+        const Model::ArchiveSetting setting =
+            Model::AutoConfigArchive(run.folder.path(), QDate(2026, 12, 10));
+        QCOMPARE(setting.problem.isEmpty(), !problem);
+        QCOMPARE(setting.fromArchive, fromArchive);
+        QCOMPARE(setting.day, day);
+    }
+
     // A blog address is a web address; QQ zone, which finds a blog by its number alone, may go without.
     void blogAddressOfTheSettings()
     {
         QVERIFY(Model::BlogAddressProblem(Model::Qzone, QString()).isEmpty());
         QVERIFY(!Model::BlogAddressProblem(Model::Qzone, QStringLiteral("javascript:alert(1)")).isEmpty());
         QVERIFY(!Model::BlogAddressProblem(Model::Sina, QString()).isEmpty());
-        QVERIFY(Model::BlogAddressProblem(Model::Sina, QStringLiteral("http://blog.sina.com.cn/u/1")).isEmpty());
+        QVERIFY(
+            Model::BlogAddressProblem(Model::Sina, QStringLiteral("http://blog.sina.com.cn/u/1")).isEmpty());
     }
 };
 

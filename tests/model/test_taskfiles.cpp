@@ -176,6 +176,67 @@ private slots:
                  qPrintable(run.ui.status()));
     }
 
+    // An archive task's file names its source and day after the switches, beside the optional cookie
+    // line in either order; importing it brings them back, and a file without the line is a live task.
+    void taskFileRemembersTheSource_data()
+    {
+        QTest::addColumn<QString>("header"); // the optional lines after the switches
+        QTest::addColumn<bool>("fromArchive");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("cookies");
+        QTest::newRow("written before") << QString() << false << QString() << QString();
+        QTest::newRow("day") << QStringLiteral("Archive=20150601\r\n") << true << QStringLiteral("20150601")
+                             << QString();
+        QTest::newRow("newest") << QStringLiteral("Archive=newest\r\n") << true << QString() << QString();
+        QTest::newRow("day typed with dashes")
+            << QStringLiteral("Archive=2015-06-01\r\n") << true << QStringLiteral("20150601") << QString();
+        QTest::newRow("cookies first") << QStringLiteral("Cookies=c.txt\r\nArchive=20150601\r\n") << true
+                                       << QStringLiteral("20150601") << QStringLiteral("c.txt");
+        QTest::newRow("archive first") << QStringLiteral("Archive=newest\r\nCookies=c.txt\r\n") << true
+                                       << QString() << QStringLiteral("c.txt");
+    }
+    void taskFileRemembersTheSource()
+    {
+        QFETCH(QString, header);
+        QFETCH(bool, fromArchive);
+        QFETCH(QString, day);
+        QFETCH(QString, cookies);
+        const QString text = QString(TwoArticlesFile)
+                                 .replace(QStringLiteral("False\r\n"), QStringLiteral("False\r\n") + header);
+        const Model::TaskFile file = Model::ParseTaskFile(text);
+        QCOMPARE(file.fromArchive, fromArchive);
+        QCOMPARE(file.archiveDate, day);
+        QCOMPARE(file.cookieFile, cookies);
+        QCOMPARE(file.records.size(), 2);
+        QVERIFY(file.complete);
+
+        // Written back, the task reads the same; imported over an archive task of another day, it replaces
+        // the source.
+        TestRun run;
+        Fill(*run.state, TwoArticles);
+        run.state->task.FromArchive = fromArchive;
+        run.state->task.ArchiveDate = day;
+        Model::ExportTaskList(*run.state);
+        const Model::TaskFile written = Model::ReadTaskFile(run.path(QStringLiteral("blog.ini")));
+        QCOMPARE(written.fromArchive, fromArchive);
+        QCOMPARE(written.archiveDate, day);
+        QCOMPARE(written.records.size(), 2);
+        run.state->task = Model::BlogTask{};
+        run.state->task.FromArchive = true;
+        run.state->task.ArchiveDate = QStringLiteral("20000101");
+        WriteBytes(run.path(QStringLiteral("t.ini")), Text::EncodeLocal(text));
+        TestSupport::Wait(Model::ImportTaskList(*run.state, run.path(QStringLiteral("t.ini"))));
+        QCOMPARE(run.state->task.FromArchive, fromArchive);
+        QCOMPARE(run.state->task.ArchiveDate, day);
+        QCOMPARE(run.state->articles.articleCount(), 2);
+        const QString source = !fromArchive    ? QString()
+                               : day.isEmpty() ? QStringLiteral("（网页存档，最新）")
+                                               : QStringLiteral("（网页存档 2015-06-01）");
+        QVERIFY2(
+            run.ui.status().startsWith(QStringLiteral("导入新浪: blog") + source + QStringLiteral(" 成功!")),
+            qPrintable(run.ui.status()));
+    }
+
     void damagedFiles_data()
     {
         QTest::addColumn<QString>("text");
@@ -203,6 +264,10 @@ private slots:
         QTest::newRow("no task name")
             << QString(TwoArticlesFile).replace(QStringLiteral("\r\nblog\r\n"), CrLf + CrLf) << -1 << refused;
         QTest::newRow("not a task file") << QStringLiteral("[section]\r\nkey=value\r\n") << -1 << refused;
+        QTest::newRow("archive line without a day")
+            << QString(TwoArticlesFile)
+                   .replace(QStringLiteral("False\r\n"), QStringLiteral("False\r\nArchive=soon\r\n"))
+            << -1 << refused;
         // A task file from elsewhere must not lead the program out of its folder.
         for (const QString& name :
              {QStringLiteral(".."), QStringLiteral("../up"), QStringLiteral("."), QString(300, u'长')}) {

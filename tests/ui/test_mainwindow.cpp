@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+
 using Ui::OpenTarget;
 
 namespace {
@@ -120,18 +122,32 @@ private slots:
             run.find<QLabel>(QStringLiteral("Label2"))->text().startsWith(QStringLiteral("生成EPUB失败：")));
     }
 
-    // 转Markdown ends the row after 生成EPUB, inside the window, and reports in the status line.
-    void markdownCommandEndsTheRow()
+    // 转Markdown stands beside 转TXT, every command still in the row and inside the window, and reports
+    // in the status line.
+    void markdownCommandStandsBesideTxt()
     {
         namespace L = Ui::MainLayout;
         WindowRun run;
         QPushButton* markdown = Button(run, 11);
         QCOMPARE(markdown->text(), QStringLiteral("转Markdown"));
         QCOMPARE(markdown->geometry(), L::PixelRect(L::Command11));
-        QVERIFY(markdown->geometry().right() < run.window->width());
-        for (int number = 1; number <= 10; ++number) {
-            QVERIFY(!Button(run, number)->geometry().intersects(markdown->geometry()));
+        QList<QPushButton*> row;
+        for (int number = 1; number <= 11; ++number) {
+            QPushButton* button = Button(run, number);
+            QVERIFY(button->geometry().right() < run.window->width());
+            for (QPushButton* other : row) {
+                QVERIFY(!other->geometry().intersects(button->geometry()));
+            }
+            row << button;
         }
+        std::sort(row.begin(), row.end(),
+                  [](QPushButton* a, QPushButton* b) { return a->geometry().left() < b->geometry().left(); });
+        QStringList captions;
+        for (QPushButton* button : row) {
+            captions << button->text();
+        }
+        QCOMPARE(captions, (QStringList{"新建", "下载", "导入", "导出", "生成CHM", "转TXT", "转Markdown",
+                                        "目录", "改名", "再次下载图片", "生成EPUB"}));
         // Without a task there is nothing to convert.
         QTest::mouseClick(markdown, Qt::LeftButton);
         QTRY_VERIFY(
@@ -332,12 +348,13 @@ private slots:
         WindowRun run(false);
         WriteAutoConfig(
             run, QStringLiteral("<blog>4</blog><name>x</name><href>http://x.blog.sohu.com/entry/</href>"
-                                "<pic>1</pic><cmt>1</cmt>"));
+                                "<pic>1</pic><cmt>1</cmt><archive>2015-06-01</archive>"));
         ModalAnswerer answerer;
         answerer.script = {QMessageBox::No};
         run.load();
         QCOMPARE(answerer.texts,
-                 QStringList{QStringLiteral("即将执行全自动备份，是否继续？\n搜狐博客：x\n")});
+                 QStringList{
+                     QStringLiteral("即将执行全自动备份，是否继续？\n搜狐博客：x（网页存档 2015-06-01）\n")});
         QVERIFY(run.state->task.TaskName.isEmpty());
         QVERIFY(Button(run, 1)->isEnabled());
     }
@@ -353,6 +370,8 @@ private slots:
         QTest::newRow("task name with a line break")
             << "<blog>0</blog><name>a\nb</name><href>http://a/</href>";
         QTest::newRow("no web address") << "<blog>0</blog><name>x</name><href>file:///etc</href>";
+        QTest::newRow("archive day that is none")
+            << "<blog>3</blog><name>x</name><href>http://x/</href><archive>last spring</archive>";
     }
     void automaticStartWithoutAPlatformSaysSo()
     {

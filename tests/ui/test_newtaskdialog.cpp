@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkCookie>
@@ -252,6 +253,56 @@ private slots:
         QCOMPARE(requested.count(), 0);
     }
 
+    // The pages come from the live site unless the user picks a web archive; the day of its captures
+    // may be left empty (the newest), a day that is none, before 1996 or still to come is refused.
+    void archiveSourceWithAnOptionalDay()
+    {
+        Dialog d;
+        QSignalSpy requested(&d.dialog, &Ui::NewTaskDialog::taskRequested);
+        auto* source = d.dialog.findChild<QComboBox*>(QStringLiteral("Source"));
+        auto* day = d.dialog.findChild<QLineEdit*>(QStringLiteral("ArchiveDate"));
+        QCOMPARE(source->currentText(), QStringLiteral("网站"));
+        QCOMPARE(source->itemText(1), QStringLiteral("网页存档（已关闭的博客）"));
+        QVERIFY(!day->isEnabled());
+        d.dialog.choosePlatform(14);
+        // A day left in the field means nothing for the live site.
+        day->setText(QStringLiteral("1990-01-01"));
+        d.dialog.accept();
+        auto task = requested.takeFirst().first().value<Ui::NewTask>();
+        QVERIFY(!task.fromArchive);
+        QVERIFY(task.archiveDate.isEmpty());
+
+        const auto handedOver = [&](const QString& typed) {
+            d.dialog.show();
+            day->setText(typed);
+            d.dialog.accept();
+            return requested.isEmpty() ? Ui::NewTask{} : requested.takeFirst().first().value<Ui::NewTask>();
+        };
+        source->setCurrentIndex(1);
+        QVERIFY(day->isEnabled());
+        task = handedOver(QString());
+        QVERIFY(task.fromArchive);
+        QVERIFY(task.archiveDate.isEmpty());
+        QCOMPARE(handedOver(QStringLiteral("2015-06-01")).archiveDate, QStringLiteral("20150601"));
+        QCOMPARE(handedOver(QStringLiteral(" 19960101 ")).archiveDate, QStringLiteral("19960101"));
+        QCOMPARE(handedOver(QDate::currentDate().toString(Qt::ISODate)).archiveDate,
+                 QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+
+        ModalAnswerer answerer;
+        const QStringList refused{
+            QStringLiteral("1995-12-31"), QDate::currentDate().addDays(1).toString(Qt::ISODate),
+            QStringLiteral("2015-02-30"), QStringLiteral("2015-0601"), QStringLiteral("June 2015")};
+        for (const QString& typed : refused) {
+            handedOver(typed);
+            QVERIFY2(d.dialog.isVisible(), qPrintable(typed));
+        }
+        QCOMPARE(requested.count(), 0);
+        QCOMPARE(answerer.texts.size(), refused.size());
+        QVERIFY(answerer.texts.at(0).contains(QStringLiteral("1996")));
+        QVERIFY(answerer.texts.at(1).contains(QStringLiteral("还没到")));
+        QVERIFY(answerer.texts.at(2).contains(QStringLiteral("YYYY-MM-DD")));
+    }
+
     void enterHandsTheTaskOverAndCancelChangesNothing()
     {
         Dialog d;
@@ -294,10 +345,25 @@ private slots:
         auto* runner = run.window->findChild<Ui::CommandRunner*>();
         QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
 
+        QCOMPARE(run.window->windowTitle(), QStringLiteral("hexun1 - qvlrx卷轴匣(博客备份工具)"));
+
         // Shown again, the dialog is the same one with its fields.
         QTest::mouseClick(run.find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
         QCOMPARE(run.window->commands().newTaskDialog(), dialog);
         QCOMPARE(name->text(), QStringLiteral("hexun1"));
+
+        // A task from a web archive carries its day, and the title says where its pages come from (the
+        // archive a closed port here, so nothing leaves the machine).
+        qputenv("QVLRX_ARCHIVE", "http://127.0.0.1:9");
+        dialog->findChild<QComboBox*>(QStringLiteral("Source"))->setCurrentIndex(1);
+        dialog->findChild<QLineEdit*>(QStringLiteral("ArchiveDate"))->setText(QStringLiteral("2015-06-01"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QVERIFY(run.state->task.FromArchive);
+        QCOMPARE(run.state->task.ArchiveDate, QStringLiteral("20150601"));
+        QCOMPARE(run.window->windowTitle(),
+                 QStringLiteral("hexun1（网页存档 2015-06-01） - qvlrx卷轴匣(博客备份工具)"));
+        QTRY_VERIFY_WITH_TIMEOUT(!runner->isRunning(Ui::Command::Discovery), 15000);
+        qunsetenv("QVLRX_ARCHIVE");
     }
 
     void sinaTaskFillsTheArticleGrid()
