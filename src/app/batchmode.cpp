@@ -270,6 +270,14 @@ int RunBatch(const QString& programFolder, QNetworkAccessManager& network, Batch
     if (options.archiveDate) {
         state.task.FromArchive = true;
         state.task.ArchiveDate = *options.archiveDate;
+    } else {
+        const Model::ArchiveSetting archive = Model::AutoConfigArchive(programFolder);
+        if (!archive.problem.isEmpty()) {
+            ConsoleUserInterface::print(stderr, QStringLiteral("auto.cfg: <archive>: ") + archive.problem);
+            return BadSettings;
+        }
+        state.task.FromArchive = archive.fromArchive;
+        state.task.ArchiveDate = archive.day;
     }
     if (const QString source = Model::UseTaskSource(state); !source.isEmpty()) {
         state.setStatus(source);

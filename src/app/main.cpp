@@ -2,9 +2,9 @@
 #include "app/runend.h"
 #include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
+#include "model/archivesource.h"
 #include "model/runstate.h"
 #include "model/sitesettings.h"
-#include "model/tasksource.h"
 #include "render/downloadprogress.h"
 #include "text/proxycache.h"
 #include "ui/heartbeat.h"
@@ -186,9 +186,15 @@ int RunConsole(App::SignalWatcher& watcher)
         }
     }
     if (archiveDate) {
-        if (const QString problem = Model::ArchiveDateProblem(*archiveDate); !problem.isEmpty()) {
-            std::fprintf(stderr, "--archive=YYYYMMDD: %s\n", qPrintable(problem));
-            return 2;
+        if (!archiveDate->isEmpty()) {
+            const std::optional<QString> day = Model::ArchiveDay(*archiveDate);
+            const QString problem = day ? Model::ArchiveDayProblem(*day, QDate::currentDate())
+                                        : QStringLiteral("“%1”不是日期（YYYYMMDD）").arg(*archiveDate);
+            if (!problem.isEmpty()) {
+                std::fprintf(stderr, "--archive=YYYYMMDD: %s\n", qPrintable(problem));
+                return 2;
+            }
+            archiveDate = *day;
         }
     }
     std::optional<double> archiveRate;

@@ -5,6 +5,7 @@
 #include "model/runstate.h"
 #include "model/tasklogin.h"
 #include "model/taskname.h"
+#include "model/tasksource.h"
 #include "text/failure.h"
 #include "text/matching.h"
 #include "text/pagefetch.h"
@@ -267,6 +268,7 @@ QCoro::Task<> ImportTaskList(RunState& state, QString fileName)
     // So do its source and day: a file without them is a task of the live site.
     state.task.FromArchive = fromArchive;
     state.task.ArchiveDate = archiveDate;
+    UseTaskSource(state);
     QString login;
     try {
         login = UseTaskLogin(state);

@@ -1,10 +1,14 @@
 #include "model/tasksource.h"
 
+#include "model/archivesource.h"
 #include "model/runstate.h"
 #include "model/sitesettings.h"
 #include "text/webarchive.h"
 
+#include <QDate>
+
 #include <memory>
+#include <optional>
 
 namespace Model {
 
@@ -19,49 +23,13 @@ QString UseTaskSource(RunState& state)
     }
     auto archive = std::make_shared<Text::WebArchive>();
     archive->base = SettingsArchiveBase(state.programFolder);
-    archive->timestamp = Text::ArchiveTimestamp(ArchiveDay(state.task.ArchiveDate));
+    const std::optional<QString> day = ArchiveDay(state.task.ArchiveDate);
+    archive->timestamp =
+        Text::ArchiveTimestamp(day ? QDate::fromString(*day, QStringLiteral("yyyyMMdd")) : QDate());
     state.http.archive = std::move(archive);
     policy.requestsPerSecond = SettingsArchiveRate(state.programFolder);
     policy.connectionsPerSite = SettingsArchiveConnections(state.programFolder);
-    return QStringLiteral("从网页存档下载：%1（%2）")
-        .arg(state.http.archive->base, ArchiveSourceText(state.task.ArchiveDate));
-}
-
-QDate ArchiveDay(const QString& text)
-{
-    const QString written = text.trimmed();
-    QDate day = QDate::fromString(written, QStringLiteral("yyyyMMdd"));
-    if (!day.isValid()) {
-        day = QDate::fromString(written, QStringLiteral("yyyy-MM-dd"));
-    }
-    return day;
-}
-
-QString ArchiveDateProblem(const QString& text)
-{
-    if (text.trimmed().isEmpty()) {
-        return {};
-    }
-    const QDate day = ArchiveDay(text);
-    if (!day.isValid()) {
-        return QStringLiteral("存档日期“%1”不是日期（应为YYYYMMDD或YYYY-MM-DD）").arg(text.trimmed().left(40));
-    }
-    if (day.year() < 1996) {
-        return QStringLiteral("存档日期%1早于网页存档开始收录的1996年").arg(day.toString(Qt::ISODate));
-    }
-    if (day > QDate::currentDate()) {
-        return QStringLiteral("存档日期%1还没有到").arg(day.toString(Qt::ISODate));
-    }
-    return {};
-}
-
-QString ArchiveSourceText(const QString& archiveDate)
-{
-    const QDate day = ArchiveDay(archiveDate);
-    if (!day.isValid()) {
-        return QStringLiteral("网页存档，最新");
-    }
-    return QStringLiteral("网页存档 ") + day.toString(Qt::ISODate);
+    return QStringLiteral("从网页存档下载：") + state.http.archive->base + ArchiveSourceNote(state.task);
 }
 
 } // namespace Model

@@ -5,6 +5,7 @@
 #include "model/runstate.h"
 #include "model/taskfiles.h"
 #include "model/tasklogin.h"
+#include "model/tasksource.h"
 #include "output/chmpacker.h"
 #include "output/epubwriter.h"
 #include "output/markdownexport.h"
@@ -88,6 +89,11 @@ void Commands::startTask(const NewTask& task)
     m_state.task.FetchComments = task.fetchComments;
     m_state.task.FromArchive = task.fromArchive;
     m_state.task.ArchiveDate = task.fromArchive ? task.archiveDate : QString();
+    // From an archive nothing is asked of the site: every request goes to the archive's captures.
+    const QString source = Model::UseTaskSource(m_state);
+    if (login.isEmpty()) {
+        login = source;
+    }
     Model::RunState& state = m_state;
     const NewTask started = task;
     m_runner.run(Command::Discovery, [&state, started] {
