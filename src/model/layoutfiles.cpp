@@ -165,7 +165,8 @@ RowLayout Rows(const QJsonValue& value, const QString& field)
 void ReadLayout(const QJsonObject& layout, const QString& path, bool first, PlatformDescription& into,
                 int platform)
 {
-    if (!first && (layout.contains(QStringLiteral("bodyStart")) || layout.contains(QStringLiteral("bodyEnd")))) {
+    if (!first &&
+        (layout.contains(QStringLiteral("bodyStart")) || layout.contains(QStringLiteral("bodyEnd")))) {
         BodyLayout body;
         body.start = NeedText(layout, path, QStringLiteral("bodyStart"));
         body.end = NeedText(layout, path, QStringLiteral("bodyEnd"));
@@ -204,7 +205,8 @@ void ReadLayout(const QJsonObject& layout, const QString& path, bool first, Plat
         read.platform = platform;
         read.body = Rule(Need(article, field, QStringLiteral("body")), Field(field, QStringLiteral("body")));
         read.chrome = Rules(article, field, QStringLiteral("chrome"));
-        read.title = Rule(Need(article, field, QStringLiteral("title")), Field(field, QStringLiteral("title")));
+        read.title =
+            Rule(Need(article, field, QStringLiteral("title")), Field(field, QStringLiteral("title")));
         into.articles.append(read);
     }
     if (layout.contains(QStringLiteral("rows"))) {
@@ -225,7 +227,8 @@ void ReadLayout(const QJsonObject& layout, const QString& path, bool first, Plat
                               Field(itemField, QStringLiteral("block")), true);
             const QJsonValue articles = block.value(QStringLiteral("articles"));
             if (!articles.isUndefined() && !articles.isBool()) {
-                throw Refusal{Field(itemField, QStringLiteral("articles")), QStringLiteral("应为 true 或 false")};
+                throw Refusal{Field(itemField, QStringLiteral("articles")),
+                              QStringLiteral("应为 true 或 false")};
             }
             read.articles = articles.toBool();
             into.categoryBlocks.append(read);
@@ -271,7 +274,8 @@ PlatformDescription Description(const QJsonObject& top, int platform)
 
 QString Message(const QString& path, const LayoutReading& refused)
 {
-    const QString where = refused.field.isEmpty() ? QString() : QStringLiteral("字段 ") + refused.field + u'：';
+    const QString where =
+        refused.field.isEmpty() ? QString() : QStringLiteral("字段 ") + refused.field + u'：';
     return QStringLiteral("版式文件 %1 未采用（%2%3），改用内置的版式")
         .arg(QDir::toNativeSeparators(path), where, refused.problem);
 }
@@ -308,8 +312,8 @@ bool& InstalledOnce()
 QString LayoutFileName(int platform)
 {
     static const std::array<const char*, PlatformCount> names{
-        "sina",    "baidu",  "hexun",     "netease", "sohu",        "ifeng",   "qzone",   "health39", "tianya",
-        "yaolan",  "csdn",   "chinaunix", "cersp",   "cersp-eblog", "cnblogs", "tianya2", "51cto"};
+        "sina",   "baidu", "hexun",     "netease", "sohu",        "ifeng",   "qzone",   "health39", "tianya",
+        "yaolan", "csdn",  "chinaunix", "cersp",   "cersp-eblog", "cnblogs", "tianya2", "51cto"};
     return IsPlatformCode(platform) ? QString::fromLatin1(names[size_t(platform)]) + QStringLiteral(".json")
                                     : QString();
 }
@@ -320,8 +324,9 @@ LayoutReading ReadLayoutDescription(const QByteArray& json, int platform)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
-        reading.problem =
-            QStringLiteral("不是有效的 JSON（第%1个字节：%2）").arg(error.offset + 1).arg(error.errorString());
+        reading.problem = QStringLiteral("不是有效的 JSON（第%1个字节：%2）")
+                              .arg(error.offset + 1)
+                              .arg(error.errorString());
         return reading;
     }
     if (!document.isObject()) {
@@ -354,7 +359,8 @@ QStringList InstallLayouts(const QString& programFolder)
 {
     InstalledOnce() = true;
     QStringList refusals;
-    const QDir folder(programFolder.isEmpty() ? QString() : Text::JoinPath(programFolder, QStringLiteral("layouts")));
+    const QDir folder(programFolder.isEmpty() ? QString()
+                                              : Text::JoinPath(programFolder, QStringLiteral("layouts")));
     for (int platform = 0; platform < PlatformCount; ++platform) {
         PlatformDescription& description = Installed()[size_t(platform)];
         description = BuiltIn(platform);

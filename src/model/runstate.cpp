@@ -18,7 +18,8 @@ RunState::RunState(QString programFolder_, UserInterface& ui_, QNetworkAccessMan
     epubVolumeArticles = SettingsVolumeArticles(programFolder).value_or(epubVolumeArticles);
     epubVolumeMegabytes = SettingsVolumeMegabytes(programFolder).value_or(epubVolumeMegabytes);
     http.gates->notify = [this](const QString& text) { setStatus(text); };
-    // The platforms' descriptions: a file in the folder "layouts" beside the program replaces the built-in one.
+    // The platforms' descriptions: a file in the folder "layouts" beside the program replaces the built-in
+    // one.
     for (const QString& refusal : InstallLayouts(programFolder)) {
         ui.warn(refusal);
     }

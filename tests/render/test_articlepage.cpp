@@ -546,8 +546,9 @@ private slots:
     // Sina pages with other body markers are read with them, and --layouts names the file.
     void layoutFileBesideTheProgram()
     {
-        const QString page = QStringLiteral(
-            "<html><body><div class=\"post-neu\">换了版式以后依然读得出的文章正文</div><!-- post-neu end --></body></html>");
+        const QString page =
+            QStringLiteral("<html><body><div class=\"post-neu\">换了版式以后依然读得出的文章正文</div><!-- "
+                           "post-neu end --></body></html>");
         {
             TestRun run;
             MakeSinaTask(*run.state, 1);
@@ -555,21 +556,26 @@ private slots:
         }
         TestRun run;
         QString sina = BuiltInLayout(QStringLiteral("sina.json"));
-        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文开始 -->"), QStringLiteral("<div class=\\\"post-neu\\\">")));
-        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文结束 -->"), QStringLiteral("</div><!-- post-neu end -->")));
+        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文开始 -->"),
+                            QStringLiteral("<div class=\\\"post-neu\\\">")));
+        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文结束 -->"),
+                            QStringLiteral("</div><!-- post-neu end -->")));
         const QString path = run.path(QStringLiteral("layouts/sina.json"));
         TestSupport::WriteBytes(path, sina.toUtf8());
         Restart(run);
         MakeSinaTask(*run.state, 1);
         QCOMPARE(Save(run, page, 1), PageOutcome::Written);
-        QVERIFY(TestSupport::ReadPage(run.state->articlePagePath(1)).contains(QStringLiteral("换了版式以后依然读得出的文章正文")));
+        QVERIFY(TestSupport::ReadPage(run.state->articlePagePath(1))
+                    .contains(QStringLiteral("换了版式以后依然读得出的文章正文")));
         QVERIFY(run.ui.listLines().isEmpty());
 
         const QString listing = Model::LayoutListing();
-        QVERIFY2(listing.contains(QStringLiteral("0 新浪（sina.json）：") + path + u'\n'), qPrintable(listing));
-        // The layout the program knew first stays the first of a platform; the others stay built in.
-        QVERIFY2(listing.contains(QStringLiteral("3 网易（netease.json）：内置\n    1. multicntwrap\n    2. ")),
+        QVERIFY2(listing.contains(QStringLiteral("0 新浪（sina.json）：") + path + u'\n'),
                  qPrintable(listing));
+        // The layout the program knew first stays the first of a platform; the others stay built in.
+        QVERIFY2(
+            listing.contains(QStringLiteral("3 网易（netease.json）：内置\n    1. multicntwrap\n    2. ")),
+            qPrintable(listing));
         Model::InstallLayouts(QString());
     }
 
@@ -581,24 +587,27 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("field");
-        QTest::newRow("no JSON") << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s << u"\"charset\": \"UTF-8\""_s
-                                 << u"JSON"_s;
-        QTest::newRow("no character set") << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s << u""_s << u"charset"_s;
-        QTest::newRow("no end marker") << u"sina.json"_s << u"\"bodyEnd\": \"<!-- 正文结束 -->\","_s << u""_s
-                                       << u"layouts[0].bodyEnd"_s;
+        QTest::newRow("no JSON") << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s
+                                 << u"\"charset\": \"UTF-8\""_s << u"JSON"_s;
+        QTest::newRow("no character set")
+            << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s << u""_s << u"charset"_s;
+        QTest::newRow("no end marker")
+            << u"sina.json"_s << u"\"bodyEnd\": \"<!-- 正文结束 -->\","_s << u""_s << u"layouts[0].bodyEnd"_s;
         QTest::newRow("empty marker") << u"sina.json"_s << u"\"bodyStart\": \"<!-- 正文开始 -->\""_s
                                       << u"\"bodyStart\": \"\""_s << u"layouts[0].bodyStart"_s;
-        QTest::newRow("notices not a list") << u"netease.json"_s << u"\"notices\": [\"<title>权限错误</title>\"]"_s
-                                            << u"\"notices\": \"<title>权限错误</title>\""_s << u"layouts[1].notices"_s;
+        QTest::newRow("notices not a list")
+            << u"netease.json"_s << u"\"notices\": [\"<title>权限错误</title>\"]"_s
+            << u"\"notices\": \"<title>权限错误</title>\""_s << u"layouts[1].notices"_s;
         QTest::newRow("pattern does not compile")
             << u"csdn.json"_s << u"\"linkPattern\": \"/article/details/(\\\\d+)\""_s
             << u"\"linkPattern\": \"/article/details/(\\\\d+\""_s << u"layouts[1].rows[0].linkPattern"_s;
         QTest::newRow("pattern matches everything")
-            << u"csdn.json"_s << u"\"datePattern\": \"\\\\d{4}-\\\\d\\\\d-\\\\d\\\\d \\\\d\\\\d:\\\\d\\\\d(:\\\\d\\\\d)?\""_s
+            << u"csdn.json"_s
+            << u"\"datePattern\": \"\\\\d{4}-\\\\d\\\\d-\\\\d\\\\d \\\\d\\\\d:\\\\d\\\\d(:\\\\d\\\\d)?\""_s
             << u"\"datePattern\": \"\\\\d*\""_s << u"layouts[1].rows[0].datePattern"_s;
         QTest::newRow("category link matches everything")
-            << u"cnblogs.json"_s << u"\"categoryLink\": \"/category/\\\\d+\\\\.html$\""_s << u"\"categoryLink\": \"x?\""_s
-            << u"layouts[1].categoryLink"_s;
+            << u"cnblogs.json"_s << u"\"categoryLink\": \"/category/\\\\d+\\\\.html$\""_s
+            << u"\"categoryLink\": \"x?\""_s << u"layouts[1].categoryLink"_s;
     }
 
     void refusedLayoutFiles()
@@ -623,7 +632,8 @@ private slots:
         }
         // What the built-in description reads is read still.
         MakeSinaTask(*run.state, 1);
-        QCOMPARE(Save(run, SinaPageText(QStringLiteral("依旧按内置版式读出的文章正文")), 1), PageOutcome::Written);
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("依旧按内置版式读出的文章正文")), 1),
+                 PageOutcome::Written);
         QCOMPARE(Render::ReadLaterLayout(Model::Csdn,
                                          QStringLiteral("<div id=\"content_views\"><p>CSDN 正文</p></div>"))
                      ->body,
