@@ -19,6 +19,7 @@ public:
         return true;
     }
     void tell(const QString& message) override { print(stderr, message); }
+    void warn(const QString& message) override { print(stderr, message); }
     void showCommandStates(const Model::CommandStates&) override {}
     bool openLocal(const QString&) override { return true; }
     bool openWeb(const QString&) override { return true; }

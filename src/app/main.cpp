@@ -1,4 +1,5 @@
 #include "app/batchmode.h"
+#include "app/layoutlisting.h"
 #include "app/runend.h"
 #include "app/signalwatcher.h"
 #include "assets/assetfetcher.h"
@@ -69,7 +70,7 @@ bool WantsConsole(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--batch" || argument == "--help" || argument == "-h" || argument == "--version" ||
-            argument == "-v") {
+            argument == "-v" || argument == "--layouts") {
             return true;
         }
     }
@@ -111,6 +112,10 @@ int RunConsole(App::SignalWatcher& watcher)
         "     up and kept, no temporary file is left, and the next run goes on from there"));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("layouts"),
+        QStringLiteral("List each platform with the page layouts it knows and where they come from (built\n"
+                       "in, or a file of layouts/ in the program folder), then exit.")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("batch"), QStringLiteral("Run the automatic backup of auto.cfg without a window.")));
     parser.addOption(QCommandLineOption(
@@ -172,6 +177,9 @@ int RunConsole(App::SignalWatcher& watcher)
         }
     }
     parser.process(arguments);
+    if (parser.isSet(QStringLiteral("layouts"))) {
+        return App::ListLayouts(QCoreApplication::applicationDirPath());
+    }
     if (!parser.isSet(QStringLiteral("batch"))) {
         parser.showHelp(0);
     }

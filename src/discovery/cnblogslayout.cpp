@@ -1,6 +1,7 @@
 #include "discovery/cnblogslayout.h"
 
 #include "model/endpoints.h"
+#include "model/layoutfiles.h"
 #include "model/runstate.h"
 #include "text/failure.h"
 #include "text/pagefetch.h"
@@ -18,40 +19,6 @@ const QString Charset = QStringLiteral("UTF-8");
 
 // No blog has this many list pages: a page that keeps naming a next one ends the walk here.
 constexpr int MostListPages = 5000;
-
-// The sidebar's blocks of category links and the kind of entry each lists.
-struct CategoryBlock
-{
-    Text::ElementRule block;
-    bool articles;
-};
-
-const QList<CategoryBlock>& CategoryBlocks()
-{
-    static const QList<CategoryBlock> blocks = {
-        {{QStringLiteral("div"), QStringLiteral("id"), QStringLiteral("sidebar_postcategory")}, false},
-        {{QStringLiteral("div"), QStringLiteral("id"), QStringLiteral("sidebar_articlecategory")}, true},
-    };
-    return blocks;
-}
-
-// The home pages list posts in "postTitle2" links, the category pages in "entrylistItemTitle" links.
-const QList<RowLayout>& RowLayouts()
-{
-    static const QList<RowLayout> layouts = [] {
-        RowLayout home;
-        home.link = {QStringLiteral("a"), QStringLiteral("class"), QStringLiteral("postTitle2"), true};
-        home.linkPattern = QStringLiteral("/(?:articles/)?((?:p/)?\\d+(?:\\.html)?)(?:[?#].*)?$");
-        home.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
-        // The summary before it may name dates of its own.
-        home.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("postDesc"), true};
-        RowLayout category = home;
-        category.link.value = QStringLiteral("entrylistItemTitle");
-        category.dateIn.value = QStringLiteral("entrylistItemPostDesc");
-        return QList<RowLayout>{home, category};
-    }();
-    return layouts;
-}
 
 // "http://" and the cnblogs host before the path of an address the page wrote with either scheme.
 QString OnOurHost(const QString& href)
@@ -84,10 +51,11 @@ bool IsLaterHome(const QString& home)
 
 QList<CategoryLink> CategoryLinks(const QString& sidebar)
 {
-    static const QRegularExpression categoryAddress(QStringLiteral("/category/\\d+\\.html$"));
+    const Model::PlatformDescription& description = Model::LayoutDescription(Model::Cnblogs);
+    const QRegularExpression categoryAddress(description.categoryLink);
     static const QRegularExpression count(QStringLiteral("\\(\\d+\\)$"));
     QList<CategoryLink> links;
-    for (const CategoryBlock& kind : CategoryBlocks()) {
+    for (const Model::CategoryBlock& kind : description.categoryBlocks) {
         const std::optional<QString> block = Text::ElementContent(sidebar, kind.block);
         if (!block) {
             continue;
@@ -111,7 +79,8 @@ QList<CategoryLink> CategoryLinks(const QString& sidebar)
 
 QList<LayoutRow> Rows(const QString& page)
 {
-    return ReadRows(RowLayouts(), page);
+    // The home pages list posts in "postTitle2" links, the category pages in "entrylistItemTitle" links.
+    return ReadRows(Model::LayoutDescription(Model::Cnblogs).rows, page);
 }
 
 QCoro::Task<> FindArticles(Model::RunState& state, QString home)

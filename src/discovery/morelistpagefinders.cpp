@@ -3,6 +3,7 @@
 
 #include "model/articlenames.h"
 #include "model/endpoints.h"
+#include "model/layoutfiles.h"
 #include "model/runstate.h"
 #include "model/taskfiles.h"
 #include "text/matching.h"
@@ -37,24 +38,6 @@ QCoro::Task<QString> FetchIfengDataScript(Text::HttpContext& http, WalkState wal
         throw Text::Failure(QStringLiteral("the list page %1 names no article script").arg(listAddress));
     }
     co_return co_await Text::FetchPageUntilOk(http, script, QStringLiteral("UTF-8"));
-}
-
-// CSDN's category pages since about 2020: the rows in a list under the category's name, each row one
-// link around its title (after a "原创" or "转载" label), summary (which may name dates too) and date.
-QList<RowLayout> CsdnLaterRows()
-{
-    RowLayout rows;
-    rows.scope = QStringLiteral("<ul class=\"column_article_list\"");
-    rows.link = {QStringLiteral("a"), {}, {}};
-    rows.linkPattern = QStringLiteral("/article/details/(\\d+)");
-    rows.title = {QStringLiteral("h2"), QStringLiteral("class"), QStringLiteral("title"), true};
-    rows.titleChrome = {
-        {QStringLiteral("span"), QStringLiteral("class"), QStringLiteral("article-type"), true}};
-    rows.datePattern = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d(:\\d\\d)?");
-    rows.dateIn = {QStringLiteral("div"), QStringLiteral("class"), QStringLiteral("column_article_data"),
-                   true};
-    rows.category = {QStringLiteral("h3"), QStringLiteral("class"), QStringLiteral("column_title"), true};
-    return {rows};
 }
 
 // A category page names its address without the page suffix, its page size and its article total in
@@ -221,7 +204,8 @@ ListPagePlatform Csdn()
     p.link = From(FieldSource::Entry, QStringLiteral("details/"), QStringLiteral("#>"), 2);
     p.category = Fixed(QStringLiteral("默认分类"));
     p.date = From(FieldSource::Date, QStringLiteral("class=#link_postdate#>"), QStringLiteral("</span>"), 3);
-    p.laterRows = CsdnLaterRows();
+    // The category pages since about 2020: rows in a list under the category's name.
+    p.laterRows = Model::LayoutDescription(Model::Csdn).rows;
     return p;
 }
 

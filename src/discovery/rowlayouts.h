@@ -1,25 +1,16 @@
 #pragma once
 
-#include "text/elements.h"
+#include "model/layoutdescription.h"
 
 #include <QList>
 #include <QString>
 
-// Rows of a list page in a layout that the site took on later: each row is a link element whose address
-// names the article, its title written inside the link (or in an element inside it), its date after it.
+// Rows of a list page in a layout that the site took on later (the platform's description holds the
+// layouts): each row is a link element whose address names the article, its title written inside the
+// link (or in an element inside it), its date after it.
 namespace Discovery {
 
-struct RowLayout
-{
-    QString scope;           // rows are read after the first occurrence of this text; "" for the whole page
-    Text::ElementRule link;  // the link element of a row
-    QString linkPattern;     // a regular expression on the link's address; its first group is the row's link
-    Text::ElementRule title; // the element inside the link that holds the title; no tag: the whole link
-    QList<Text::ElementRule> titleChrome; // labels taken out of the title ("原创")
-    QString datePattern;        // the first match after the link's start tag and before the next row
-    Text::ElementRule dateIn;   // with a tag: the date is looked for in that element of the row only
-    Text::ElementRule category; // the element of the page whose text names the category of every row
-};
+using Model::RowLayout;
 
 struct LayoutRow
 {

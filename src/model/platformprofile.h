@@ -50,7 +50,8 @@ class PlatformProfileTable
 public:
     PlatformProfileTable(); // built complete, as BuildPlatformProfileTable leaves it
 
-    // Builds rows 0 to 16 anew (also undoes any run-time marker change).
+    // Builds rows 0 to 16 anew from the platforms' descriptions in use (also undoes any run-time marker
+    // change).
     void BuildPlatformProfileTable();
 
     // The row of a platform; codes outside 0 to 16 give an empty profile.

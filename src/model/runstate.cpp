@@ -2,6 +2,7 @@
 
 #include "model/articlenames.h"
 #include "model/autoconfig.h"
+#include "model/layoutfiles.h"
 #include "model/sitesettings.h"
 #include "text/safefilename.h"
 #include "text/textfiles.h"
@@ -17,6 +18,12 @@ RunState::RunState(QString programFolder_, UserInterface& ui_, QNetworkAccessMan
     epubVolumeArticles = SettingsVolumeArticles(programFolder).value_or(epubVolumeArticles);
     epubVolumeMegabytes = SettingsVolumeMegabytes(programFolder).value_or(epubVolumeMegabytes);
     http.gates->notify = [this](const QString& text) { setStatus(text); };
+    // The platforms' descriptions: a file in the folder "layouts" beside the program replaces the built-in
+    // one.
+    for (const QString& refusal : InstallLayouts(programFolder)) {
+        ui.warn(refusal);
+    }
+    profiles.BuildPlatformProfileTable();
 }
 
 QString RunState::pathInProgramFolder(const QString& relativeName) const

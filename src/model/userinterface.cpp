@@ -20,4 +20,10 @@ void UserInterface::addListLine(const QString& line)
     listLineAdded(line);
 }
 
+void UserInterface::warn(const QString& message)
+{
+    addListLine(message);
+    setStatus(message);
+}
+
 } // namespace Model

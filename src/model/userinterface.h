@@ -36,6 +36,10 @@ public:
     QString listLine(int index) const { return m_list.value(index); }
     const QStringList& listLines() const { return m_list; }
 
+    // Something the user should know of that stops nothing (a file of the program that was not used):
+    // the list box and the status line show it; batch mode writes it to the error output.
+    virtual void warn(const QString& message);
+
     // A yes/no question; true for yes.
     virtual bool ask(const QString& title, const QString& question) = 0;
     // A message with an OK button.

@@ -1,51 +1,17 @@
 #include "render/bodylayouts.h"
 
+#include "model/layoutfiles.h"
 #include "model/platformprofile.h"
 #include "text/matching.h"
 #include "text/starttags.h"
 #include "text/textprimitives.h"
 #include "text/unrecognisedpage.h"
 
-#include <array>
-
 namespace Render {
 
 namespace {
 
 using Kind = BodyLayout::Kind;
-
-BodyLayout Element(const char16_t* tag, const char16_t* attribute, const char16_t* value)
-{
-    BodyLayout layout;
-    layout.kind = Kind::Element;
-    layout.tag = QString::fromUtf16(tag);
-    layout.attribute = QString::fromUtf16(attribute);
-    layout.value = QString::fromUtf16(value);
-    return layout;
-}
-
-BodyLayout Between(Kind kind, const char16_t* start, const char16_t* end)
-{
-    BodyLayout layout;
-    layout.kind = kind;
-    layout.start = QString::fromUtf16(start);
-    layout.end = QString::fromUtf16(end);
-    return layout;
-}
-
-std::array<PlatformLayouts, Model::PlatformCount> BuildLayouts()
-{
-    std::array<PlatformLayouts, Model::PlatformCount> table;
-    // NetEase pages of 2015 on: the profile's container holds the title, date, category, the font-size
-    // switch and the share bar with its QR codes before the article itself. A locked article is
-    // answered with a page of its own.
-    table[Model::Netease].bodies = {Between(Kind::Narrows, u"<div class=\"nbw-blog-start\"></div>",
-                                            u"<div class=\"nbw-blog-end\"></div>")};
-    table[Model::Netease].notices = {QStringLiteral("<title>权限错误</title>")};
-    // 51cto pages of 2022 on: the begin and end comments are gone; the body is the element #result.
-    table[Model::Cto51].bodies = {Element(u"div", u"id", u"result")};
-    return table;
-}
 
 // Where the element's name ends in the text: the "<" + name must be followed by a space, "/" or ">".
 bool NameEndsAt(QStringView text, qsizetype at)
@@ -107,19 +73,9 @@ QString Quoted(const QString& text)
 
 } // namespace
 
-QString BodyLayout::describe() const
-{
-    if (kind == Kind::Element) {
-        return Quoted(u'<' + tag + u' ' + attribute + QStringLiteral("=\"") + value + QStringLiteral("\">"));
-    }
-    return Quoted(start) + QStringLiteral("…") + Quoted(end);
-}
-
 const PlatformLayouts& LaterLayouts(int platform)
 {
-    static const std::array<PlatformLayouts, Model::PlatformCount> table = BuildLayouts();
-    static const PlatformLayouts none;
-    return Model::IsPlatformCode(platform) ? table[size_t(platform)] : none;
+    return Model::LayoutDescription(platform).later;
 }
 
 QString ElementContent(const QString& page, const QString& tag, const QString& attribute,

@@ -1,44 +1,21 @@
 #pragma once
 
-#include <QList>
+#include "model/layoutdescription.h"
+
 #include <QString>
-#include <QStringList>
 
 namespace Model {
 struct PlatformProfile;
 }
 
 // The article-page layouts a platform's site went over to after the one its profile describes. The
-// profile's markers are always tried first; these are plain data, one table per platform.
+// profile's markers are always tried first; the later layouts come from the platform's description.
 namespace Render {
 
-struct BodyLayout
-{
-    enum class Kind {
-        Markers, // the body lies between start and end
-        Element, // the body is the content of the first element <tag attribute="value">
-        Narrows, // within a body cut before, the part between start and end (the site's header, share
-                 // bar and codes lie outside); the body stays as it was when either is missing
-    };
-    Kind kind = Kind::Markers;
-    QString start; // Markers, Narrows: the text before the body
-    QString end;   // Markers, Narrows: the text after it
-    QString tag;   // Element: the element's name, its attribute and that attribute's value
-    QString attribute;
-    QString value;
+using Model::BodyLayout;
+using Model::PlatformLayouts;
 
-    // How a reader recognises the layout, for the text of a page that matches none.
-    QString describe() const;
-};
-
-struct PlatformLayouts
-{
-    QList<BodyLayout> bodies;
-    // Texts by which the site itself says that the article is locked or gone, besides the profile's.
-    QStringList notices;
-};
-
-// The later layouts of a platform (none for most).
+// The later layouts of a platform in its description in use (none for most).
 const PlatformLayouts& LaterLayouts(int platform);
 
 // The body of a page whose profile cut gave partBody ("未找到" or a short text when it found none): that

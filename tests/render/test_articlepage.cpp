@@ -1,8 +1,10 @@
 #include "downloadfixture.h"
 #include "model/endpoints.h"
+#include "model/layoutfiles.h"
 #include "model/localpage.h"
 #include "render/articlepage.h"
 #include "render/bodylayouts.h"
+#include "render/laterlayouts.h"
 #include "support/realpages.h"
 #include "support/testrun.h"
 #include "support/wait.h"
@@ -57,6 +59,29 @@ QString VisibleText(QString html)
     html.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
     html.replace(QChar(0x200B), QString());
     return html.simplified();
+}
+
+// The text of a built-in description file.
+QString BuiltInLayout(const QString& file)
+{
+    QFile builtIn(QStringLiteral(":/layouts/") + file);
+    return builtIn.open(QIODevice::ReadOnly) ? QString::fromUtf8(builtIn.readAll()) : QString();
+}
+
+bool ReplaceOnce(QString& text, const QString& from, const QString& to)
+{
+    if (text.count(from) != 1) {
+        return false;
+    }
+    text.replace(from, to);
+    return true;
+}
+
+// The program started again in the same folder, so that it reads the layout files there.
+void Restart(TestRun& run)
+{
+    run.state.reset();
+    run.state = std::make_unique<Model::RunState>(run.folder.path(), run.ui, &run.network);
 }
 
 } // namespace
@@ -515,6 +540,104 @@ private slots:
                                    "登录后复制", "cnblogs-toc-button", "recommend", "qrcode", "二维码"}) {
             QVERIFY2(!body.contains(QString::fromUtf8(chrome), Qt::CaseInsensitive), chrome);
         }
+    }
+
+    // A description file in layouts/ beside the program replaces the built-in one without a rebuild:
+    // Sina pages with other body markers are read with them, and --layouts names the file.
+    void layoutFileBesideTheProgram()
+    {
+        const QString page =
+            QStringLiteral("<html><body><div class=\"post-neu\">换了版式以后依然读得出的文章正文</div><!-- "
+                           "post-neu end --></body></html>");
+        {
+            TestRun run;
+            MakeSinaTask(*run.state, 1);
+            QVERIFY(Save(run, page, 1) != PageOutcome::Written);
+        }
+        TestRun run;
+        QString sina = BuiltInLayout(QStringLiteral("sina.json"));
+        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文开始 -->"),
+                            QStringLiteral("<div class=\\\"post-neu\\\">")));
+        QVERIFY(ReplaceOnce(sina, QStringLiteral("<!-- 正文结束 -->"),
+                            QStringLiteral("</div><!-- post-neu end -->")));
+        const QString path = run.path(QStringLiteral("layouts/sina.json"));
+        TestSupport::WriteBytes(path, sina.toUtf8());
+        Restart(run);
+        MakeSinaTask(*run.state, 1);
+        QCOMPARE(Save(run, page, 1), PageOutcome::Written);
+        QVERIFY(TestSupport::ReadPage(run.state->articlePagePath(1))
+                    .contains(QStringLiteral("换了版式以后依然读得出的文章正文")));
+        QVERIFY(run.ui.listLines().isEmpty());
+
+        const QString listing = Model::LayoutListing();
+        QVERIFY2(listing.contains(QStringLiteral("0 新浪（sina.json）：") + path + u'\n'),
+                 qPrintable(listing));
+        // The layout the program knew first stays the first of a platform; the others stay built in.
+        QVERIFY2(
+            listing.contains(QStringLiteral("3 网易（netease.json）：内置\n    1. multicntwrap\n    2. ")),
+            qPrintable(listing));
+        Model::InstallLayouts(QString());
+    }
+
+    // A broken description file is refused with its path and field named, in the list box and the
+    // status line, and the built-in description is used instead.
+    void refusedLayoutFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("no JSON") << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s
+                                 << u"\"charset\": \"UTF-8\""_s << u"JSON"_s;
+        QTest::newRow("no character set")
+            << u"sina.json"_s << u"\"charset\": \"UTF-8\","_s << u""_s << u"charset"_s;
+        QTest::newRow("no end marker")
+            << u"sina.json"_s << u"\"bodyEnd\": \"<!-- 正文结束 -->\","_s << u""_s << u"layouts[0].bodyEnd"_s;
+        QTest::newRow("empty marker") << u"sina.json"_s << u"\"bodyStart\": \"<!-- 正文开始 -->\""_s
+                                      << u"\"bodyStart\": \"\""_s << u"layouts[0].bodyStart"_s;
+        QTest::newRow("notices not a list")
+            << u"netease.json"_s << u"\"notices\": [\"<title>权限错误</title>\"]"_s
+            << u"\"notices\": \"<title>权限错误</title>\""_s << u"layouts[1].notices"_s;
+        QTest::newRow("pattern does not compile")
+            << u"csdn.json"_s << u"\"linkPattern\": \"/article/details/(\\\\d+)\""_s
+            << u"\"linkPattern\": \"/article/details/(\\\\d+\""_s << u"layouts[1].rows[0].linkPattern"_s;
+        QTest::newRow("pattern matches everything")
+            << u"csdn.json"_s
+            << u"\"datePattern\": \"\\\\d{4}-\\\\d\\\\d-\\\\d\\\\d \\\\d\\\\d:\\\\d\\\\d(:\\\\d\\\\d)?\""_s
+            << u"\"datePattern\": \"\\\\d*\""_s << u"layouts[1].rows[0].datePattern"_s;
+        QTest::newRow("category link matches everything")
+            << u"cnblogs.json"_s << u"\"categoryLink\": \"/category/\\\\d+\\\\.html$\""_s
+            << u"\"categoryLink\": \"x?\""_s << u"layouts[1].categoryLink"_s;
+    }
+
+    void refusedLayoutFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, field);
+        TestRun run;
+        QString description = BuiltInLayout(file);
+        QVERIFY(ReplaceOnce(description, from, to));
+        const QString path = run.path(QStringLiteral("layouts/") + file);
+        TestSupport::WriteBytes(path, description.toUtf8());
+        Restart(run);
+
+        QCOMPARE(run.ui.listLines().size(), 1);
+        const QString message = run.ui.listLines().constFirst();
+        QVERIFY2(message.contains(path) && message.contains(field), qPrintable(message));
+        QCOMPARE(run.ui.status(), message);
+        for (int platform = 0; platform < Model::PlatformCount; ++platform) {
+            QVERIFY(Model::LayoutDescription(platform).source.startsWith(QStringLiteral(":/layouts/")));
+        }
+        // What the built-in description reads is read still.
+        MakeSinaTask(*run.state, 1);
+        QCOMPARE(Save(run, SinaPageText(QStringLiteral("依旧按内置版式读出的文章正文")), 1),
+                 PageOutcome::Written);
+        QCOMPARE(Render::ReadLaterLayout(Model::Csdn,
+                                         QStringLiteral("<div id=\"content_views\"><p>CSDN 正文</p></div>"))
+                     ->body,
+                 QStringLiteral("<p>CSDN 正文</p>"));
     }
 
     void failedWritesLeaveNoPage()
