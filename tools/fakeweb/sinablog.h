@@ -108,7 +108,11 @@ public:
     QString loginCookie() const;
     static QString loginNoticePage();
 
-    // Adds a handler answering every address above.
+    // Every address above the blog serves: list and favourites pages, articles, images, comment
+    // counters and comment pages.
+    QStringList addresses() const;
+
+    // Adds a handler answering every address above, and tells the server where they are.
     void install(Server& server) const;
 
     struct Data;
