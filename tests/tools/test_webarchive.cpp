@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -176,11 +177,12 @@ private slots:
     // Captures of error pages, cut off or looping, an index that is no JSON, and bursts of 429.
     void servesTheBadCapturesAClientMustSurvive()
     {
-        const FakeWeb::SinaBlog sina(FakeWeb::SinaBlogOptions{.articles = 6, .categories = 1});
+        const FakeWeb::SinaBlog sina(FakeWeb::SinaBlogOptions{.articles = 7, .categories = 1});
         sina.install(m_server);
         const QList<FakeWeb::SinaArticle> articles = sina.articles();
-        install(QStringLiteral("dates=20120101,notfound=%1,cut=%2,loop=%3,gone=%4,cdx=broken")
-                    .arg(articles.at(0).id, articles.at(1).id, articles.at(2).id, articles.at(3).id));
+        install(QStringLiteral("dates=20120101,notfound=%1,cut=%2,loop=%3,gone=%4,recode=%5,cdx=broken")
+                    .arg(articles.at(0).id, articles.at(1).id, articles.at(2).id, articles.at(3).id,
+                         articles.at(5).id));
         FakeWeb::installFault(m_server, QStringLiteral("429x2=3@/web/.*blog_%1").arg(articles.at(4).id));
         const auto replay = [this](const FakeWeb::SinaArticle& a, const QString& date = "20120101000000") {
             return get(archive() + QStringLiteral("/web/") + date + QStringLiteral("id_/") + a.address());
@@ -206,6 +208,13 @@ private slots:
         const Answer gone = replay(articles.at(3));
         QCOMPARE(gone.status, 200);
         QVERIFY(gone.body.contains("Hrm. The Wayback Machine has not archived that URL."));
+
+        const Answer recoded = replay(articles.at(5));
+        QCOMPARE(recoded.header("Content-Type"), QByteArray("text/html; charset=gbk"));
+        QStringDecoder gbk("GB18030");
+        const QString text = gbk.decode(recoded.body);
+        QVERIFY(text.contains(articles.at(5).title) && text.contains(QStringLiteral("charset=gbk")) &&
+                !text.contains(QStringLiteral("charset=utf-8")));
 
         QCOMPARE(replay(articles.at(4)).status, 429);
         QCOMPARE(replay(articles.at(4)).header("Retry-After"), QByteArray("3"));

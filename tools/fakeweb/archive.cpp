@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QLocale>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
@@ -105,6 +106,29 @@ Response siteErrorPage(const QString& url, const Response& site)
                              charset);
 }
 
+// A text page in the other character set than it was written in (UTF-8 becomes GBK, GBK UTF-8), its
+// header and meta tags saying so, as a site that changed its encoding was captured.
+Response recoded(Response page)
+{
+    static const QRegularExpression charset(QStringLiteral("(charset=[\"']?)([\\w-]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString type = QString::fromLatin1(page.header("Content-Type"));
+    if (!type.startsWith(QLatin1String("text/"))) {
+        return page;
+    }
+    const QRegularExpressionMatch declared = charset.match(type);
+    const bool toUtf8 = declared.hasMatch() && declared.captured(2).toLower().startsWith(QLatin1String("gb"));
+    const QString target = toUtf8 ? QStringLiteral("utf-8") : QStringLiteral("gbk");
+    QStringDecoder decoder(toUtf8 ? "GB18030" : "UTF-8");
+    QString text = decoder.decode(page.body);
+    text.replace(charset, QStringLiteral("\\1") + target);
+    Response out = PageKit::textPage(text, target.toLatin1());
+    out.headers = {{"Content-Type", declared.hasMatch()
+                                        ? QString(type).replace(charset, QStringLiteral("\\1") + target).toLatin1()
+                                        : type.toLatin1() + "; charset=gbk"}};
+    return out;
+}
+
 } // namespace
 
 Response notArchivedPage()
@@ -130,7 +154,7 @@ std::optional<ArchiveOptions> ArchiveOptions::parse(const QString& text, QString
     };
     ArchiveOptions options;
     static const QRegularExpression keyStart(
-        QStringLiteral(",(?=(?:host|dates|missing|seed|drop|notfound|gone|loop|cut|cdx)=)"));
+        QStringLiteral(",(?=(?:host|dates|missing|seed|drop|notfound|gone|loop|cut|recode|cdx)=)"));
     for (const QString& item : text.split(keyStart, Qt::SkipEmptyParts)) {
         const qsizetype equals = item.indexOf(u'=');
         const QString key = item.left(equals).trimmed();
@@ -176,6 +200,8 @@ std::optional<ArchiveOptions> ArchiveOptions::parse(const QString& text, QString
             ok = pattern(options.loop);
         } else if (key == QStringLiteral("cut")) {
             ok = pattern(options.cut);
+        } else if (key == QStringLiteral("recode")) {
+            ok = pattern(options.recode);
         } else if (key == QStringLiteral("cdx")) {
             if (value == QStringLiteral("broken")) {
                 options.index = Index::Broken;
@@ -210,7 +236,7 @@ bool WebArchive::holds(const QString& url) const
     }
     if (m_options.missing <= 0 || m_server.isFirstPage(address) || matchesAny(m_options.notFound, address) ||
         matchesAny(m_options.gone, address) || matchesAny(m_options.loop, address) ||
-        matchesAny(m_options.cut, address)) {
+        matchesAny(m_options.cut, address) || matchesAny(m_options.recode, address)) {
         return true;
     }
     const QByteArray digest = QCryptographicHash::hash(QByteArray::number(m_options.seed) + ' ' + address.toUtf8(),
@@ -298,11 +324,14 @@ Response WebArchive::replay(const QString& base, const QString& timestamp, const
         capture = siteErrorPage(address, site);
     } else {
         capture.body = site.body;
-        if (matchesAny(m_options.cut, address)) {
-            capture.body.truncate(site.body.size() / 2);
-        }
         if (const QByteArray type = site.header("Content-Type"); !type.isEmpty()) {
             capture.headers.append({"Content-Type", type});
+        }
+        if (matchesAny(m_options.recode, address)) {
+            capture = recoded(capture);
+        }
+        if (matchesAny(m_options.cut, address)) {
+            capture.body.truncate(capture.body.size() / 2);
         }
     }
     capture.headers.append(

@@ -27,10 +27,11 @@ struct ArchiveOptions
     QList<QRegularExpression> gone;     // captures of the archive's own error page, with status 200
     QList<QRegularExpression> loop;     // replays that redirect between two captures for ever
     QList<QRegularExpression> cut;      // captures cut off in the middle
+    QList<QRegularExpression> recode;   // captures in the other character set (UTF-8 and GBK swapped)
     enum class Index { Normal, Broken, Truncated, None } index = Index::Normal;
 
     // Reads "host=web.archive.org,dates=20120101000000;20150601120000,missing=0.2,seed=7,drop=REGEX,
-    // notfound=REGEX,gone=REGEX,loop=REGEX,cut=REGEX,cdx=broken|truncated|none". Every key is optional; the
+    // notfound=REGEX,gone=REGEX,loop=REGEX,cut=REGEX,recode=REGEX,cdx=broken|truncated|none". Every key is optional; the
     // pattern keys may be given again for further patterns, and a comma ends a value only where the next
     // key follows, so patterns may hold commas. A date may be shorter than 14 digits ("20120101").
     // Empty with *error set when a key or value is wrong.

@@ -97,8 +97,10 @@ int main(int argc, char* argv[])
             "capture; a blog's first page always has one); seed=N; drop=REGEX (matching addresses have no "
             "capture); notfound=REGEX (captures of the site's not-found or login page); gone=REGEX (captures "
             "of the archive's own error page, status 200); loop=REGEX (replays redirect between two captures "
-            "for ever); cut=REGEX (captures cut off in the middle); cdx=broken|truncated|none (an HTML page, "
-            "JSON cut mid-row, 404). REGEX is searched in http://host/path?query; pattern keys may be "
+            "for ever); cut=REGEX (captures cut off in the middle); recode=REGEX (captures in the other "
+            "character set: UTF-8 pages in GBK and GBK pages in UTF-8, header and meta tags to match); "
+            "cdx=broken|truncated|none (an HTML page, JSON cut mid-row, 404). An archive that answers "
+            "nothing: --fail 'never@/web/'. REGEX is searched in http://host/path?query; pattern keys may be "
             "repeated, and a comma ends a value only before the next KEY=, so patterns may hold commas."),
         QStringLiteral("SPEC"));
     parser.addOption(archiveOption);
