@@ -123,7 +123,8 @@ private slots:
 
         const QString first = sina.firstPageAddress();
         QCOMPARE(get(archive() + QStringLiteral("/web/20150601120000id_/") + first).status, 200);
-        QCOMPARE(get(archive() + QStringLiteral("/web/20150601120000id_/") + sina.allArticlesPageAddress(2)).status,
+        QCOMPARE(get(archive() + QStringLiteral("/web/20150601120000id_/") + sina.allArticlesPageAddress(2))
+                     .status,
                  404);
 
         QSet<QString> held;
@@ -147,16 +148,19 @@ private slots:
                              QString::fromLatin1(QUrl::toPercentEncoding(original)))
                              .location,
                          (archive() + QStringLiteral("/web/20120101000000im_/") + original).toUtf8());
-                QCOMPARE(get(QStringLiteral("http://web.archive.org/web/20150601120000id_/") + original).status, 200);
+                QCOMPARE(
+                    get(QStringLiteral("http://web.archive.org/web/20150601120000id_/") + original).status,
+                    200);
             }
         }
-        QVERIFY2(held.size() > 120 * 0.7 && held.size() < 120 * 0.9, qPrintable(QString::number(held.size())));
+        QVERIFY2(held.size() > 120 * 0.7 && held.size() < 120 * 0.9,
+                 qPrintable(QString::number(held.size())));
 
         const QStringList listed = indexed(archive(), QStringLiteral("blog.sina.com.cn/s/blog_"), 25);
         QCOMPARE(QSet<QString>(listed.cbegin(), listed.cend()), held);
         QCOMPARE(listed.size(), held.size());
-        QCOMPARE(indexed(QStringLiteral("http://web.archive.org"), QStringLiteral("http://blog.sina.com.cn/s/blog_*"),
-                         1000),
+        QCOMPARE(indexed(QStringLiteral("http://web.archive.org"),
+                         QStringLiteral("http://blog.sina.com.cn/s/blog_*"), 1000),
                  listed);
 
         // NetEase finds its articles through a service an archive cannot replay: the index must know them.
@@ -196,7 +200,8 @@ private slots:
         const QByteArray whole = m_server.siteAnswer(articles.at(1).address()).body;
         const Answer cut = replay(articles.at(1));
         QCOMPARE(cut.status, 200);
-        QVERIFY(cut.body.size() < whole.size() && whole.startsWith(cut.body) && !cut.body.contains("</html>"));
+        QVERIFY(cut.body.size() < whole.size() && whole.startsWith(cut.body) &&
+                !cut.body.contains("</html>"));
 
         const Answer loopOne = replay(articles.at(2));
         QCOMPARE(loopOne.status, 302);
@@ -220,8 +225,9 @@ private slots:
         QCOMPARE(replay(articles.at(4)).header("Retry-After"), QByteArray("3"));
         QCOMPARE(replay(articles.at(4)).status, 200);
 
-        const QString search = archive() + QStringLiteral("/cdx/search/cdx?url=blog.sina.com.cn/s/&matchType=prefix"
-                                                          "&output=json&limit=3&showResumeKey=true");
+        const QString search =
+            archive() + QStringLiteral("/cdx/search/cdx?url=blog.sina.com.cn/s/&matchType=prefix"
+                                       "&output=json&limit=3&showResumeKey=true");
         QJsonParseError error;
         QCOMPARE(get(search).status, 200);
         QJsonDocument::fromJson(get(search).body, &error);
@@ -240,7 +246,8 @@ private slots:
         QVERIFY(!FakeWeb::ArchiveOptions::parse(QStringLiteral("dates=20121399"), &why));
         const std::optional<FakeWeb::ArchiveOptions> commas =
             FakeWeb::ArchiveOptions::parse(QStringLiteral("drop=a{1,2}b,cdx=none,drop=c"));
-        QVERIFY(commas && commas->drop.size() == 2 && commas->drop.first().pattern() == QStringLiteral("a{1,2}b") &&
+        QVERIFY(commas && commas->drop.size() == 2 &&
+                commas->drop.first().pattern() == QStringLiteral("a{1,2}b") &&
                 commas->index == FakeWeb::ArchiveOptions::Index::None);
     }
 };

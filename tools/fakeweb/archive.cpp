@@ -43,8 +43,9 @@ QString nearest(const QStringList& dates, const QString& asked)
     QString best = dates.first();
     qint64 bestDistance = std::numeric_limits<qint64>::max();
     for (const QString& date : dates) {
-        const qint64 distance = wanted.isValid() ? std::abs(wanted.secsTo(timeOf(date)))
-                                                 : std::abs(date.toLongLong() - padTimestamp(asked).toLongLong());
+        const qint64 distance = wanted.isValid()
+                                    ? std::abs(wanted.secsTo(timeOf(date)))
+                                    : std::abs(date.toLongLong() - padTimestamp(asked).toLongLong());
         if (distance < bestDistance) {
             best = date;
             bestDistance = distance;
@@ -74,7 +75,8 @@ QString originalAddress(QString text)
     if (encoded.match(text).hasMatch()) {
         text = QUrl::fromPercentEncoding(text.toUtf8());
     }
-    static const QRegularExpression scheme(QStringLiteral("^(https?):/*"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scheme(QStringLiteral("^(https?):/*"),
+                                           QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = scheme.match(text); m.hasMatch()) {
         text = m.captured(1).toLower() + QStringLiteral("://") + text.mid(m.capturedLength());
     } else {
@@ -100,10 +102,11 @@ Response siteErrorPage(const QString& url, const Response& site)
     }
     QByteArray charset = site.header("Content-Type").toLower();
     charset = charset.contains("charset=") ? charset.mid(charset.indexOf("charset=") + 8).trimmed() : "utf-8";
-    return PageKit::textPage(QStringLiteral("<html><head><title>404 页面不存在</title></head>\n<body><div class=\"error\">"
-                                            "<h1>抱歉，您访问的页面不存在或已被删除。</h1>\n<p><a href=\"/\">返回首页</a>"
-                                            "</p></div></body></html>\n"),
-                             charset);
+    return PageKit::textPage(
+        QStringLiteral("<html><head><title>404 页面不存在</title></head>\n<body><div class=\"error\">"
+                       "<h1>抱歉，您访问的页面不存在或已被删除。</h1>\n<p><a href=\"/\">返回首页</a>"
+                       "</p></div></body></html>\n"),
+        charset);
 }
 
 // A text page in the other character set than it was written in (UTF-8 becomes GBK, GBK UTF-8), its
@@ -123,9 +126,10 @@ Response recoded(Response page)
     QString text = decoder.decode(page.body);
     text.replace(charset, QStringLiteral("\\1") + target);
     Response out = PageKit::textPage(text, target.toLatin1());
-    out.headers = {{"Content-Type", declared.hasMatch()
-                                        ? QString(type).replace(charset, QStringLiteral("\\1") + target).toLatin1()
-                                        : type.toLatin1() + "; charset=gbk"}};
+    out.headers = {
+        {"Content-Type", declared.hasMatch()
+                             ? QString(type).replace(charset, QStringLiteral("\\1") + target).toLatin1()
+                             : type.toLatin1() + "; charset=gbk"}};
     return out;
 }
 
@@ -136,11 +140,12 @@ Response notArchivedPage()
     Response r;
     r.status = 404;
     r.headers = {{"Content-Type", "text/html; charset=utf-8"}};
-    r.body = "<!DOCTYPE html>\n<html lang=\"en\">\n<head><title>Wayback Machine</title></head>\n<body>\n"
-             "<div id=\"positionHome\"><section><div id=\"error\">\n"
-             "<h2 class=\"blue\">Hrm.</h2>\n<p class=\"code\">The Wayback Machine has not archived that URL.</p>\n"
-             "<p class=\"impatient\">Hrm. The Wayback Machine has not archived that URL.</p>\n"
-             "</div></section></div>\n</body>\n</html>\n";
+    r.body =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head><title>Wayback Machine</title></head>\n<body>\n"
+        "<div id=\"positionHome\"><section><div id=\"error\">\n"
+        "<h2 class=\"blue\">Hrm.</h2>\n<p class=\"code\">The Wayback Machine has not archived that URL.</p>\n"
+        "<p class=\"impatient\">Hrm. The Wayback Machine has not archived that URL.</p>\n"
+        "</div></section></div>\n</body>\n</html>\n";
     return r;
 }
 
@@ -222,7 +227,8 @@ std::optional<ArchiveOptions> ArchiveOptions::parse(const QString& text, QString
     return options;
 }
 
-WebArchive::WebArchive(const Server& server, ArchiveOptions options) : m_server(server), m_options(std::move(options))
+WebArchive::WebArchive(const Server& server, ArchiveOptions options)
+    : m_server(server), m_options(std::move(options))
 {
 }
 
@@ -239,8 +245,8 @@ bool WebArchive::holds(const QString& url) const
         matchesAny(m_options.cut, address) || matchesAny(m_options.recode, address)) {
         return true;
     }
-    const QByteArray digest = QCryptographicHash::hash(QByteArray::number(m_options.seed) + ' ' + address.toUtf8(),
-                                                       QCryptographicHash::Md5);
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray::number(m_options.seed) + ' ' + address.toUtf8(), QCryptographicHash::Md5);
     const quint32 bits = (quint32(quint8(digest[0])) << 24) | (quint32(quint8(digest[1])) << 16) |
                          (quint32(quint8(digest[2])) << 8) | quint32(quint8(digest[3]));
     return double(bits) / 4294967296.0 >= m_options.missing;
@@ -277,7 +283,11 @@ std::optional<Response> WebArchive::answer(const Request& request) const
     }
     static const QRegularExpression replayPath(QStringLiteral("^/web/(\\d{1,14})([a-z]{2}_)?/(.+)$"));
     if (const QRegularExpressionMatch m = replayPath.match(request.path); m.hasMatch()) {
-        const QString base = request.url.left(request.url.indexOf(u'/', request.url.indexOf(QLatin1String("://")) + 3));
+        if (request.method != "GET" && request.method != "HEAD") {
+            return notArchivedPage(); // captures are of GET requests; a form's POST has none
+        }
+        const QString base =
+            request.url.left(request.url.indexOf(u'/', request.url.indexOf(QLatin1String("://")) + 3));
         const QString original = m.captured(3) + (request.query.isEmpty() ? QString() : u'?' + request.query);
         return replay(base, m.captured(1), m.captured(2), originalAddress(original));
     }
@@ -305,8 +315,8 @@ Response WebArchive::replay(const QString& base, const QString& timestamp, const
     const QStringList& dates = m_options.dates;
     if (matchesAny(m_options.loop, address)) {
         // The two captures are redirects to each other.
-        const QString other = dates.size() > 1 ? dates.at(1)
-                                               : timeOf(dates.first()).addSecs(1).toString(TimestampFormat);
+        const QString other =
+            dates.size() > 1 ? dates.at(1) : timeOf(dates.first()).addSecs(1).toString(TimestampFormat);
         return redirect(base, timestamp == dates.first() ? other : dates.first(), mode, original);
     }
     if (!dates.contains(timestamp)) {
@@ -336,7 +346,9 @@ Response WebArchive::replay(const QString& base, const QString& timestamp, const
     }
     capture.headers.append(
         {"Memento-Datetime",
-         QLocale::c().toString(timeOf(timestamp), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'")).toLatin1()});
+         QLocale::c()
+             .toString(timeOf(timestamp), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+             .toLatin1()});
     capture.headers.append({"Link", "<" + original.toUtf8() + ">; rel=\"original\""});
     return capture;
 }

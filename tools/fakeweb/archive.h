@@ -31,9 +31,9 @@ struct ArchiveOptions
     enum class Index { Normal, Broken, Truncated, None } index = Index::Normal;
 
     // Reads "host=web.archive.org,dates=20120101000000;20150601120000,missing=0.2,seed=7,drop=REGEX,
-    // notfound=REGEX,gone=REGEX,loop=REGEX,cut=REGEX,recode=REGEX,cdx=broken|truncated|none". Every key is optional; the
-    // pattern keys may be given again for further patterns, and a comma ends a value only where the next
-    // key follows, so patterns may hold commas. A date may be shorter than 14 digits ("20120101").
+    // notfound=REGEX,gone=REGEX,loop=REGEX,cut=REGEX,recode=REGEX,cdx=broken|truncated|none". Every key is
+    // optional; the pattern keys may be given again for further patterns, and a comma ends a value only where
+    // the next key follows, so patterns may hold commas. A date may be shorter than 14 digits ("20120101").
     // Empty with *error set when a key or value is wrong.
     static std::optional<ArchiveOptions> parse(const QString& text, QString* error = nullptr);
 };
@@ -59,7 +59,8 @@ public:
     const QList<IndexEntry>& index() const;
 
 private:
-    Response replay(const QString& base, const QString& timestamp, const QString& mode, const QString& original) const;
+    Response replay(const QString& base, const QString& timestamp, const QString& mode,
+                    const QString& original) const;
 
     const Server& m_server;
     ArchiveOptions m_options;

@@ -16,14 +16,16 @@ namespace FakeWeb {
 
 namespace {
 
-const QStringList Fields = {QStringLiteral("urlkey"),     QStringLiteral("timestamp"), QStringLiteral("original"),
-                            QStringLiteral("mimetype"),   QStringLiteral("statuscode"), QStringLiteral("digest"),
+const QStringList Fields = {QStringLiteral("urlkey"),     QStringLiteral("timestamp"),
+                            QStringLiteral("original"),   QStringLiteral("mimetype"),
+                            QStringLiteral("statuscode"), QStringLiteral("digest"),
                             QStringLiteral("length")};
 
 // A content digest in the archive's style: 32 characters of base 32.
 QString digestOf(const QString& original, const QString& timestamp)
 {
-    const QByteArray sha = QCryptographicHash::hash((original + u' ' + timestamp).toUtf8(), QCryptographicHash::Sha1);
+    const QByteArray sha =
+        QCryptographicHash::hash((original + u' ' + timestamp).toUtf8(), QCryptographicHash::Sha1);
     static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
     QString out;
     quint64 buffer = 0;
@@ -54,7 +56,8 @@ std::pair<QString, QString> readResumeKey(QString text)
         text = QUrl::fromPercentEncoding(text.replace(u'+', u' ').toUtf8());
     }
     const qsizetype space = text.lastIndexOf(u' ');
-    return space < 0 ? std::make_pair(text, QString()) : std::make_pair(text.left(space), text.mid(space + 1));
+    return space < 0 ? std::make_pair(text, QString())
+                     : std::make_pair(text.left(space), text.mid(space + 1));
 }
 
 Response plain(int status, const QByteArray& body)
@@ -70,7 +73,8 @@ Response plain(int status, const QByteArray& body)
 
 QString urlKey(const QString& url)
 {
-    const QUrl u(url.contains(QLatin1String("://")) ? url : QStringLiteral("http://") + url, QUrl::TolerantMode);
+    const QUrl u(url.contains(QLatin1String("://")) ? url : QStringLiteral("http://") + url,
+                 QUrl::TolerantMode);
     QString host = u.host(QUrl::FullyEncoded).toLower();
     static const QRegularExpression www(QStringLiteral("^www\\d*\\."));
     host.remove(www);
@@ -130,7 +134,8 @@ Response indexAnswer(const WebArchive& archive, const QString& query)
         range = hostPart + u')';
     } else if (matchType == QStringLiteral("domain")) {
         range = hostPart;
-    } else if (!matchType.isEmpty() && matchType != QStringLiteral("prefix") && matchType != QStringLiteral("exact")) {
+    } else if (!matchType.isEmpty() && matchType != QStringLiteral("prefix") &&
+               matchType != QStringLiteral("exact")) {
         return plain(400, "Request Invalid: unknown matchType\n");
     }
     const bool exact = matchType.isEmpty() || matchType == QStringLiteral("exact");
@@ -178,17 +183,22 @@ Response indexAnswer(const WebArchive& archive, const QString& query)
         const Response site = archive.server().siteAnswer(it->original);
         const QString mime =
             QString::fromLatin1(site.header("Content-Type")).section(u';', 0, 0).trimmed().toLower();
-        const bool loops = std::any_of(archive.options().loop.cbegin(), archive.options().loop.cend(),
-                                       [&](const QRegularExpression& p) { return p.match(it->original).hasMatch(); });
+        const bool loops =
+            std::any_of(archive.options().loop.cbegin(), archive.options().loop.cend(),
+                        [&](const QRegularExpression& p) { return p.match(it->original).hasMatch(); });
         const QString status = QString::number(loops ? 302 : site.status);
         for (const QString& date : archive.options().dates) {
-            if ((!from.isEmpty() && date < from) ||
-                (!to.isEmpty() && date.left(to.size()) > to) ||
+            if ((!from.isEmpty() && date < from) || (!to.isEmpty() && date.left(to.size()) > to) ||
                 (it->key == resumeKey && date <= resumeTime)) {
                 continue;
             }
-            const QStringList row = {it->key, date, it->original, mime.isEmpty() ? QStringLiteral("unk") : mime,
-                                     status, digestOf(it->original, date), QString::number(site.body.size())};
+            const QStringList row = {it->key,
+                                     date,
+                                     it->original,
+                                     mime.isEmpty() ? QStringLiteral("unk") : mime,
+                                     status,
+                                     digestOf(it->original, date),
+                                     QString::number(site.body.size())};
             const bool kept = std::all_of(filters.cbegin(), filters.cend(), [&row](const Filter& f) {
                 return f.pattern.match(row.at(f.field)).hasMatch() != f.negated;
             });
