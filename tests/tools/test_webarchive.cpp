@@ -178,10 +178,11 @@ private slots:
                  QSet<QString>(neteaseHeld.cbegin(), neteaseHeld.cend()));
     }
 
-    // Captures of error pages, cut off or looping, an index that is no JSON, and bursts of 429.
+    // Captures of error pages, cut off, looping or in another character set, an index that is no JSON, and
+    // bursts of 429.
     void servesTheBadCapturesAClientMustSurvive()
     {
-        const FakeWeb::SinaBlog sina(FakeWeb::SinaBlogOptions{.articles = 7, .categories = 1});
+        const FakeWeb::SinaBlog sina(FakeWeb::SinaBlogOptions{.articles = 7, .categories = 1, .login = 1});
         sina.install(m_server);
         const QList<FakeWeb::SinaArticle> articles = sina.articles();
         install(QStringLiteral("dates=20120101,notfound=%1,cut=%2,loop=%3,gone=%4,recode=%5,cdx=broken")
@@ -191,6 +192,10 @@ private slots:
         const auto replay = [this](const FakeWeb::SinaArticle& a, const QString& date = "20120101000000") {
             return get(archive() + QStringLiteral("/web/") + date + QStringLiteral("id_/") + a.address());
         };
+
+        // The blog shows its articles to the author alone now; the captures were made while it was open.
+        QVERIFY(get(articles.at(6).address()).body.contains(FakeWeb::SinaBlog::loginNoticePage().toUtf8()));
+        QVERIFY(replay(articles.at(6)).body.contains("正文开始"));
 
         const Answer notFound = replay(articles.at(0));
         QCOMPARE(notFound.status, 200);

@@ -590,6 +590,7 @@ Response Server::siteAnswer(const QString& url) const
     request.path = parts.path;
     request.query = parts.query;
     request.url = parts.url;
+    request.headers = {{CaptureHeader, "1"}};
     return siteAnswer(request);
 }
 

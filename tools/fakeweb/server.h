@@ -76,8 +76,10 @@ public:
     QStringList siteAddresses() const; // normalised, without duplicates
     bool isFirstPage(const QString& url) const;
     // The sites' own answer to a GET of `url`: the fixed routes and the handlers, none of the first
-    // handlers (a failing part of the web, an archive).
+    // handlers (a failing part of the web, an archive). The request carries the header CaptureHeader:
+    // an archive's captures were made years ago, so a site may answer as it did then.
     Response siteAnswer(const QString& url) const;
+    static constexpr char CaptureHeader[] = "X-Fakeweb-Capture";
     void clear();    // routes, handlers, site addresses and the request log
     void clearLog(); // the request log only
 

@@ -470,7 +470,9 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
             return page < 1 ? std::nullopt : std::optional<Response>(HtmlResponse(favouritesPage(page)));
         }
         if (const auto m = articlePath.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
-            if (options.login != 0 && !HasCookie(request, loginCookie())) {
+            // An archive's captures were made while the blog was open to all.
+            if (options.login != 0 && !HasCookie(request, loginCookie()) &&
+                !request.hasHeader(Server::CaptureHeader)) {
                 return HtmlResponse(SinaBlog::loginNoticePage());
             }
             return HtmlResponse(articlePage(article(indexOf(m.captured(1)))));
