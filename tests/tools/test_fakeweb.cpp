@@ -181,12 +181,12 @@ private slots:
     }
 
     // Bursts and runs of answers: "xN" answers the first N matching requests, ">N" all after the first N,
-    // and "=RETRY" adds a Retry-After of seconds or a date.
+    // ">NxM" the M after the first N, and "=RETRY" adds a Retry-After of seconds or a date.
     void faultsAnswerBurstsAndRuns()
     {
         m_server.addHandler([](const FakeWeb::Request&) -> std::optional<Response> { return Response{200, "ok"}; });
         for (const QString& text : {QStringLiteral("429x2=7@/burst$"), QStringLiteral("403>1@/later$"),
-                                    QStringLiteral("503=date+30@/dated$")}) {
+                                    QStringLiteral("503=date+30@/dated$"), QStringLiteral("429>1x2=4@/middle$")}) {
             const std::optional<FakeWeb::Fault> fault = FakeWeb::Fault::parse(text);
             QVERIFY2(fault, qPrintable(text));
             FakeWeb::addFault(m_server, *fault);
@@ -205,6 +205,7 @@ private slots:
         QCOMPARE(answers(QStringLiteral("http://h.test/burst"), 2), std::make_pair(QList<int>{429, 429}, QByteArray("7")));
         QCOMPARE(answers(QStringLiteral("http://h.test/burst"), 1).first, QList<int>{200});
         QCOMPARE(answers(QStringLiteral("http://h.test/later"), 3).first, (QList<int>{200, 403, 403}));
+        QCOMPARE(answers(QStringLiteral("http://h.test/middle"), 4).first, (QList<int>{200, 429, 429, 200}));
         const auto [dated, header] = answers(QStringLiteral("http://h.test/dated"), 1);
         QCOMPARE(dated, QList<int>{503});
         const QDateTime at =

@@ -377,6 +377,8 @@ void CnblogsBlog::installLater(Server& server) const
 
 void CnblogsBlog::install(Server& server) const
 {
+    server.addFirstPage(address());
+    server.addFirstPage(address() + u'/');
     if (m_later) {
         installLater(server);
         return;

@@ -40,9 +40,9 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
     } else if (what == QStringLiteral("headers")) {
         fault.answer.mode = Response::Mode::HeaderFlood;
     } else if (const QRegularExpressionMatch limited =
-                   QRegularExpression(QStringLiteral("^(\\d{3})(?:x(\\d+)|>(\\d+))?(?:=(.*))?$")).match(what);
+                   QRegularExpression(QStringLiteral("^(\\d{3})(?:x(\\d+)|>(\\d+)(?:x(\\d+))?)?(?:=(.*))?$")).match(what);
                limited.hasMatch() && limited.captured(1).toInt() / 100 != 3 &&
-               (limited.hasCaptured(2) || limited.hasCaptured(3) || limited.hasCaptured(4))) {
+               (limited.hasCaptured(2) || limited.hasCaptured(3) || limited.hasCaptured(5))) {
         const int code = limited.captured(1).toInt();
         fault.answer.status = code;
         fault.answer.body = QByteArray::number(code) + ' ' + reasonPhrase(code);
@@ -54,7 +54,10 @@ std::optional<Fault> Fault::parse(const QString& text, QString* error)
             fault.after = limited.captured(3).toInt();
         }
         if (limited.hasCaptured(4)) {
-            const QString retry = limited.captured(4);
+            fault.count = limited.captured(4).toInt();
+        }
+        if (limited.hasCaptured(5)) {
+            const QString retry = limited.captured(5);
             if (retry.startsWith(QLatin1String("date+"))) {
                 fault.retryAfterDateIn = retry.mid(5).toInt();
             } else {

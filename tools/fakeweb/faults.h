@@ -31,7 +31,8 @@ struct Fault
     // regular expression searched in "http://host/path?query". A status may be followed by "=RETRY", the
     // Retry-After header it comes with: seconds, "date+S" (an HTTP date S seconds after the answer) or any
     // other text as it stands ("429=5", "503=date+3"). Before the "=" a status may also say which requests it
-    // answers: "xN" only the first N (a burst, "429x10=5"), ">N" every one after the first N ("403>20").
+    // answers: "xN" only the first N (a burst, "429x10=5"), ">N" every one after the first N ("403>20"), ">NxM"
+    // the M after the first N (a burst later on, "429>50x10=5").
     // Empty with *error set when the text is no such fault.
     static std::optional<Fault> parse(const QString& text, QString* error = nullptr);
 

@@ -18,13 +18,15 @@ namespace FakeWeb {
 
 namespace {
 
-// The installer of a list-page blog's option. An announced blog tells where it lives, for the
+// The installer of a list-page blog's option; an archive learns its first page and articles. An announced blog tells where it lives, for the
 // platforms whose address the user types.
 std::function<void(Server&, const QString&)> listPageBlog(GeneratedBlog (*install)(Server&, const BlogSize&),
                                                           bool announced = false)
 {
     return [=](Server& server, const QString& arg) {
         const GeneratedBlog blog = install(server, parseBlogSize(arg));
+        server.addFirstPage(blog.address);
+        server.addSiteAddresses([blog] { return blog.articleAddresses + blog.imageAddresses; });
         if (announced) {
             ListPageSamples::announce(blog);
         }

@@ -122,6 +122,7 @@ QString Health39Blog::articlePage(const Article& article, int index) const
 
 void Health39Blog::install(Server& server) const
 {
+    server.addFirstPage(address());
     const QString base =
         QStringLiteral("http://") + Host + u'/' + m_account + QStringLiteral("/ArticleList_");
     for (int c = -1; c < m_categories.size(); ++c) {

@@ -1,5 +1,5 @@
 // fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [--log FILE] [--tls-cert FILE
-// --tls-key FILE] [generator options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on
+// --tls-key FILE] [--archive SPEC] [generator options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on
 // 127.0.0.1:PORT" once ready.
 #include "fakeweb.h"
 #include "faults.h"
@@ -64,11 +64,16 @@ int main(int argc, char* argv[])
     const QCommandLineOption failOption(
         QStringLiteral("fail"),
         QStringLiteral("Answer requests whose address matches PATTERN with WHAT: an HTTP status, never, "
-                       "reset or trickle (a body without end) (repeatable)."),
+                       "reset or trickle (a body without end) (repeatable). A status may be limited to a burst "
+                       "and carry a Retry-After: 429x5=2 answers the next 5, >20x5 the 5 after the first 20, "
+                       "=date+S a date S seconds on. The archive's requests are faulted like any other: "
+                       "'429x5=2@/web/' or '503>40x3=1@/cdx/' (addresses are http://127.0.0.1:PORT/web/... "
+                       "or https://web.archive.org/web/... as the client asked)."),
         QStringLiteral("WHAT@PATTERN"));
     const QCommandLineOption logOption(
         QStringLiteral("log"),
-        QStringLiteral("Write a line per request to FILE: milliseconds since the epoch, method, address."),
+        QStringLiteral("Write a line per request to FILE as it arrives: milliseconds since the epoch, "
+                       "method, address (the archive's requests included, so their rate can be checked)."),
         QStringLiteral("FILE"));
     const QCommandLineOption certificateOption(
         QStringLiteral("tls-cert"),
@@ -78,6 +83,27 @@ int main(int argc, char* argv[])
     const QCommandLineOption keyOption(QStringLiteral("tls-key"),
                                        QStringLiteral("The PEM private key of --tls-cert."),
                                        QStringLiteral("FILE"));
+    const QCommandLineOption archiveOption(
+        QStringLiteral("archive"),
+        QStringLiteral(
+            "Play a web archive of the sites served here, as the Wayback Machine answers: GET "
+            "/web/TIMESTAMP{id_,im_}/ADDRESS replays a capture (200 at a capture's date, else 302 to the "
+            "nearest, 404 \"Hrm. The Wayback Machine has not archived that URL.\" without one) and "
+            "/cdx/search/cdx the capture index (output=json, matchType, collapse=urlkey, filter, limit, "
+            "showResumeKey/resumeKey), both at this address and, through the proxy or a CONNECT tunnel, at "
+            "the archive's host. SPEC: comma-separated keys, all optional (\"\" for the defaults): "
+            "host=web.archive.org; dates=20120101000000;20150601120000 (every capture's dates, shorter "
+            "dates padded); missing=F (that fraction of addresses, by a hash of address and seed, has no "
+            "capture; a blog's first page always has one); seed=N; drop=REGEX (matching addresses have no "
+            "capture); notfound=REGEX (captures of the site's not-found or login page); gone=REGEX (captures "
+            "of the archive's own error page, status 200); loop=REGEX (replays redirect between two captures "
+            "for ever); cut=REGEX (captures cut off in the middle); recode=REGEX (captures in the other "
+            "character set: UTF-8 pages in GBK and GBK pages in UTF-8, header and meta tags to match); "
+            "cdx=broken|truncated|none (an HTML page, JSON cut mid-row, 404). An archive that answers "
+            "nothing: --fail 'never@/web/'. REGEX is searched in http://host/path?query; pattern keys may be "
+            "repeated, and a comma ends a value only before the next KEY=, so patterns may hold commas."),
+        QStringLiteral("SPEC"));
+    parser.addOption(archiveOption);
     parser.addOption(certificateOption);
     parser.addOption(keyOption);
     parser.addOption(portOption);
@@ -104,7 +130,9 @@ int main(int argc, char* argv[])
         if (parser.isSet(g.option))
             g.install(server, parser.value(g.option));
     }
-    // Consulted before the blogs, so they are added after them.
+    // The archive goes before the blogs, the faults before both: each is added after what it precedes.
+    if (parser.isSet(archiveOption))
+        FakeWeb::installArchiveOption(server, parser.value(archiveOption));
     for (const QString& fault : parser.values(failOption))
         FakeWeb::installFault(server, fault);
     server.setLatency(parser.value(latencyOption).toInt());
@@ -126,7 +154,7 @@ int main(int argc, char* argv[])
     // Nobody asks this process for its requests: it keeps none, however long it runs.
     server.setKeepRequests(false);
     if (parser.isSet(logOption)) {
-        if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
             std::fprintf(stderr, "fakeweb: cannot write %s\n", qPrintable(log.fileName()));
             return 2;
         }

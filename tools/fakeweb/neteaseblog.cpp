@@ -178,9 +178,13 @@ void NeteaseBlog::install(Server& server) const
     const QString pathForm = QStringLiteral("http://") + BlogHost + u'/' + m_account;
     server.addRoute(pathForm, blog);
     server.addRoute(pathForm + u'/', blog);
+    server.addFirstPage(pathForm);
+    server.addFirstPage(pathForm + u'/');
     if (m_subDomain) {
         server.addRoute(address(), blog);
         server.addRoute(QStringLiteral("http://") + m_account + u'.' + BlogHost + u'/', blog);
+        server.addFirstPage(address());
+        server.addFirstPage(QStringLiteral("http://") + m_account + u'.' + BlogHost + u'/');
     }
     for (int i = 0; i < m_articles.size(); ++i) {
         const Article& a = m_articles.at(i);

@@ -100,6 +100,7 @@ QString QzoneBlog::articlePage(const Article& article, int index) const
 
 void QzoneBlog::install(Server& server) const
 {
+    server.addFirstPage(address());
     server.addRoute(QStringLiteral("http://") + DataHost + ServicePath +
                         QStringLiteral("blog_get_category?uin=") + m_uin,
                     PageKit::textPage(countReply(), "gb2312"));

@@ -36,6 +36,9 @@ struct Response
     // Trickle sends the headers and then the body again and again, a piece every 50 ms, without end;
     // HeaderFlood sends the status line and then header lines as fast as the client takes them, without end.
     enum class Mode { Normal, NeverAnswer, Reset, Trickle, HeaderFlood } mode = Mode::Normal;
+
+    // The value of the first header of that name (case-insensitive); empty when there is none.
+    QByteArray header(QByteArrayView name) const;
 };
 
 // The standard reason phrase of an HTTP status code ("Unknown" for codes without one).

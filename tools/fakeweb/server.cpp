@@ -62,6 +62,15 @@ QByteArray Request::header(QByteArrayView name) const
     return {};
 }
 
+QByteArray Response::header(QByteArrayView name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
 bool Request::hasHeader(QByteArrayView name) const
 {
     return std::any_of(headers.cbegin(), headers.cend(),
@@ -540,8 +549,55 @@ void Server::addHandler(Handler h)
     m_handlers.append(std::move(h));
 }
 
+void Server::addSiteAddresses(std::function<QStringList()> lister)
+{
+    m_siteListers.append(std::move(lister));
+}
+
+void Server::addFirstPage(const QString& url)
+{
+    m_firstPages.insert(normalizedUrl(url));
+}
+
+QStringList Server::siteAddresses() const
+{
+    QSet<QString> seen(m_routes.keyBegin(), m_routes.keyEnd());
+    QStringList addresses(m_routes.keyBegin(), m_routes.keyEnd());
+    for (const auto& lister : m_siteListers) {
+        for (const QString& url : lister()) {
+            const QString normalized = normalizedUrl(url);
+            if (!seen.contains(normalized)) {
+                seen.insert(normalized);
+                addresses.append(normalized);
+            }
+        }
+    }
+    return addresses;
+}
+
+bool Server::isFirstPage(const QString& url) const
+{
+    return m_firstPages.contains(normalizedUrl(url));
+}
+
+Response Server::siteAnswer(const QString& url) const
+{
+    const Parts parts = splitUrl(QUrl(url, QUrl::TolerantMode));
+    Request request;
+    request.method = "GET";
+    request.target = parts.url.toUtf8();
+    request.host = parts.host;
+    request.path = parts.path;
+    request.query = parts.query;
+    request.url = parts.url;
+    request.headers = {{CaptureHeader, "1"}};
+    return siteAnswer(request);
+}
+
 void Server::clear()
 {
+    m_siteListers.clear();
+    m_firstPages.clear();
     m_routes.clear();
     m_firstHandlers.clear();
     m_handlers.clear();
@@ -605,6 +661,11 @@ Response Server::resolve(const Request& request) const
         if (std::optional<Response> r = h(request))
             return std::move(*r);
     }
+    return siteAnswer(request);
+}
+
+Response Server::siteAnswer(const Request& request) const
+{
     const auto it = m_routes.constFind(request.url);
     if (it != m_routes.cend())
         return *it;

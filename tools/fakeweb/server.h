@@ -68,7 +68,19 @@ public:
     // this server itself plays the https site with the certificate and key given; its requests arrive
     // with "https://" addresses. Without it a CONNECT gets 400.
     void setTls(const QSslCertificate& certificate, const QSslKey& key);
-    void clear();    // routes, handlers and the request log
+    // The addresses the sites hold, for a web archive's index: every fixed route and the addresses
+    // `lister` names (for sites that answer through handlers). Listers are asked when the index is made.
+    void addSiteAddresses(std::function<QStringList()> lister);
+    // A site's first page (a blog's address, where a backup starts), which an archive always holds.
+    void addFirstPage(const QString& url);
+    QStringList siteAddresses() const; // normalised, without duplicates
+    bool isFirstPage(const QString& url) const;
+    // The sites' own answer to a GET of `url`: the fixed routes and the handlers, none of the first
+    // handlers (a failing part of the web, an archive). The request carries the header CaptureHeader:
+    // an archive's captures were made years ago, so a site may answer as it did then.
+    Response siteAnswer(const QString& url) const;
+    static constexpr char CaptureHeader[] = "X-Fakeweb-Capture";
+    void clear();    // routes, handlers, site addresses and the request log
     void clearLog(); // the request log only
 
     int requestCount() const; // every request received, answered or not
@@ -83,6 +95,7 @@ private:
     friend class detail::Connection;
     void record(const Request& request);
     Response resolve(const Request& request) const;
+    Response siteAnswer(const Request& request) const;
 
     detail::TunnelingTcpServer m_tcp;
     QSslCertificate m_certificate;
@@ -90,6 +103,8 @@ private:
     QHash<QString, Response> m_routes;
     QList<Handler> m_firstHandlers;
     QList<Handler> m_handlers;
+    QList<std::function<QStringList()>> m_siteListers;
+    QSet<QString> m_firstPages;
     QList<Request> m_log;
     QIODevice* m_logDevice = nullptr;
     bool m_keepRequests = true;

@@ -9,6 +9,7 @@
 #include <QTimeZone>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -469,7 +470,9 @@ std::optional<Response> SinaBlog::Data::answer(const Request& request) const
             return page < 1 ? std::nullopt : std::optional<Response>(HtmlResponse(favouritesPage(page)));
         }
         if (const auto m = articlePath.match(request.path); m.hasMatch() && indexOf(m.captured(1)) >= 0) {
-            if (options.login != 0 && !HasCookie(request, loginCookie())) {
+            // An archive's captures were made while the blog was open to all.
+            if (options.login != 0 && !HasCookie(request, loginCookie()) &&
+                !request.hasHeader(Server::CaptureHeader)) {
                 return HtmlResponse(SinaBlog::loginNoticePage());
             }
             return HtmlResponse(articlePage(article(indexOf(m.captured(1)))));
@@ -732,9 +735,39 @@ QString SinaBlog::loginNoticePage()
         "版权所有</a></p></div>\n</div>\n</body>\n</html>\n");
 }
 
+QStringList SinaBlog::addresses() const
+{
+    QStringList all;
+    for (int p = 1; p <= std::max(1, PagesFor(d->articleCount())); ++p) {
+        all.append(d->listAddress(0, p));
+    }
+    for (int c = 0; c < int(d->categories.size()); ++c) {
+        for (int p = 1; p <= std::max(1, PagesFor(d->categorySize(c))); ++p) {
+            all.append(d->listAddress(c + 1, p));
+        }
+    }
+    for (int p = 1; p <= PagesFor(d->favouriteCount); ++p) {
+        all.append(d->favouritesAddress(p));
+    }
+    for (int i = 0; i < d->articleCount(); ++i) {
+        const SinaArticle a = d->article(i);
+        all.append(a.address());
+        for (int k = 1; k <= d->options.images; ++k) {
+            all.append(d->imageAddress(a, k));
+        }
+        all.append(commentCounterAddress(i));
+        for (int p = 1; p <= PagesFor(a.comments); ++p) {
+            all.append(d->commentAddress(a, p));
+        }
+    }
+    return all;
+}
+
 void SinaBlog::install(Server& server) const
 {
     server.addHandler([data = d](const Request& request) { return data->answer(request); });
+    server.addSiteAddresses([blog = *this] { return blog.addresses(); });
+    server.addFirstPage(firstPageAddress());
 }
 
 void installSinaBlog(Server& server, const QString& arg)

@@ -37,7 +37,8 @@ class Server;
 //    script reply of the real site ({"code":"A00006",data:"..."} with \" \/ and \uXXXX escapes).
 // With login set, an article page is shown only to its author: a request without the author's login
 // cookie (loginCookie) gets the site's page with the notice "系统维护中，博文仅作者可见。登陆后可查看本人
-// 文章" and no body, as the real site answers since about 2022.
+// 文章" and no body, as the real site answers since about 2022; a web archive's captures (made before)
+// hold the articles.
 // Requests for other users' addresses are left to other handlers.
 struct SinaBlogOptions
 {
@@ -108,7 +109,11 @@ public:
     QString loginCookie() const;
     static QString loginNoticePage();
 
-    // Adds a handler answering every address above.
+    // Every address above the blog serves: list and favourites pages, articles, images, comment
+    // counters and comment pages.
+    QStringList addresses() const;
+
+    // Adds a handler answering every address above, and tells the server where they are.
     void install(Server& server) const;
 
     struct Data;
