@@ -286,7 +286,7 @@ QString AssetFetcher::SendRequest(int slot)
     QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(requested, RequestTimeoutMs));
     job.reply = reply;
     Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
-    Text::GuardRedirects(reply, Text::RedirectReach::SameSite);
+    Text::GuardRedirects(reply, Text::RedirectReach::SameSite, m_state.http.gates.get());
     Text::WatchCertificate(reply);
     connect(reply, &QNetworkReply::finished, this, [this, slot] { ReplyFinished(slot); });
     return {};

@@ -217,6 +217,23 @@ QString CapturedTitle(int platformCode, const QString& page)
     return title.trimmed();
 }
 
+QString CapturedCategory(int platformCode, const QString& page)
+{
+    if (platformCode != Model::Sina) {
+        return {};
+    }
+    // The category's link in the cell below the title, or the tag line "分类：…".
+    static const QRegularExpression linked(
+        QStringLiteral("class=\"blog_class\">\\s*(?:<span[^>]*>[^<]*</span>\\s*)?<a[^>]*>([^<]+)</a>"));
+    static const QRegularExpression tagged(QStringLiteral("class=\"articalTag\">\\s*分类：([^<]+)<"));
+    for (const QRegularExpression* pattern : {&linked, &tagged}) {
+        if (const QRegularExpressionMatch match = pattern->match(page); match.hasMatch()) {
+            return DecodeEntities(match.captured(1)).trimmed();
+        }
+    }
+    return {};
+}
+
 namespace {
 
 // Every captured article of the layout, by link, with its first capture; throws Text::Failure where the
@@ -293,11 +310,13 @@ QCoro::Task<> FindArchivedArticles(Model::RunState& state)
         const Model::ArticleKey key{state.task.PlatformCode, state.task.TaskName, article.link,
                                     state.neteasePathForm};
         QString title;
+        QString category;
         try {
             const Text::HttpAnswer answer = co_await Text::FetchAnswer(state.http, Model::ArticleAddress(key));
             if (answer.status == 200) {
-                title = CapturedTitle(state.task.PlatformCode,
-                                      Text::DecodePage(answer.body, profile.Charset, answer.contentType));
+                const QString page = Text::DecodePage(answer.body, profile.Charset, answer.contentType);
+                title = CapturedTitle(state.task.PlatformCode, page);
+                category = CapturedCategory(state.task.PlatformCode, page);
             }
         } catch (const Text::Failure&) {
             title.clear();
@@ -306,7 +325,7 @@ QCoro::Task<> FindArchivedArticles(Model::RunState& state)
             title = article.link;
         }
         const QString day = Text::CaptureDay(article.timestamp);
-        if (state.addArticleRow(title, QString(), article.link, QString()) != 0) {
+        if (state.addArticleRow(title, category, article.link, QString()) != 0) {
             ++finding.fromIndex;
         }
         state.setStatus(QStringLiteral("存档索引补充文章：%1（%2存档）").arg(title.left(60), day));

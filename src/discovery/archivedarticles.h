@@ -49,6 +49,8 @@ CdxPage ReadCdxPage(const QByteArray& answer, const ArchivedArticleLayout& layou
 
 // The title an article page shows in its window title, without the blog's and the site's names.
 QString CapturedTitle(int platformCode, const QString& page);
+// The category an article page names, where the platform shows it there; empty otherwise.
+QString CapturedCategory(int platformCode, const QString& page);
 
 // For a blog from a web archive: asks the archive's index for every captured article of the blog and adds
 // those the list pages missed, oldest first, reading each one's title from its capture. Notes the counts

@@ -60,7 +60,7 @@ void ArticleSlot::send(const Text::HttpContext& http, const QString& address, Do
     }
     m_reply.reset(http.manager->get(Text::GetRequest(Text::SourceUrl(http, url), http.timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
-    Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite);
+    Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite, http.gates.get());
     Text::WatchCertificate(m_reply.get());
     m_wakes =
         QObject::connect(m_reply.get(), &QNetworkReply::finished, &wakeup, [&wakeup] { wakeup.wake(); });

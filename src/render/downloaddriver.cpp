@@ -442,7 +442,9 @@ private:
             break;
         }
         }
-        if (m_state.http.archive != nullptr && entry.outcome != Saved && failure.isEmpty()) {
+        const bool notTheArticle = outcome == PageOutcome::LoginNeeded || outcome == PageOutcome::Deleted ||
+                                   outcome == PageOutcome::SiteMarkOnly || outcome == PageOutcome::Bodiless;
+        if (m_state.http.archive != nullptr && notTheArticle && failure.isEmpty()) {
             // A capture of the site's notice, its login page or a page without the article is no sign that
             // the article is gone: another capture may hold it, and the next run asks again.
             entry = failedEntry(page, address, missingArticleReason(outcome));

@@ -180,7 +180,7 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(
         http.manager->get(GetRequest(SourceUrl(http, url), http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
-    GuardRedirects(reply.get(), RedirectReach::AnySite);
+    GuardRedirects(reply.get(), RedirectReach::AnySite, http.gates.get());
     WatchCertificate(reply.get());
     if (!http.reach->answered) {
         WatchFirstAnswer(reply.get(), http.firstAnswerMs);

@@ -1,5 +1,7 @@
 #include "text/redirectguard.h"
 
+#include "text/sitegate.h"
+
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QMetaObject>
@@ -8,7 +10,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
+
+#include <chrono>
 
 namespace Text {
 
@@ -151,10 +156,31 @@ QString ResolvedRefusal(const QString& host, const QList<QHostAddress>& addresse
     return {};
 }
 
-void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
+namespace {
+
+// Follows the reply's redirect to `to` once the site's request rate allows it.
+void AllowInTurn(QNetworkReply* reply, SiteGates* gates, const QUrl& to)
+{
+    if (gates == nullptr) {
+        Q_EMIT reply->redirectAllowed();
+        return;
+    }
+    const QString site = SiteGates::SiteKey(to);
+    if (const qint64 wait = gates->msUntilTurn(site); wait > 0) {
+        QTimer::singleShot(std::chrono::milliseconds(wait), reply,
+                           [reply, gates, to] { AllowInTurn(reply, gates, to); });
+        return;
+    }
+    gates->tookTurn(site);
+    Q_EMIT reply->redirectAllowed();
+}
+
+} // namespace
+
+void GuardRedirects(QNetworkReply* reply, RedirectReach reach, SiteGates* gates)
 {
     reply->setProperty(VisitedProperty, QStringList{reply->url().toString()});
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, reach](const QUrl& to) {
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, reach, gates](const QUrl& to) {
         QStringList visited = reply->property(VisitedProperty).toStringList();
         const QUrl from(visited.last());
         QString refusal;
@@ -169,8 +195,11 @@ void GuardRedirects(QNetworkReply* reply, RedirectReach reach)
         }
         visited.append(to.toString());
         reply->setProperty(VisitedProperty, visited);
-        if (IsInternalHost(from.host()) || to.host().compare(from.host(), Qt::CaseInsensitive) == 0 ||
-            !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {
+        if (to.host().compare(from.host(), Qt::CaseInsensitive) == 0) {
+            AllowInTurn(reply, gates, to);
+            return;
+        }
+        if (IsInternalHost(from.host()) || !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {
             Q_EMIT reply->redirectAllowed();
             return;
         }

@@ -9,6 +9,10 @@ class QNetworkReply;
 class QUrl;
 
 namespace Text {
+class SiteGates;
+}
+
+namespace Text {
 
 // How far a request may be redirected. Any page may go to another web site; article pages and images
 // stay on their own site (its other hosts, or its https form).
@@ -21,7 +25,9 @@ constexpr int MostRedirects = 8;
 // address, never from a public host to a loopback, link-local or private one (nor to a name that resolves
 // to one, where the program connects itself), within reach, and never to a login page. A refused redirect
 // aborts the reply; RedirectFailure then tells why.
-void GuardRedirects(QNetworkReply* reply, RedirectReach reach);
+// With gates, a redirect that stays on its host is followed when the site's request rate allows another
+// request, like the request itself.
+void GuardRedirects(QNetworkReply* reply, RedirectReach reach, SiteGates* gates = nullptr);
 
 // Why the reply's redirects were refused ("重定向循环", "需要登录", ...); empty when they were not.
 QString RedirectFailure(const QNetworkReply* reply);

@@ -80,6 +80,29 @@ qint64 SiteGates::msUntilOpen(const QString& site) const
     return wait;
 }
 
+qint64 SiteGates::msUntilTurn(const QString& site) const
+{
+    const auto it = m_sites.constFind(site);
+    if (it == m_sites.cend()) {
+        return 0;
+    }
+    return std::max<qint64>(0, it->nextTurn - now());
+}
+
+void SiteGates::tookTurn(const QString& site)
+{
+    if (!m_clock.isValid()) {
+        m_clock.start();
+    }
+    if (policy.requestsPerSecond > 0) {
+        Site& state = m_sites[site];
+        // A little over the interval, so that requests that reach the site late or early by a few
+        // milliseconds still keep to the rate there.
+        const auto gap = qint64(std::ceil(1000.0 / policy.requestsPerSecond * 1.02));
+        state.nextTurn = std::max(state.nextTurn, now()) + gap;
+    }
+}
+
 QString SiteGates::waitText() const
 {
     const qint64 time = now();
@@ -102,15 +125,11 @@ SiteTicket SiteGates::started(const QString& site)
     if (!m_clock.isValid()) {
         m_clock.start();
     }
-    Site& state = m_sites[site];
-    ++state.underWay;
+    ++m_sites[site].underWay;
     SiteTicket ticket;
     ticket.m_gates = this;
     ticket.m_site = site;
-    if (policy.requestsPerSecond > 0) {
-        const auto gap = qint64(std::ceil(1000.0 / policy.requestsPerSecond));
-        state.nextTurn = std::max(state.nextTurn, now()) + gap;
-    }
+    tookTurn(site);
     return ticket;
 }
 
