@@ -7,6 +7,7 @@
 #include "model/runstate.h"
 #include "model/sitesettings.h"
 #include "render/downloadprogress.h"
+#include "text/certificatecheck.h"
 #include "text/proxycache.h"
 #include "ui/heartbeat.h"
 #include "ui/mainwindow.h"
@@ -30,6 +31,7 @@ namespace {
 int RunWindow(QApplication& app, App::SignalWatcher& watcher)
 {
     Text::CachedSystemProxies::install();
+    Text::TrustCertificatesOfTheEnvironment();
     QNetworkAccessManager network;
     network.setCookieJar(new Ui::SessionCookieJar(&network));
 
@@ -216,6 +218,7 @@ int RunConsole(App::SignalWatcher& watcher)
         }
     }
     Text::CachedSystemProxies::install();
+    Text::TrustCertificatesOfTheEnvironment();
     QNetworkAccessManager network;
     App::BatchOptions outputs;
     const QString cookies = parser.value(cookiesOption);

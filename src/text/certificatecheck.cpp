@@ -1,6 +1,8 @@
 #include "text/certificatecheck.h"
 
 #include <QNetworkReply>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslError>
 #include <QStringList>
 
@@ -83,6 +85,22 @@ QString CertificateFailure(const QNetworkReply* reply)
         }
     }
     return {};
+}
+
+int TrustCertificatesOfTheEnvironment()
+{
+    const QString path = qEnvironmentVariable("SSL_CERT_FILE");
+    if (path.isEmpty()) {
+        return 0;
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(path, QSsl::Pem);
+    if (certificates.isEmpty()) {
+        return 0;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(certificates);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    return int(certificates.size());
 }
 
 } // namespace Text
