@@ -443,7 +443,8 @@ private:
         }
         }
         const bool notTheArticle = outcome == PageOutcome::LoginNeeded || outcome == PageOutcome::Deleted ||
-                                   outcome == PageOutcome::SiteMarkOnly || outcome == PageOutcome::Bodiless;
+                                   outcome == PageOutcome::SiteMarkOnly || outcome == PageOutcome::Bodiless ||
+                                   outcome == PageOutcome::GaveUp;
         if (m_state.http.archive != nullptr && notTheArticle && failure.isEmpty()) {
             // A capture of the site's notice, its login page or a page without the article is no sign that
             // the article is gone: another capture may hold it, and the next run asks again.

@@ -25,8 +25,7 @@ constexpr int MostRedirects = 8;
 // address, never from a public host to a loopback, link-local or private one (nor to a name that resolves
 // to one, where the program connects itself), within reach, and never to a login page. A refused redirect
 // aborts the reply; RedirectFailure then tells why.
-// With gates, a redirect that stays on its host is followed when the site's request rate allows another
-// request, like the request itself.
+// With gates, a redirect that stays on its host counts as a request of the site's request rate.
 void GuardRedirects(QNetworkReply* reply, RedirectReach reach, SiteGates* gates = nullptr);
 
 // Why the reply's redirects were refused ("重定向循环", "需要登录", ...); empty when they were not.

@@ -80,15 +80,6 @@ qint64 SiteGates::msUntilOpen(const QString& site) const
     return wait;
 }
 
-qint64 SiteGates::msUntilTurn(const QString& site) const
-{
-    const auto it = m_sites.constFind(site);
-    if (it == m_sites.cend()) {
-        return 0;
-    }
-    return std::max<qint64>(0, it->nextTurn - now());
-}
-
 void SiteGates::tookTurn(const QString& site)
 {
     if (!m_clock.isValid()) {

@@ -72,11 +72,7 @@ public:
     // While any site is waited for: what the status line says of the longest wait, with the seconds left
     // ("网站要求稍候，N秒后继续"). Empty when no site is waited for.
     QString waitText() const;
-    // Milliseconds until the site's request rate allows the next request; 0 when it does now. A redirect
-    // of a request under way waits for this alone: it keeps its request's connection, and a wait the
-    // site asked for began after its request was let through.
-    qint64 msUntilTurn(const QString& site) const;
-    // A redirect of a request under way is followed now: it takes the site's turn of the request rate.
+    // A redirect of a request under way is followed: it takes a turn of the site's request rate.
     void tookTurn(const QString& site);
     // Why the site is asked no more; empty while it is.
     QString closedReason(const QString& site) const;

@@ -632,7 +632,7 @@ private Q_SLOTS:
         QVERIFY2(failed.contains(QStringLiteral("\t网页存档中没有此页")), qPrintable(failed));
         // Every article the archive holds is saved; the site itself was never asked.
         const QStringList pages = ArticlePages(folder);
-        qint64 last = 0;
+        QList<qint64> times;
         for (const QByteArray& line : log.data().split('\n')) {
             const QList<QByteArray> fields = line.split('\t');
             // (the program's own update check is no request to the blog's sites)
@@ -640,10 +640,15 @@ private Q_SLOTS:
                 continue;
             }
             QVERIFY2(fields.at(2).startsWith("http://web.archive.org/"), line.constData());
-            const qint64 at = fields.at(0).toLongLong();
-            // 51 ms apart at 20 a second; this process notes arrivals only between its waits of 10 ms.
-            QVERIFY2(last == 0 || at - last >= 35, line.constData());
-            last = at;
+            times.append(fields.at(0).toLongLong());
+        }
+        // 20 a second, a redirect to the nearest capture counting as a request; this process notes
+        // arrivals only between its waits of 10 ms.
+        for (qsizetype first = 0, last = 0; first < times.size(); ++first) {
+            while (last < times.size() && times.at(last) < times.at(first) + 1000) {
+                ++last;
+            }
+            QVERIFY2(last - first <= 22, qPrintable(QString::number(last - first)));
         }
         const std::optional<FakeWeb::ArchiveOptions> gaps = FakeWeb::ArchiveOptions::parse(
             QStringLiteral("missing=0.2,seed=3,dates=20120101000000;20150601120000,"
