@@ -1,4 +1,5 @@
 #include "discovery/announcedarticles.h"
+#include "discovery/archivedarticles.h"
 #include "discovery/discoverydriver.h"
 #include "model/taskfiles.h"
 #include "model/taskname.h"
@@ -341,6 +342,43 @@ private slots:
         QVERIFY(run.ui.commandStates.isEmpty());
         QCOMPARE(run.ui.status(), QStringLiteral("未找到文章，请检查地址"));
         QVERIFY(!run.state->discoveryRunning);
+    }
+
+    // An archive's index: only the blog's article addresses become rows (a cnblogs post keeps its form),
+    // the page after is asked for by its key, and an answer that is no index, or is cut off, is refused
+    // in words rather than read as an empty blog.
+    void archiveIndexPages()
+    {
+        const Discovery::ArchivedArticleLayout cnblogs{
+            QStringLiteral("www.cnblogs.com/fan/"),
+            {},
+            QStringLiteral(
+                "(p/\\d+\\.html)|archive/(\\d{4}/\\d{2}/\\d{2}/\\d+\\.html)|articles/(\\d+\\.html)")};
+        const QByteArray answer =
+            "[[\"urlkey\",\"timestamp\",\"original\",\"mimetype\",\"statuscode\",\"digest\",\"length\"],"
+            "[\"com,cnblogs)/fan/p/12.html\",\"20120101000000\",\"http://www.cnblogs.com:80/fan/p/"
+            "12.html\",\"text/html\",\"200\",\"X\",\"1\"],"
+            "[\"com,cnblogs)/fan/archive/2009/03/01/7.html\",\"20090301000000\",\"https://www.cnblogs.com/"
+            "fan/archive/2009/03/01/7.html\",\"text/html\",\"200\",\"X\",\"1\"],"
+            "[\"com,cnblogs)/fan/default.html\",\"20090301000000\",\"http://www.cnblogs.com/fan/"
+            "default.html?page=2\",\"text/html\",\"200\",\"X\",\"1\"],"
+            "[\"com,cnblogs)/fanatic/p/3.html\",\"20090301000000\",\"http://www.cnblogs.com/fanatic/p/"
+            "3.html\",\"text/html\",\"200\",\"X\",\"1\"],"
+            "[],[\"com%2Ccnblogs%29%2Ffan%2Fp%2F13.html+20130101\"]]";
+        const Discovery::CdxPage page = Discovery::ReadCdxPage(answer, cnblogs);
+        QStringList links;
+        for (const Discovery::ArchivedArticle& article : page.articles) {
+            links << article.link;
+        }
+        QCOMPARE(links, (QStringList{QStringLiteral("p/12.html"), QStringLiteral("2009/03/01/7.html")}));
+        QCOMPARE(page.resumeKey, QStringLiteral("com%2Ccnblogs%29%2Ffan%2Fp%2F13.html+20130101"));
+        QVERIFY(Discovery::ReadCdxPage("[]", cnblogs).articles.isEmpty());
+        for (const QByteArray& broken : {QByteArray("<html>Service Unavailable</html>"), answer.left(200),
+                                         QByteArray("[[\"urlkey\",\"statuscode\"],[\"a\",\"200\"]]")}) {
+            QVERIFY_THROWS_EXCEPTION(Text::Failure, Discovery::ReadCdxPage(broken, cnblogs));
+        }
+        QCOMPARE(Discovery::CapturedTitle(0, QStringLiteral("<title>A_B &amp; C_谢莱纳_新浪博客</title>")),
+                 QStringLiteral("A_B & C"));
     }
 };
 

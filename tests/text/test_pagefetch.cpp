@@ -709,6 +709,24 @@ private Q_SLOTS:
             TestSupport::Wait(FetchPage(http, QStringLiteral("http://blog.sina.com.cn/calm"), "UTF-8"));
         }
         QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
+
+        // Connections: a request that ends, however it ends, gives its connection back.
+        SiteGates& gates = *http.gates;
+        gates.policy.requestsPerSecond = 0;
+        gates.policy.connectionsPerSite = 2;
+        const QString site = QStringLiteral("archive.org");
+        {
+            SiteTicket first = gates.started(site);
+            SiteTicket second = gates.started(site);
+            QVERIFY(gates.msUntilOpen(site) > 0);
+            SiteTicket moved = std::move(first);
+            first = std::move(moved);
+            QVERIFY(gates.msUntilOpen(site) > 0);
+            second.release();
+            QCOMPARE(gates.msUntilOpen(site), 0);
+            second = gates.started(site);
+        }
+        QCOMPARE(gates.msUntilOpen(site), 0);
     }
 
     // https: a site whose certificate is trusted is fetched, also after a redirect from its http address,
