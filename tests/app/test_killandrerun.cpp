@@ -642,13 +642,14 @@ private Q_SLOTS:
             QVERIFY2(fields.at(2).startsWith("http://web.archive.org/"), line.constData());
             times.append(fields.at(0).toLongLong());
         }
-        // 20 a second, a redirect to the nearest capture counting as a request; this process notes
-        // arrivals only between its waits of 10 ms.
+        // 20 a second, a redirect to the nearest capture counting as a request. This process notes
+        // arrivals only between its own waits, late and in bunches on a busy machine: two seconds at a
+        // time, with room for a bunch (a program that ignored the rate would send hundreds).
         for (qsizetype first = 0, last = 0; first < times.size(); ++first) {
-            while (last < times.size() && times.at(last) < times.at(first) + 1000) {
+            while (last < times.size() && times.at(last) < times.at(first) + 2000) {
                 ++last;
             }
-            QVERIFY2(last - first <= 22, qPrintable(QString::number(last - first)));
+            QVERIFY2(last - first <= 48, qPrintable(QString::number(last - first)));
         }
         const std::optional<FakeWeb::ArchiveOptions> gaps = FakeWeb::ArchiveOptions::parse(
             QStringLiteral("missing=0.2,seed=3,dates=20120101000000;20150601120000,"
