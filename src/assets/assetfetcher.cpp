@@ -239,6 +239,8 @@ bool AssetFetcher::StartNextAsset(int slot)
         job.folder = queue.folder(row);
         job.target = AssetTargetPath(m_state, job.kind, job.address, job.folder);
         job.waits = 0;
+        job.redirectTo.clear();
+        job.visited.clear();
         if (job.kind != PageImagesKind && QFileInfo(job.target).isFile()) {
             queue.setResult(row, Present);
             continue;
@@ -268,8 +270,15 @@ QString AssetFetcher::SendRequest(int slot)
         return QStringLiteral("不是网址：") + job.address.left(200);
     }
     // From an archive an image is asked for as one, so that it comes as it was served.
-    const QUrl requested = Text::SourceUrl(
-        m_state.http, url, job.kind < Model::AssetQueue::CommentKind ? Text::Replay::Image : Text::Replay::Page);
+    const QUrl requested =
+        !job.redirectTo.isEmpty()
+            ? job.redirectTo
+            : Text::SourceUrl(m_state.http, url,
+                              job.kind < Model::AssetQueue::CommentKind ? Text::Replay::Image
+                                                                        : Text::Replay::Page);
+    if (job.visited.isEmpty()) {
+        job.visited.append(requested.toString());
+    }
     if (m_state.http.gates != nullptr) {
         Text::SiteGates& gates = *m_state.http.gates;
         const QString site = Text::SiteGates::SiteKey(requested);
@@ -283,7 +292,8 @@ QString AssetFetcher::SendRequest(int slot)
         }
         job.ticket = gates.started(site);
     }
-    QNetworkReply* reply = m_state.http.manager->get(Text::GetRequest(requested, RequestTimeoutMs));
+    QNetworkReply* reply =
+        m_state.http.manager->get(Text::SourceRequest(m_state.http, requested, RequestTimeoutMs));
     job.reply = reply;
     Text::LimitReply(reply, Text::MaxAssetBytes, MaxJobMs);
     Text::GuardRedirects(reply, Text::RedirectReach::SameSite, m_state.http.gates.get());
@@ -331,6 +341,23 @@ void AssetFetcher::ReplyFinished(int slot)
             EndJob(slot, ErrorMark + verdict.failure);
             return;
         }
+    }
+
+    // The archive's way to the nearest capture is followed as a request of its own, in its turn.
+    if (const QUrl next =
+            Text::ArchiveRedirect(m_state.http, reply->url(), status, reply->rawHeader("Location"));
+        !next.isEmpty()) {
+        AssetSlot& job = m_slots[slot];
+        if (const QString loop = Text::RedirectLoop(job.visited, next); !loop.isEmpty()) {
+            EndJob(slot, ErrorMark + loop);
+            return;
+        }
+        job.visited.append(next.toString());
+        job.redirectTo = next;
+        if (const QString refusal = SendRequest(slot); !refusal.isEmpty()) {
+            EndJob(slot, ErrorMark + refusal);
+        }
+        return;
     }
 
     // An error page of the image host is no image: the job fails and can be fetched again. Only the

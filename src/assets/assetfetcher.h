@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <QUrl>
 
 #include <array>
 
@@ -80,6 +82,8 @@ private:
         QTimer hold;          // runs while the job waits for its site
         bool holding = false; // the job waits for its site; its request is sent when hold ends
         Text::SiteTicket ticket; // one of its site's connections, while the request is under way
+        QUrl redirectTo;         // from an archive: the capture the archive sent the request on to
+        QStringList visited;     // where the job's request went so far (to tell a loop)
         bool active() const { return !reply.isNull() || holding; }
     };
 

@@ -187,13 +187,12 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         state.searchInterruption = Model::SearchInterruption{htp, QString::fromLocal8Bit(error.what())};
     }
 
-    QString missingList; // a list page the archive holds no capture of, where its index stood in
     if (state.http.archive != nullptr) {
         // The archive's index knows the articles whose list pages it never captured.
         co_await FindArchivedArticles(state);
         if (state.searchInterruption && state.archiveFinding->indexProblem.isEmpty() &&
             state.searchInterruption->reason == QString::fromUtf8(Text::NoCaptureText)) {
-            missingList = state.searchInterruption->describe();
+            state.archiveFinding->missingList = state.searchInterruption->describe();
             state.searchInterruption.reset();
         }
     }
@@ -212,11 +211,7 @@ QCoro::Task<> Start(RunState& state, int blg, QString bt, QString htp, FinderTab
         state.setStatus(FinishedStatus(state) + QStringLiteral("；") + unrecognisedList);
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     } else if (state.archiveFinding) {
-        QString text = FinishedStatus(state) + QStringLiteral("；") + state.archiveFinding->describe();
-        if (!missingList.isEmpty()) {
-            text += QStringLiteral("；") + missingList;
-        }
-        state.setStatus(text);
+        state.setStatus(FinishedStatus(state) + QStringLiteral("；") + state.archiveFinding->describe());
         QFile::remove(state.pathInProgramFolder(QStringLiteral("find.dat")));
     } else {
         state.setStatus(FinishedStatus(state));

@@ -58,7 +58,11 @@ void ArticleSlot::send(const Text::HttpContext& http, const QString& address, Do
         wakeup.wake();
         return;
     }
-    m_reply.reset(http.manager->get(Text::GetRequest(Text::SourceUrl(http, url), http.timeoutMs)));
+    const QUrl requested = redirectTo.isEmpty() ? Text::SourceUrl(http, url) : redirectTo;
+    if (visited.isEmpty()) {
+        visited.append(requested.toString());
+    }
+    m_reply.reset(http.manager->get(Text::SourceRequest(http, requested, http.timeoutMs)));
     Text::LimitReply(m_reply.get(), Text::MaxPageBytes);
     Text::GuardRedirects(m_reply.get(), Text::RedirectReach::SameSite, http.gates.get());
     Text::WatchCertificate(m_reply.get());
@@ -99,6 +103,9 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
         answer.failure = QStringLiteral("没有请求");
         return answer;
     }
+    answer.status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.requested = m_reply->url();
+    answer.location = m_reply->rawHeader("Location");
     answer.failure = Text::LimitFailure(m_reply.get());
     if (answer.failure.isEmpty()) {
         answer.failure = Text::RedirectFailure(m_reply.get());
@@ -110,7 +117,6 @@ ArticleSlot::Answer ArticleSlot::takeAnswer()
     answer.body = m_reply->readAll();
     answer.failure = Text::ReplyFailureWords(m_reply.get());
     answer.contentType = m_reply->rawHeader("Content-Type");
-    answer.status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.retryAfter = m_reply->rawHeader("Retry-After");
     answer.capture = Text::CaptureTimestamp(m_reply->url());
     abort();

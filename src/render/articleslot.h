@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <QUrl>
 
 #include <coroutine>
 #include <memory>
@@ -67,9 +69,13 @@ public:
 
     // One of its site's connections while a request is under way; released with the request.
     Text::SiteTicket ticket;
+    // From an archive: the capture the archive sent the row's request on to, and the addresses the row's
+    // request went to so far (to tell a loop).
+    QUrl redirectTo;
+    QStringList visited;
 
-    // Sends a GET for the address (to its capture, for an archive task); the request gives up by itself
-    // after the context's timeout of silence.
+    // Sends a GET for the address (to its capture, for an archive task, or to redirectTo where the archive
+    // sent it on); the request gives up by itself after the context's timeout of silence.
     void send(const Text::HttpContext& http, const QString& address, DownloadWakeup& wakeup);
     // Sends no request: the row fails for the reason given, like a request that got no answer.
     void refuse(const QString& why, DownloadWakeup& wakeup);
@@ -90,6 +96,8 @@ public:
         int status = 0;         // the HTTP status, 0 when no answer arrived
         QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
         QString capture;        // from an archive: the timestamp of the capture that answered
+        QUrl requested;         // where the request went
+        QByteArray location;    // the Location header of a redirect
     };
     // The completed answer; the request is released.
     Answer takeAnswer();

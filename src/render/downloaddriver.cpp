@@ -264,6 +264,8 @@ private:
         current.link = m_state.articles.link(row);
         current.resends = 0;
         current.waits = 0;
+        current.redirectTo.clear();
+        current.visited.clear();
         m_state.articles.setMark(row, Requested);
         send(slot);
     }
@@ -286,6 +288,19 @@ private:
         if (m_state.http.archive != nullptr) {
             if (const QString missing = Text::MissingCaptureWords(answer.status); !missing.isEmpty()) {
                 answer.failure = missing;
+            }
+            // The archive's way to the nearest capture is followed as a request of its own, in its turn.
+            if (const QUrl next =
+                    Text::ArchiveRedirect(m_state.http, answer.requested, answer.status, answer.location);
+                !next.isEmpty() && same) {
+                if (const QString loop = Text::RedirectLoop(current.visited, next); !loop.isEmpty()) {
+                    answer.failure = loop;
+                } else {
+                    current.visited.append(next.toString());
+                    current.redirectTo = next;
+                    send(slot);
+                    co_return;
+                }
             }
         }
         if (waitsForSite(current, answer, same)) {

@@ -152,6 +152,36 @@ QUrl SourceUrl(const HttpContext& http, const QUrl& url, Replay kind)
     return ReplayUrl(*http.archive, url, kind);
 }
 
+QNetworkRequest SourceRequest(const HttpContext& http, const QUrl& requested, int timeoutMs)
+{
+    QNetworkRequest request = GetRequest(requested, timeoutMs);
+    if (http.archive != nullptr) {
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    }
+    return request;
+}
+
+QUrl ArchiveRedirect(const HttpContext& http, const QUrl& requested, int status, const QByteArray& location)
+{
+    if (http.archive == nullptr || status < 300 || status > 399 || location.isEmpty()) {
+        return {};
+    }
+    const QUrl next = requested.resolved(QUrl::fromEncoded(location));
+    const QUrl base(http.archive->base);
+    if (next.host().compare(base.host(), Qt::CaseInsensitive) != 0 || !IsWebUrl(next)) {
+        return {};
+    }
+    return next;
+}
+
+QString RedirectLoop(const QStringList& visited, const QUrl& next)
+{
+    if (visited.contains(next.toString()) || visited.size() > MostRedirects) {
+        return QStringLiteral("重定向循环");
+    }
+    return {};
+}
+
 QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 {
     QNetworkRequest request(url);
@@ -164,8 +194,8 @@ QNetworkRequest GetRequest(const QUrl& url, int timeoutMs)
 
 namespace {
 
-// One request of FetchAnswer, without regard to its site.
-QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
+// One request of FetchAnswer for the address (sent to `requested`), without regard to its site.
+QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address, QUrl requested)
 {
     if (http.manager == nullptr) {
         throw RequestFailure(QStringLiteral("没有网络连接"));
@@ -177,8 +207,8 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     if (Stopped(http)) {
         throw StoppedFailure(address);
     }
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(
-        http.manager->get(GetRequest(SourceUrl(http, url), http.timeoutMs)));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(
+        SourceRequest(http, requested.isEmpty() ? SourceUrl(http, url) : requested, http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     GuardRedirects(reply.get(), RedirectReach::AnySite, http.gates.get());
     WatchCertificate(reply.get());
@@ -195,7 +225,11 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     if (const QString limit = LimitFailure(reply.get()); !limit.isEmpty()) {
         throw RequestFailure(QStringLiteral("%1：%2").arg(address.left(200), limit));
     }
-    if (const QString refusal = RedirectFailure(reply.get()); !refusal.isEmpty()) {
+    const bool archiveHop =
+        !ArchiveRedirect(http, reply->url(), reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                         reply->rawHeader("Location"))
+             .isEmpty();
+    if (const QString refusal = archiveHop ? QString() : RedirectFailure(reply.get()); !refusal.isEmpty()) {
         // Asking again leads the same way.
         throw Failure(QStringLiteral("%1：%2").arg(address.left(200), refusal));
     }
@@ -223,6 +257,7 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address)
     answer.body = reply->readAll();
     answer.contentType = reply->rawHeader("Content-Type");
     answer.retryAfter = reply->rawHeader("Retry-After");
+    answer.location = reply->rawHeader("Location");
     if (http.archive != nullptr) {
         answer.capture = CaptureTimestamp(reply->url());
     }
@@ -235,10 +270,12 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
 {
     const QUrl url = RequestUrl(address);
     if (http.gates == nullptr || !IsWebUrl(url)) {
-        co_return co_await FetchOnce(http, address);
+        co_return co_await FetchOnce(http, address, QUrl());
     }
     SiteGates& gates = *http.gates;
-    const QString site = SiteGates::SiteKey(SourceUrl(http, url));
+    QUrl requested = SourceUrl(http, url);
+    const QString site = SiteGates::SiteKey(requested);
+    QStringList visited{requested.toString()};
     for (int retries = 0;; ++retries) {
         SiteTicket ticket;
         try {
@@ -250,15 +287,26 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
             throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), failure.message()),
                                    address, failure.message());
         }
-        HttpAnswer answer = co_await FetchOnce(http, address);
+        HttpAnswer answer = co_await FetchOnce(http, address, requested);
         const SiteGates::Verdict verdict = gates.answered(site, answer.status, answer.retryAfter, retries);
         if (const QString closed = gates.closedReason(site);
             !verdict.again && !closed.isEmpty() && verdict.failure == closed) {
             throw AbandonedRequest(QStringLiteral("%1：%2").arg(address.left(200), closed), address, closed);
         }
-        if (!verdict.again) {
+        if (verdict.again) {
+            continue;
+        }
+        const QUrl next = ArchiveRedirect(http, requested, answer.status, answer.location);
+        if (next.isEmpty()) {
             co_return answer;
         }
+        if (const QString loop = RedirectLoop(visited, next); !loop.isEmpty()) {
+            throw Failure(QStringLiteral("%1：%2").arg(address.left(200), loop));
+        }
+        // The archive's way to the nearest capture: a request of its own, in its turn.
+        visited.append(next.toString());
+        requested = next;
+        retries = -1;
     }
 }
 

@@ -55,6 +55,7 @@ struct HttpAnswer
     QByteArray contentType; // the Content-Type header as sent; it may name the body's character set
     QByteArray retryAfter;  // the Retry-After header of an answer that asks to wait
     QString capture;        // from an archive: the timestamp of the capture that answered
+    QByteArray location;    // the Location header of a redirect
 };
 
 // A request that failed in a way that asking again at once cannot mend: the network cannot be reached.
@@ -78,6 +79,18 @@ bool IsWebUrl(const QUrl& url);
 
 // Where a request for the address goes: the address itself, or its capture in the context's archive.
 QUrl SourceUrl(const HttpContext& http, const QUrl& url, Replay kind = Replay::Page);
+
+// The request for what SourceUrl gave: GetRequest, except that from an archive the program follows the
+// archive's redirects (to the nearest capture) itself, each in its turn of the archive's request rate.
+QNetworkRequest SourceRequest(const HttpContext& http, const QUrl& requested, int timeoutMs);
+
+// From an archive: the capture an answer to `requested` sends the program on to (a redirect on the
+// archive's own host); an empty address for any other answer.
+QUrl ArchiveRedirect(const HttpContext& http, const QUrl& requested, int status, const QByteArray& location);
+
+// Why following a redirect to `next` after `visited` would go round in circles ("重定向循环"); empty when
+// it would not.
+QString RedirectLoop(const QStringList& visited, const QUrl& next);
 
 // The GET request every part of the program sends: it gives up after timeoutMs of silence, and its
 // redirects wait for GuardRedirects (redirectguard.h) to allow them.
