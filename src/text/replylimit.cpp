@@ -99,7 +99,7 @@ private:
             }
             m_timer.start();
         }
-        m_heads.insert(reply, 0);
+        m_heads.insert(reply, Charge{});
     }
 
     void measure()
@@ -115,9 +115,13 @@ private:
         m_bodiesSeen = m_bodies;
         QList<QPointer<QNetworkReply>> ended;
         for (auto it = m_heads.begin(); it != m_heads.end();) {
-            // A body reported late is made up for at the next measure: the charge is a running sum.
-            it.value() = std::max<qint64>(0, it.value() + surplus);
-            if (it.value() > MaxHeadBytes) {
+            // A body reported late is made up for at the next measure: the charge is a running sum. So a
+            // head is ended only when its charge is still over the bound at the measure after the one
+            // that found it over (a busy program hears of a fast body, or of a head that ended, late).
+            Charge& charge = it.value();
+            charge.bytes = std::max<qint64>(0, charge.bytes + surplus);
+            charge.overs = charge.bytes > MaxHeadBytes ? charge.overs + 1 : 0;
+            if (charge.overs >= 2) {
                 ended.append(it.key());
                 it = m_heads.erase(it);
             } else {
@@ -134,7 +138,12 @@ private:
     }
 
     QTimer m_timer;
-    QHash<QNetworkReply*, qint64> m_heads;          // reply awaiting its head -> bytes charged to it
+    struct Charge
+    {
+        qint64 bytes = 0; // charged to the head
+        int overs = 0;    // measures in a row that found it over the bound
+    };
+    QHash<QNetworkReply*, Charge> m_heads;          // reply awaiting its head -> what is charged to it
     QHash<const QNetworkReply*, qint64> m_received; // body bytes each reply has reported
     qint64 m_bodies = 0;                            // body bytes reported by all replies
     qint64 m_bodiesSeen = 0;
