@@ -24,6 +24,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -683,6 +685,39 @@ private Q_SLOTS:
         QCOMPARE(indexed.exitCode, 0);
         QVERIFY2(!indexed.lines.filter(QStringLiteral("列表页找到0篇，存档索引补充12篇")).isEmpty(),
                  qPrintable(indexed.lines.join(u'\n')));
+
+        // The default archive answers over https only: here with a certificate the run is told to trust.
+        QTemporaryDir keys;
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                       QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=web.archive.org"),
+                       QStringLiteral("-addext"), QStringLiteral("subjectAltName=DNS:web.archive.org"),
+                       QStringLiteral("-keyout"), keys.filePath(QStringLiteral("a.key")),
+                       QStringLiteral("-out"), keys.filePath(QStringLiteral("a.crt"))});
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+            QSKIP("openssl cannot make a certificate here");
+        }
+        qunsetenv("QVLRX_ARCHIVE");
+        qputenv("SSL_CERT_FILE", keys.filePath(QStringLiteral("a.crt")).toUtf8());
+        qputenv("https_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(m_web.port()));
+        const auto untrust = qScopeGuard([] {
+            qunsetenv("SSL_CERT_FILE");
+            qunsetenv("https_proxy");
+        });
+        m_web.clear();
+        m_web.setTls(QSslCertificate(Bytes(keys.filePath(QStringLiteral("a.crt")))),
+                     QSslKey(Bytes(keys.filePath(QStringLiteral("a.key"))), QSsl::Rsa));
+        const auto plain = qScopeGuard([this] { m_web.setTls(QSslCertificate(), QSslKey()); });
+        const FakeWeb::SinaBlog small{{.articles = 6, .categories = 2, .images = 1, .comments = 0}};
+        small.install(m_web);
+        installArchive(QString());
+        const ProgramFolder secure(small.firstPageAddress(), QStringLiteral("0"), QStringLiteral("secure"));
+        archiveTask(secure);
+        const RunResult overTls = RunBatch(secure, m_web.port());
+        QCOMPARE(overTls.exitCode, 0);
+        QVERIFY(m_web.requestLog().filter(QStringLiteral("https://web.archive.org/web/")).size() >= 6);
     }
 };
 
