@@ -234,6 +234,16 @@ QString CapturedCategory(int platformCode, const QString& page)
     return {};
 }
 
+QString CapturedDate(int platformCode, const QString& page)
+{
+    if (platformCode != Model::Sina) {
+        return {};
+    }
+    static const QRegularExpression written(
+        QStringLiteral("class=\"time SG_txtc\">\\((\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2})"));
+    return written.match(page).captured(1);
+}
+
 namespace {
 
 // Every captured article of the layout, by link, with its first capture; throws Text::Failure where the
@@ -311,12 +321,14 @@ QCoro::Task<> FindArchivedArticles(Model::RunState& state)
                                     state.neteasePathForm};
         QString title;
         QString category;
+        QString written;
         try {
             const Text::HttpAnswer answer = co_await Text::FetchAnswer(state.http, Model::ArticleAddress(key));
             if (answer.status == 200) {
                 const QString page = Text::DecodePage(answer.body, profile.Charset, answer.contentType);
                 title = CapturedTitle(state.task.PlatformCode, page);
                 category = CapturedCategory(state.task.PlatformCode, page);
+                written = CapturedDate(state.task.PlatformCode, page);
             }
         } catch (const Text::Failure&) {
             title.clear();
@@ -325,7 +337,7 @@ QCoro::Task<> FindArchivedArticles(Model::RunState& state)
             title = article.link;
         }
         const QString day = Text::CaptureDay(article.timestamp);
-        if (state.addArticleRow(title, category, article.link, QString()) != 0) {
+        if (state.addArticleRow(title, category, article.link, written) != 0) {
             ++finding.fromIndex;
         }
         state.setStatus(QStringLiteral("存档索引补充文章：%1（%2存档）").arg(title.left(60), day));

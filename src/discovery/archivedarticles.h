@@ -51,6 +51,9 @@ CdxPage ReadCdxPage(const QByteArray& answer, const ArchivedArticleLayout& layou
 QString CapturedTitle(int platformCode, const QString& page);
 // The category an article page names, where the platform shows it there; empty otherwise.
 QString CapturedCategory(int platformCode, const QString& page);
+// When the article was written, as its list rows give it ("2011-12-31 23:10"), where the page shows it;
+// empty otherwise.
+QString CapturedDate(int platformCode, const QString& page);
 
 // For a blog from a web archive: asks the archive's index for every captured article of the blog and adds
 // those the list pages missed, oldest first, reading each one's title from its capture. Notes the counts

@@ -379,6 +379,9 @@ private slots:
         }
         QCOMPARE(Discovery::CapturedTitle(0, QStringLiteral("<title>A_B &amp; C_谢莱纳_新浪博客</title>")),
                  QStringLiteral("A_B & C"));
+        QCOMPARE(
+            Discovery::CapturedDate(0, QStringLiteral("<span class=\"time SG_txtc\">(2011-12-31 23:10:50)")),
+            QStringLiteral("2011-12-31 23:10"));
     }
 };
 
