@@ -100,7 +100,8 @@ QString UnreachableNetwork(const QNetworkReply* reply)
                                ? QStringLiteral("%1秒内没有回应").arg(silentFor.toInt() / 1000.0)
                                : reply->errorString();
     if (proxy.type() == QNetworkProxy::NoProxy) {
-        return QStringLiteral("没有网络（%1）").arg(reason);
+        // Connected directly, the silence may be the server's own (a web archive that is down).
+        return QStringLiteral("没有网络，或%1没有回应（%2）").arg(reply->url().host(), reason);
     }
     return QStringLiteral("无法连接代理服务器%1:%2（%3）").arg(proxy.hostName()).arg(proxy.port()).arg(reason);
 }

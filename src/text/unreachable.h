@@ -11,7 +11,8 @@ namespace Text {
 void WatchFirstAnswer(QNetworkReply* reply, int milliseconds);
 
 // Why the reply shows that the network cannot be reached, in words: the proxy it went through with
-// its host and port, or "没有网络", and the system's error. Empty when the reply reached a server.
+// its host and port, or "没有网络" and the host, and the system's error. Empty when the reply reached a
+// server.
 QString UnreachableNetwork(const QNetworkReply* reply);
 
 } // namespace Text
