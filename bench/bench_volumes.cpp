@@ -4,6 +4,7 @@
 //
 //   bench_volumes              100,000 articles
 //   bench_volumes N            N articles
+//   bench_volumes N FOLDER     in FOLDER, which is kept (to check the volumes with epubcheck)
 #include "benchtask.h"
 #include "model/runstate.h"
 #include "model/userinterface.h"
@@ -63,9 +64,10 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int articles = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir folder;
+    QTemporaryDir temporary;
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
     QuietUserInterface ui;
-    Model::RunState state(folder.path(), ui, nullptr);
+    Model::RunState state(folder, ui, nullptr);
 
     QElapsedTimer clock;
     clock.start();
