@@ -606,8 +606,8 @@ private Q_SLOTS:
         };
         qputenv("QVLRX_ARCHIVE", "http://web.archive.org");
         const auto unset = qScopeGuard([] { qunsetenv("QVLRX_ARCHIVE"); });
-        const auto installArchive = [this](const QString& spec) {
-            const std::optional<FakeWeb::ArchiveOptions> options = FakeWeb::ArchiveOptions::parse(spec);
+        const auto installArchive = [this](const QString& keys) {
+            const std::optional<FakeWeb::ArchiveOptions> options = FakeWeb::ArchiveOptions::parse(keys);
             QVERIFY(options);
             FakeWeb::installArchive(m_web, *options);
             const auto burst = FakeWeb::Fault::parse(QStringLiteral("429x3=1@/web/"));

@@ -54,10 +54,10 @@ private:
 
     QString archive() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.port()); }
 
-    void install(const QString& spec)
+    void install(const QString& keys)
     {
         QString error;
-        const std::optional<FakeWeb::ArchiveOptions> options = FakeWeb::ArchiveOptions::parse(spec, &error);
+        const std::optional<FakeWeb::ArchiveOptions> options = FakeWeb::ArchiveOptions::parse(keys, &error);
         QVERIFY2(options, qPrintable(error));
         FakeWeb::installArchive(m_server, *options);
     }

@@ -1,6 +1,6 @@
 // fakeweb [--port N] [--fixtures DIR] [--latency MS] [--fail WHAT@PATTERN]... [--log FILE] [--tls-cert FILE
-// --tls-key FILE] [--archive SPEC] [generator options]: serves the fake web on 127.0.0.1 until killed. Prints "listening on
-// 127.0.0.1:PORT" once ready.
+// --tls-key FILE] [--archive KEYS] [generator options]: serves the fake web on 127.0.0.1 until killed. Prints
+// "listening on 127.0.0.1:PORT" once ready.
 #include "fakeweb.h"
 #include "faults.h"
 
@@ -91,7 +91,7 @@ int main(int argc, char* argv[])
             "nearest, 404 \"Hrm. The Wayback Machine has not archived that URL.\" without one) and "
             "/cdx/search/cdx the capture index (output=json, matchType, collapse=urlkey, filter, limit, "
             "showResumeKey/resumeKey), both at this address and, through the proxy or a CONNECT tunnel, at "
-            "the archive's host. SPEC: comma-separated keys, all optional (\"\" for the defaults): "
+            "the archive's host. KEYS: comma-separated keys, all optional (\"\" for the defaults): "
             "host=web.archive.org; dates=20120101000000;20150601120000 (every capture's dates, shorter "
             "dates padded); missing=F (that fraction of addresses, by a hash of address and seed, has no "
             "capture; a blog's first page always has one); seed=N; drop=REGEX (matching addresses have no "
@@ -102,7 +102,7 @@ int main(int argc, char* argv[])
             "cdx=broken|truncated|none (an HTML page, JSON cut mid-row, 404). An archive that answers "
             "nothing: --fail 'never@/web/'. REGEX is searched in http://host/path?query; pattern keys may be "
             "repeated, and a comma ends a value only before the next KEY=, so patterns may hold commas."),
-        QStringLiteral("SPEC"));
+        QStringLiteral("KEYS"));
     parser.addOption(archiveOption);
     parser.addOption(certificateOption);
     parser.addOption(keyOption);
