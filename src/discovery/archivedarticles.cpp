@@ -4,6 +4,7 @@
 #include "model/cto51paths.h"
 #include "model/endpoints.h"
 #include "model/runstate.h"
+#include "text/entities.h"
 #include "text/failure.h"
 #include "text/pagecharset.h"
 #include "text/pagefetch.h"
@@ -54,29 +55,6 @@ QString SinaUserHex(const QString& address)
         return {};
     }
     return QString::number(match.captured(1).toULongLong(), 16).rightJustified(8, u'0');
-}
-
-QString DecodeEntities(QString text)
-{
-    static const QRegularExpression numeric(QStringLiteral("&#(x?)([0-9a-fA-F]{1,6});"));
-    QString result;
-    qsizetype from = 0;
-    for (auto it = numeric.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        result += QStringView(text).mid(from, match.capturedStart() - from);
-        bool ok = false;
-        const uint code = match.captured(2).toUInt(&ok, match.captured(1).isEmpty() ? 10 : 16);
-        result += ok && code > 0 && code <= 0x10FFFF ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)
-                                                     : match.captured(0);
-        from = match.capturedEnd();
-    }
-    result += QStringView(text).mid(from);
-    result.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-        .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
-        .replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
-        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    return result;
 }
 
 // The text before the last `parts` occurrences of the separator, when the title has them all.
@@ -199,7 +177,7 @@ QString CapturedTitle(int platformCode, const QString& page)
 {
     static const QRegularExpression titleElement(QStringLiteral("<title[^>]*>([^<]*)</title"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    QString title = DecodeEntities(titleElement.match(page).captured(1)).simplified();
+    QString title = Text::DecodeEntities(titleElement.match(page).captured(1)).simplified();
     switch (platformCode) {
     case Model::Sina: // "TITLE_AUTHOR_新浪博客"
         title = WithoutTail(title, QStringLiteral("_"), 2);
@@ -228,7 +206,7 @@ QString CapturedCategory(int platformCode, const QString& page)
     static const QRegularExpression tagged(QStringLiteral("class=\"articalTag\">\\s*分类：([^<]+)<"));
     for (const QRegularExpression* pattern : {&linked, &tagged}) {
         if (const QRegularExpressionMatch match = pattern->match(page); match.hasMatch()) {
-            return DecodeEntities(match.captured(1)).trimmed();
+            return Text::DecodeEntities(match.captured(1)).trimmed();
         }
     }
     return {};

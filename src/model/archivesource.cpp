@@ -1,6 +1,7 @@
 #include "model/archivesource.h"
 
 #include "model/blogtask.h"
+#include "text/webarchive.h"
 
 #include <QRegularExpression>
 
@@ -46,18 +47,10 @@ QString ArchiveDayProblem(const QString& day, const QDate& today)
         return QStringLiteral("存档日期不能早于%1年，网页存档从那时才有").arg(FirstArchiveYear);
     }
     if (date > today) {
-        return QStringLiteral("存档日期") + ArchiveDayText(day) +
+        return QStringLiteral("存档日期") + Text::CaptureDay(day) +
                QStringLiteral("还没到，请选今天或以前的日期");
     }
     return QString();
-}
-
-QString ArchiveDayText(const QString& day)
-{
-    if (day.size() != 8) {
-        return day;
-    }
-    return day.left(4) + u'-' + day.mid(4, 2) + u'-' + day.mid(6, 2);
 }
 
 QString ArchiveSourceNote(const BlogTask& task)
@@ -68,7 +61,7 @@ QString ArchiveSourceNote(const BlogTask& task)
     if (task.ArchiveDate.isEmpty()) {
         return QStringLiteral("（网页存档，最新）");
     }
-    return QStringLiteral("（网页存档 ") + ArchiveDayText(task.ArchiveDate) + QStringLiteral("）");
+    return QStringLiteral("（网页存档 ") + Text::CaptureDay(task.ArchiveDate) + QStringLiteral("）");
 }
 
 } // namespace Model

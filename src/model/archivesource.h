@@ -17,9 +17,6 @@ std::optional<QString> ArchiveDay(const QString& text);
 // after today. Empty when it can.
 QString ArchiveDayProblem(const QString& day, const QDate& today);
 
-// The day "YYYYMMDD" as the user reads it, "YYYY-MM-DD".
-QString ArchiveDayText(const QString& day);
-
 // Where a task's pages come from, as the window adds it to the task's name: empty for the live site,
 // "（网页存档 2015-06-01）" for captures around a day, "（网页存档，最新）" for the newest captures.
 QString ArchiveSourceNote(const BlogTask& task);

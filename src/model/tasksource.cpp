@@ -5,8 +5,6 @@
 #include "model/sitesettings.h"
 #include "text/webarchive.h"
 
-#include <QDate>
-
 #include <memory>
 #include <optional>
 
@@ -23,9 +21,7 @@ QString UseTaskSource(RunState& state)
     }
     auto archive = std::make_shared<Text::WebArchive>();
     archive->base = SettingsArchiveBase(state.programFolder);
-    const std::optional<QString> day = ArchiveDay(state.task.ArchiveDate);
-    archive->timestamp =
-        Text::ArchiveTimestamp(day ? QDate::fromString(*day, QStringLiteral("yyyyMMdd")) : QDate());
+    archive->timestamp = Text::ArchiveTimestamp(ArchiveDay(state.task.ArchiveDate).value_or(QString()));
     state.http.archive = std::move(archive);
     policy.requestsPerSecond = SettingsArchiveRate(state.programFolder);
     policy.connectionsPerSite = SettingsArchiveConnections(state.programFolder);

@@ -104,49 +104,6 @@ QByteArray ScanPageBytes(const QByteArray& page)
     return out;
 }
 
-QString DecodeNumericEntities(const QString& text)
-{
-    const QString marker = QStringLiteral("&#");
-    qsizetype at = text.indexOf(marker);
-    if (at < 0) {
-        return text;
-    }
-    QString result;
-    result.reserve(text.size());
-    qsizetype done = 0;
-    while (at >= 0) {
-        result += QStringView(text).mid(done, at - done);
-        qsizetype k = at + 2;
-        const bool hex = k < text.size() && (text.at(k) == u'x' || text.at(k) == u'X');
-        if (hex) {
-            ++k;
-        }
-        const qsizetype digitsStart = k;
-        const int base = hex ? 16 : 10;
-        char32_t value = 0;
-        bool inRange = true;
-        for (int digit = 0; k < text.size() && (digit = Text::DigitValue(text.at(k), base)) >= 0; ++k) {
-            value = value * char32_t(base) + char32_t(digit);
-            if (value > 0x10FFFF) {
-                inRange = false;
-                value = 0x110000;
-            }
-        }
-        const bool isCharacter = inRange && value != 0 && (value < 0xD800 || value > 0xDFFF);
-        if (k > digitsStart && k < text.size() && text.at(k) == u';' && isCharacter) {
-            result += QString::fromUcs4(&value, 1);
-            done = k + 1;
-        } else {
-            // Not a reference to a character: kept as written.
-            result += marker;
-            done = at + 2;
-        }
-        at = text.indexOf(marker, done);
-    }
-    result += QStringView(text).mid(done);
-    return result;
-}
-
 QString ConvertPageToText(const QString& pagePath, const QString& textPath)
 {
     QFile file(pagePath);

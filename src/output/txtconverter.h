@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/entities.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,8 +24,6 @@ QByteArray ScanPageBytes(const QByteArray& page);
 // gives the empty text and writes nothing.
 QString ConvertPageToText(const QString& pagePath, const QString& textPath);
 
-// Replaces decimal ("&#20013;") and hexadecimal ("&#x4E2D;") character references by their characters.
-// A reference without ";" or with a number that is no character stays as it is.
-QString DecodeNumericEntities(const QString& text);
+using Text::DecodeNumericEntities;
 
 } // namespace Output

@@ -207,8 +207,8 @@ QCoro::Task<HttpAnswer> FetchOnce(HttpContext& http, QString address, QUrl reque
     if (Stopped(http)) {
         throw StoppedFailure(address);
     }
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(http.manager->get(
-        SourceRequest(http, requested.isEmpty() ? SourceUrl(http, url) : requested, http.timeoutMs)));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(
+        http.manager->get(SourceRequest(http, requested, http.timeoutMs)));
     LimitReply(reply.get(), MaxPageBytes, http.pageTimeLimitMs);
     GuardRedirects(reply.get(), RedirectReach::AnySite, http.gates.get());
     WatchCertificate(reply.get());
@@ -270,7 +270,7 @@ QCoro::Task<HttpAnswer> FetchAnswer(HttpContext& http, QString address)
 {
     const QUrl url = RequestUrl(address);
     if (http.gates == nullptr || !IsWebUrl(url)) {
-        co_return co_await FetchOnce(http, address, QUrl());
+        co_return co_await FetchOnce(http, address, SourceUrl(http, url));
     }
     SiteGates& gates = *http.gates;
     QUrl requested = SourceUrl(http, url);

@@ -159,7 +159,7 @@ namespace {
 // Follows the reply's redirect to `to` at once, charging it to the site's request rate: the site's next
 // request waits the longer. (Holding the redirect itself back upsets the network layer, which then
 // reports the reply finished with a status of the chain's middle.)
-void AllowInTurn(QNetworkReply* reply, SiteGates* gates, const QUrl& to)
+void FollowCounted(QNetworkReply* reply, SiteGates* gates, const QUrl& to)
 {
     if (gates != nullptr) {
         gates->tookTurn(SiteGates::SiteKey(to));
@@ -188,7 +188,7 @@ void GuardRedirects(QNetworkReply* reply, RedirectReach reach, SiteGates* gates)
         visited.append(to.toString());
         reply->setProperty(VisitedProperty, visited);
         if (to.host().compare(from.host(), Qt::CaseInsensitive) == 0) {
-            AllowInTurn(reply, gates, to);
+            FollowCounted(reply, gates, to);
             return;
         }
         if (IsInternalHost(from.host()) || !IsHostName(to.host()) || !ConnectsDirectly(reply, to)) {

@@ -5,10 +5,10 @@
 
 namespace Text {
 
-QString ArchiveTimestamp(const QDate& day)
+QString ArchiveTimestamp(const QString& day)
 {
-    if (day.isValid()) {
-        return day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("120000");
+    if (!day.isEmpty()) {
+        return day + QStringLiteral("120000");
     }
     // The archive takes the moment asked for as a wish: the newest capture is the one nearest to now.
     return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddhhmmss"));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 #include <QUrl>
 
@@ -21,8 +20,8 @@ inline constexpr auto DefaultArchiveBase = "https://web.archive.org";
 // What the archive replays: a page as it was served, or an image.
 enum class Replay { Page, Image };
 
-// The timestamp that asks for the captures around a day, or (for an invalid day) the newest ones.
-QString ArchiveTimestamp(const QDate& day);
+// The timestamp that asks for the captures around a day ("YYYYMMDD"), or (for none) the newest ones.
+QString ArchiveTimestamp(const QString& day);
 
 // An archive's base address as the user writes it ("web.archive.org/", "https://arquivo.pt/wayback"):
 // with a scheme and without a closing slash. Empty when it is no http or https address.
@@ -35,7 +34,7 @@ QUrl ReplayUrl(const WebArchive& archive, const QUrl& original, Replay kind);
 // an address that is no replay.
 QString CaptureTimestamp(const QUrl& replay);
 
-// The day of a capture timestamp as the user reads it: "2015-06-01".
+// The day of a capture timestamp (or of a day "YYYYMMDD") as the user reads it: "2015-06-01".
 QString CaptureDay(const QString& timestamp);
 
 // Why an archive task has no page where the archive answered with the status: the archive holds no

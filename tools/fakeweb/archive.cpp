@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace FakeWeb {
 
@@ -158,6 +159,19 @@ std::optional<ArchiveOptions> ArchiveOptions::parse(const QString& text, QString
         return std::nullopt;
     };
     ArchiveOptions options;
+    // The keys that each add a pattern of addresses to a list.
+    const QList<std::pair<QString, QList<QRegularExpression>*>> patternKeys{
+        {QStringLiteral("drop"), &options.drop}, {QStringLiteral("notfound"), &options.notFound},
+        {QStringLiteral("gone"), &options.gone}, {QStringLiteral("loop"), &options.loop},
+        {QStringLiteral("cut"), &options.cut},   {QStringLiteral("recode"), &options.recode}};
+    const auto patternsOf = [&patternKeys](const QString& key) -> QList<QRegularExpression>* {
+        for (const auto& [name, list] : patternKeys) {
+            if (name == key) {
+                return list;
+            }
+        }
+        return nullptr;
+    };
     static const QRegularExpression keyStart(
         QStringLiteral(",(?=(?:host|dates|missing|seed|drop|notfound|gone|loop|cut|recode|cdx)=)"));
     for (const QString& item : text.split(keyStart, Qt::SkipEmptyParts)) {
@@ -195,18 +209,8 @@ std::optional<ArchiveOptions> ArchiveOptions::parse(const QString& text, QString
             ok = ok && options.missing >= 0 && options.missing <= 1;
         } else if (key == QStringLiteral("seed")) {
             options.seed = value.toUInt(&ok);
-        } else if (key == QStringLiteral("drop")) {
-            ok = pattern(options.drop);
-        } else if (key == QStringLiteral("notfound")) {
-            ok = pattern(options.notFound);
-        } else if (key == QStringLiteral("gone")) {
-            ok = pattern(options.gone);
-        } else if (key == QStringLiteral("loop")) {
-            ok = pattern(options.loop);
-        } else if (key == QStringLiteral("cut")) {
-            ok = pattern(options.cut);
-        } else if (key == QStringLiteral("recode")) {
-            ok = pattern(options.recode);
+        } else if (QList<QRegularExpression>* patterns = patternsOf(key)) {
+            ok = pattern(*patterns);
         } else if (key == QStringLiteral("cdx")) {
             if (value == QStringLiteral("broken")) {
                 options.index = Index::Broken;
