@@ -312,6 +312,10 @@ Response WebArchive::replay(const QString& base, const QString& timestamp, const
     if (site.status == 404 && address != original) {
         site = m_server.siteAnswer(address);
     }
+    if (site.status == 404 && address.endsWith(u'/')) {
+        // The archive files an address and its twin without the closing slash under one key.
+        site = m_server.siteAnswer(address.chopped(1));
+    }
     const bool moved = site.status / 100 == 3 && !site.header("Location").isEmpty();
     if (site.status != 200 && !moved) {
         return notArchivedPage();
