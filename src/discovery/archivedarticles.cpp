@@ -15,6 +15,7 @@
 #include <QJsonParseError>
 #include <QRegularExpression>
 #include <QSet>
+#include <QUrl>
 #include <QUrlQuery>
 
 #include <algorithm>
@@ -268,6 +269,12 @@ QCoro::Task<> FindArchivedArticles(Model::RunState& state)
 {
     Model::ArchiveFinding finding;
     finding.fromLists = state.articles.articleCount();
+    if (state.task.PlatformCode == Model::Netease && finding.fromLists == 0) {
+        // The finder chose the address form from pages the archive may lack: the blog's own address says
+        // which form its articles were captured under.
+        state.neteasePathForm =
+            QUrl(state.task.BlogAddress).host().compare(NeteaseBlogHost(), Qt::CaseInsensitive) == 0;
+    }
     const std::optional<ArchivedArticleLayout> layout = ArchivedArticlesOf(state);
     if (state.http.archive == nullptr || !layout) {
         if (state.http.archive != nullptr) {
